@@ -1,0 +1,36 @@
+#pragma once
+// A dialog from a resource template whose messages go to a C++ object.
+#include <windows.h>
+
+class CDialogBase {
+public:
+    explicit CDialogBase(UINT templateId) : templateId_(templateId) {}
+    virtual ~CDialogBase();
+    CDialogBase(const CDialogBase&) = delete;
+    CDialogBase& operator=(const CDialogBase&) = delete;
+
+    // Runs the dialog modally; the result given to EndDialog, or -1.
+    INT_PTR DoModal(HWND owner = nullptr);
+    // Creates it modeless, as a child page of `parent` when the template says so.
+    bool Create(HWND parent);
+    void DestroyWindow();
+
+    HWND GetSafeHwnd() const { return hwnd_; }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(hwnd_, id); }
+    void EndDialog(INT_PTR result);
+    UINT TemplateId() const { return templateId_; }
+
+protected:
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // Return true when handled; `result` is then the dialog procedure's answer.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+};

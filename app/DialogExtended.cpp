@@ -1,0 +1,54 @@
+#include "app/DialogExtended.h"
+
+#include "app/FontUtil.h"
+#include "app/GdiplusSupport.h"
+#include "app/KeloTessalyApp.h"
+#include "app/PageFrame.h"
+
+namespace {
+struct FontSpec {
+    int height, weight;
+};
+constexpr FontSpec kPageFonts[6] = {{15, 500}, {15, 700}, {17, 500}, {15, 500}, {15, 400}, {12, 500}};
+} // namespace
+
+CDialogExtended::CDialogExtended(UINT templateId, bool frameMode)
+    : CDialogBase(templateId), frameMode_(frameMode)
+{
+    for (size_t i = 0; i < pageFonts_.size(); ++i)
+        pageFonts_[i].reset(CreateInterfaceFont(kPageFonts[i].height, kPageFonts[i].weight));
+}
+
+void CDialogExtended::DrawFrame(HDC dc)
+{
+    HWND hwnd = GetSafeHwnd();
+    if (hwnd == nullptr || dc == nullptr)
+        return;
+    ::SetBkMode(dc, TRANSPARENT);
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetCompositingMode(Gdiplus::CompositingModeSourceOver);
+    graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighQuality);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    Gdiplus::Pen pen(Gdiplus::Color(255, 0, 0, 0), 1.0f);
+
+    RECT window;
+    ::GetWindowRect(hwnd, &window);
+    POINT origin = {window.left, window.top};
+    ::ScreenToClient(hwnd, &origin);
+    const FrameCorners c = ComputeFrameCorners({frame_.left, frame_.top, frame_.right, frame_.bottom},
+                                               origin.x, origin.y, frameMode_);
+    graphics.DrawLine(&pen, c.x1, c.y1, c.x2, c.y1);
+    graphics.DrawLine(&pen, c.x2, c.y1, c.x2, c.y2);
+    graphics.DrawLine(&pen, c.x2, c.y2, c.x1, c.y2);
+    graphics.DrawLine(&pen, c.x1, c.y2, c.x1, c.y1);
+}
+
+void CDialogExtended::BeginModalState() { ::EnableWindow(GetSafeHwnd(), FALSE); }
+void CDialogExtended::EndModalState() { ::EnableWindow(GetSafeHwnd(), TRUE); }
+
+void CDialogExtended::OnCancel()
+{
+    // Every page's Cancel closes the tool through the main window's closing sequence.
+    if (HWND main = theApp.MainWindow())
+        ::SendMessageW(main, WM_CLOSE, 0, 0);
+}

@@ -1,0 +1,2 @@
+# Native Linux build: layer-1 tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+kelo_test(native_pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)

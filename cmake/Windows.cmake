@@ -1,0 +1,70 @@
+# The product and its Windows test programs.
+enable_language(RC)
+set(KELO_DIST_DIR ${CMAKE_SOURCE_DIR}/build/dist CACHE PATH "Runnable program tree")
+
+set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32)
+
+# Layer 2 and the window code, everything but the entry point.
+add_library(kelo_win STATIC
+  app/DialogBase.cpp
+  app/DialogExtended.cpp
+  app/FontUtil.cpp
+  app/KeloTessalyApp.cpp
+  app/ThemeUtil.cpp
+  app/TSYParentDlg.cpp
+  support/LogFile.cpp
+  support/ModuleInfo.cpp
+  support/OSInformation.cpp
+  support/ProductInfoColl.cpp
+  support/XmlDom.cpp
+  support/XMLHandler.cpp
+  winapi/NGWinApi.cpp
+)
+target_include_directories(kelo_win PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(kelo_win PRIVATE ${KELO_WARNINGS})
+target_link_libraries(kelo_win PUBLIC kelo_pure ${KELO_SYSTEM_LIBS})
+
+add_executable(KeloTessaly WIN32 app/Main.cpp res/KeloTessaly.rc)
+target_compile_options(KeloTessaly PRIVATE ${KELO_WARNINGS})
+target_link_options(KeloTessaly PRIVATE -municode)
+target_link_libraries(KeloTessaly PRIVATE kelo_win)
+set_target_properties(KeloTessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
+set_source_files_properties(res/KeloTessaly.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/KeloTessaly.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+
+# Shipped data beside the executable.
+file(GLOB_RECURSE KELO_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/dist-data.stamp
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/data ${KELO_DIST_DIR}
+  COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/dist-data.stamp
+  DEPENDS ${KELO_DATA_FILES}
+  COMMENT "Copying strings and config beside the executable")
+add_custom_target(dist_data ALL DEPENDS ${CMAKE_BINARY_DIR}/dist-data.stamp)
+
+kelo_test(pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)
+kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_win)
+kelo_test(support_tests
+  SOURCES tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp
+          tests/support/ProductInfoCollTest.cpp tests/TestFolder.cpp
+  LIBS kelo_win)
+# Window tests need a display (the test command starts Xvfb); the app tests
+# carry the product's resources so pictures and templates can be loaded.
+kelo_test(app_tests
+  SOURCES tests/app/KeloTessalyAppTest.cpp tests/app/DialogExtendedTest.cpp tests/TestFolder.cpp
+          res/KeloTessaly.rc
+  LIBS kelo_win)
+kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/TestFolder.cpp LIBS kelo_win)
+add_dependencies(ui_startup_tests KeloTessaly dist_data)
+set_tests_properties(ui_startup_tests PROPERTIES ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR}" RUN_SERIAL ON)
+add_test(NAME ui_startup_tests_chinese_user COMMAND ui_startup_tests --gtest_filter=*UsersLanguage*)
+set_tests_properties(ui_startup_tests_chinese_user PROPERTIES
+  ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR};LC_ALL=zh_CN.UTF-8" RUN_SERIAL ON TIMEOUT 300)
+
+# Shipped data: well-formed, and every key the code asks for is in every string file.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME data_checks COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/data/check_data.py ${CMAKE_SOURCE_DIR})
+
+# The native build's tests join this run, so one ctest reports them all.
+set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
+file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "if(EXISTS \"${KELO_NATIVE_BUILD_DIR}/CTestTestfile.cmake\")\n  subdirs(\"${KELO_NATIVE_BUILD_DIR}\")\nendif()\n")
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/native-tests.cmake)

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and starts Kelo Tessaly under Wine.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+kelo_setup
+kelo_build
+kelo_prefix
+kelo_display
+if [ -n "$KELO_XVFB_PID" ]; then
+  echo "No display: the tool runs on the virtual display $DISPLAY."
+  echo "Take a picture of it with: DISPLAY=$DISPLAY scripts/screenshot.sh shot.png"
+fi
+trap 'kelo_stop_display' EXIT
+echo "Log: $WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp/KeloTSYLog.log"
+cd "$KELO_ROOT/build/dist"
+wine KeloTessaly.exe

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs every test; ends with ctest's summary.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+kelo_setup
+kelo_build
+kelo_prefix
+kelo_display
+# One wineserver for the whole run, so each test program starts in milliseconds.
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true; kelo_stop_display' EXIT
+
+status=0
+ctest --test-dir "$KELO_ROOT/build/win" -j2 --output-on-failure --timeout 600 "$@" || status=$?
+exit $status

@@ -1,0 +1,74 @@
+#include "support/XMLHandler.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "support/LanguageChoice.h"
+#include "support/LogFile.h"
+#include "support/ModuleInfo.h"
+#include "support/XmlDom.h"
+
+bool XMLHandler::Load()
+{
+    if (!languageFixed_)
+        languageId_ = ChooseUiLanguage(::GetUserDefaultLangID());
+    table_.clear();
+
+    NGWinApi::ComInitialization com;
+    XmlDom::DocumentPtr document;
+    if (FAILED(XmlDom::Create(CLSCTX_SERVER, true, document))) {
+        LogFile().Write(L"CreateInstance - XMLHandler failed");
+        return false;
+    }
+
+    const std::wstring folder = GetExecutableFolder();
+    std::wstring path = StringFilePath(folder, languageId_);
+    if (!::PathFileExistsW(path.c_str())) {
+        languageId_ = kDefaultLanguageId;
+        path = StringFilePath(folder, languageId_);
+    }
+
+    HRESULT hr = XmlDom::Load(document.get(), path);
+    if (hr != S_OK) {
+        LogFile().Write(FAILED(hr) ? L"Com Exception (XMLHandler) " : L"XMLDom Load (XMLHandler) failed");
+        return false;
+    }
+    XmlDom::NodeListPtr strings;
+    if (FAILED(XmlDom::ElementsByTagName(document.get(), L"String", strings))) {
+        LogFile().Write(L"XMLDom getElementsByTagName (XMLHandler) failed");
+        return false;
+    }
+    long count = 0;
+    hr = strings->get_length(&count);
+    for (long i = 0; SUCCEEDED(hr) && i < count; ++i) {
+        XmlDom::NodePtr element;
+        hr = strings->get_item(i, element.put());
+        if (FAILED(hr) || !element)
+            break;
+        HRESULT idResult = S_OK, valueResult = S_OK;
+        auto id = XmlDom::Attribute(element.get(), L"ID", &idResult);
+        auto value = XmlDom::Attribute(element.get(), L"Value", &valueResult);
+        hr = FAILED(idResult) ? idResult : valueResult;
+        if (id && value)
+            table_.emplace(std::move(*id), std::move(*value)); // the first entry of a key stays
+    }
+    if (FAILED(hr)) {
+        LogFile().Write(L"Com Exception (XMLHandler) ");
+        return false;
+    }
+    return true;
+}
+
+std::wstring XMLHandler::GetString(const std::wstring& key) const
+{
+    auto it = table_.find(key);
+    return it != table_.end() ? it->second : std::wstring();
+}
+
+std::wstring BuildWindowTitle(const XMLHandler& strings)
+{
+    std::wstring title = strings.GetString(L"TSY_TITLE_STRING");
+    for (size_t at = title.find(L"%1"); at != std::wstring::npos; at = title.find(L"%1", at + 3))
+        title.replace(at, 2, L"4.0");
+    return title;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The localized string table, one XML file per interface language.
+#include <map>
+#include <string>
+
+class XMLHandler {
+public:
+    // (Re)loads the table for the current language; false when the file could not be read.
+    bool Load();
+    // The text for `key`; empty for an empty or unknown key.
+    std::wstring GetString(const std::wstring& key) const;
+
+    unsigned short LanguageId() const { return languageId_; }
+    void SetLanguageId(unsigned short languageId) { languageId_ = languageId; }
+    // Once the user picked a language, loads stop following the system's language.
+    bool IsLanguageFixed() const { return languageFixed_; }
+    void SetLanguageFixed(bool fixed) { languageFixed_ = fixed; }
+
+private:
+    std::map<std::wstring, std::wstring> table_;
+    unsigned short languageId_ = 1033;
+    bool languageFixed_ = false;
+};
+
+// "TSY_TITLE_STRING" with every "%1" replaced by the version.
+std::wstring BuildWindowTitle(const XMLHandler& strings);
