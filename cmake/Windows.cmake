@@ -63,6 +63,10 @@ set_tests_properties(ui_startup_tests_chinese_user PROPERTIES
 # Shipped data: well-formed, and every key the code asks for is in every string file.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME data_checks COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/data/check_data.py ${CMAKE_SOURCE_DIR})
+# The committed pictures and print files match what the asset script draws, and
+# every print file decodes back to its drawing (the system Python carries PIL).
+add_test(NAME asset_checks COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/scripts/make_assets.py --check)
+add_test(NAME asset_script_tests COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/scripts/make_assets)
 
 # The native build's tests join this run, so one ctest reports them all.
 set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")

@@ -9,6 +9,9 @@ kelo_prefix
 kelo_display
 # One wineserver for the whole run, so each test program starts in milliseconds.
 wineserver -p
+# Start Wine's own services now, away from ctest: a service that inherits a
+# test's output pipe would keep ctest waiting for that test forever.
+wine cmd /c exit </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true; kelo_stop_display' EXIT
 
 status=0
