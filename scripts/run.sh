@@ -12,6 +12,6 @@ if [ -n "$KELO_XVFB_PID" ]; then
   echo "Take a picture of it with: DISPLAY=$DISPLAY scripts/screenshot.sh shot.png"
 fi
 trap 'kelo_stop_display' EXIT
-echo "Log: $WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp/KeloTSYLog.log"
+echo "Log: $WINEPREFIX/drive_c/users/$(id -un)/Temp/KeloTSYLog.log"
 cd "$KELO_ROOT/build/dist"
 wine KeloTessaly.exe
