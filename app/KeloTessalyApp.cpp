@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "app/CountryTable.h"
 #include "app/FontUtil.h"
@@ -36,19 +37,16 @@ CKeloTessalyApp::~CKeloTessalyApp()
 
 BOOL CKeloTessalyApp::InitInstance()
 {
-    NGWinApi::CKernelApi& kernel = NGWinApi::Kernel();
-    HANDLE mutex = kernel.CreateMutexW(nullptr, FALSE, kInstanceMutex);
+    NGWinApi::UniqueHandle mutex(NGWinApi::Kernel().CreateMutexW(nullptr, FALSE, kInstanceMutex));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND running = ::FindWindowW(nullptr, kRunningWindowTitle))
             ::SetForegroundWindow(running);
-        if (mutex != nullptr)
-            kernel.CloseHandle(mutex);
         return FALSE;
     }
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
     ::InitCommonControlsEx(&controls);
-    NGWinApi::Com().OleInitialize(nullptr);
+    oleInitialized_ = SUCCEEDED(NGWinApi::Com().OleInitialize(nullptr));
 
     gdiplus_ = std::make_unique<GdiplusSession>();
 
@@ -70,22 +68,20 @@ BOOL CKeloTessalyApp::InitInstance()
                 mainWindow_ = nullptr;
             }
         }
-        Shutdown();
     } else {
         LogFile().Write(L"Not logged as administrator");
         ::MessageBoxW(nullptr, strings_.GetString(L"TSY_ADMIN_PRIV").c_str(), WindowTitle().c_str(),
                       MB_ICONWARNING);
     }
-
-    if (mutex != nullptr)
-        kernel.CloseHandle(mutex);
+    Shutdown();
     return FALSE;
 }
 
 void CKeloTessalyApp::Shutdown()
 {
     gdiplus_.reset();
-    NGWinApi::Com().OleUninitialize();
+    if (std::exchange(oleInitialized_, false))
+        NGWinApi::Com().OleUninitialize();
     // The title font stays with the application object.
     for (size_t i = 0; i + 1 < appFonts_.size(); ++i)
         appFonts_[i].reset();

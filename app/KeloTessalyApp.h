@@ -61,6 +61,7 @@ private:
     HWND mainWindow_ = nullptr;
     HWND repaintWindow_ = nullptr;
     std::unique_ptr<GdiplusSession> gdiplus_;
+    bool oleInitialized_ = false;
 };
 
 extern CKeloTessalyApp theApp;
