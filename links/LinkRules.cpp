@@ -3,29 +3,19 @@
 #include <array>
 #include <string_view>
 
+#include "support/CatalogueRules.h"
+
 namespace
 {
-
-wchar_t AsciiLower(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
 
 wchar_t AsciiUpper(wchar_t c)
 {
     return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
-std::wstring LowerAscii(std::wstring text)
-{
-    for (auto& c : text)
-        c = AsciiLower(c);
-    return text;
-}
-
 bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b)
 {
-    return LowerAscii(a) == LowerAscii(b);
+    return ToLower(a) == ToLower(b);
 }
 
 bool IsDigit(wchar_t c)
@@ -111,7 +101,7 @@ std::size_t SchemeEnd(const std::wstring& link)
 bool IsReservedDeviceName(const std::wstring& base)
 {
     static const std::array<std::wstring, 4> plain{L"con", L"prn", L"aux", L"nul"};
-    const auto lower = LowerAscii(base);
+    const auto lower = ToLower(base);
     for (const auto& name : plain)
         if (lower == name)
             return true;
@@ -161,7 +151,7 @@ LinkParts SplitLink(const std::wstring& link)
     if (schemeEnd == std::wstring::npos)
         return parts;
     parts.schemeText = link.substr(0, schemeEnd);
-    const auto lowerScheme = LowerAscii(parts.schemeText);
+    const auto lowerScheme = ToLower(parts.schemeText);
     parts.scheme = lowerScheme == L"http"    ? LinkScheme::Http
                    : lowerScheme == L"https" ? LinkScheme::Https
                    : lowerScheme == L"ftp"   ? LinkScheme::Ftp
