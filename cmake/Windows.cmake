@@ -42,6 +42,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/dist-data.stamp
 add_custom_target(dist_data ALL DEPENDS ${CMAKE_BINARY_DIR}/dist-data.stamp)
 
 kelo_test(pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)
+kelo_test(sim_tests SOURCES ${KELO_SIM_TESTS} LIBS kelo_sim)
+kelo_test(sim_xml_tests SOURCES tests/sim/SableDocumentsXmlTest.cpp tests/TestFolder.cpp LIBS kelo_win kelo_sim)
 kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_win)
 kelo_test(support_tests
   SOURCES tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp

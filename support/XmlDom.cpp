@@ -1,5 +1,7 @@
 #include "support/XmlDom.h"
 
+#include <cwchar>
+
 #include <ole2.h>
 
 // The import library lacks these two; their values are fixed by the parser's registration.
@@ -48,8 +50,17 @@ HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path)
 
 HRESULT ElementsByTagName(IXMLDOMDocument2* document, const wchar_t* tagName, NodeListPtr& list)
 {
-    NGWinApi::UniqueBstr name(tagName);
-    HRESULT hr = document->getElementsByTagName(name.get(), list.put());
+    HRESULT hr;
+    if (std::wcschr(tagName, L':') != nullptr) {
+        // Wine's getElementsByTagName compares local names only, so "a:X" finds nothing
+        // there; the default selection language matches the prefix as written, as
+        // MSXML's getElementsByTagName does, and also yields document order.
+        NGWinApi::UniqueBstr query((std::wstring(L"//") + tagName).c_str());
+        hr = document->selectNodes(query.get(), list.put());
+    } else {
+        NGWinApi::UniqueBstr name(tagName);
+        hr = document->getElementsByTagName(name.get(), list.put());
+    }
     if (SUCCEEDED(hr) && !list)
         hr = E_POINTER;
     return hr;

@@ -21,7 +21,7 @@ HRESULT Create(DWORD context, bool run, DocumentPtr& document);
 // S_OK when parsed; S_FALSE when the file is missing or not well-formed.
 HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path);
 
-// Every element named `tagName`, in document order.
+// Every element named `tagName` (prefix included, as the document writes it), in document order.
 HRESULT ElementsByTagName(IXMLDOMDocument2* document, const wchar_t* tagName, NodeListPtr& list);
 
 // The attribute's text; nullopt when it is absent. `result` receives the call's outcome.

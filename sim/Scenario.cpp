@@ -1,0 +1,90 @@
+#include "sim/Scenario.h"
+
+#include <set>
+
+namespace sim {
+namespace {
+
+std::string Trim(std::string_view text)
+{
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    size_t last = text.find_last_not_of(" \t\r");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool Fail(std::string& error, size_t line, const std::string& reason)
+{
+    error = "line " + std::to_string(line) + ": " + reason;
+    return false;
+}
+
+} // namespace
+
+bool IsLoopbackAddress(const std::string& address)
+{
+    return address.starts_with("127.") && address.size() <= 15;
+}
+
+bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
+{
+    Scenario scenario;
+    std::set<std::string> names;
+    std::set<std::string> addresses;
+    size_t sectionLine = 0;
+
+    auto closeSection = [&]() {
+        if (scenario.printers.empty())
+            return true;
+        const PrinterConfig& printer = scenario.printers.back();
+        if (!printer.usb && printer.address.empty())
+            return Fail(error, sectionLine, "printer '" + printer.name + "' needs an address or usb = yes");
+        if (!printer.usb && !IsLoopbackAddress(printer.address))
+            return Fail(error, sectionLine, "address " + printer.address + " is not on loopback (127.0.0.0/8)");
+        if (!printer.usb && !addresses.insert(printer.address).second)
+            return Fail(error, sectionLine, "address " + printer.address + " is used twice");
+        if (!printer.quillEndpoint.empty() && !IsLoopbackAddress(printer.quillEndpoint))
+            return Fail(error, sectionLine, "quill-endpoint must be on loopback");
+        return true;
+    };
+
+    size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        size_t end = text.find('\n');
+        std::string line = Trim(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line[0] == '[') {
+            if (line.back() != ']' || !line.starts_with("[printer "))
+                return Fail(error, lineNumber, "a section is [printer NAME]");
+            if (!closeSection())
+                return false;
+            std::string name = Trim(std::string_view(line).substr(9, line.size() - 10));
+            if (name.empty() || name.find_first_of(" \t/") != std::string::npos)
+                return Fail(error, lineNumber, "a printer name is one word without '/'");
+            if (!names.insert(name).second)
+                return Fail(error, lineNumber, "printer '" + name + "' is defined twice");
+            scenario.printers.push_back(DefaultPrinter(name));
+            sectionLine = lineNumber;
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            return Fail(error, lineNumber, "expected key = value");
+        if (scenario.printers.empty())
+            return Fail(error, lineNumber, "settings must follow a [printer NAME] line");
+        std::string reason;
+        if (!ApplySetting(scenario.printers.back(), Trim(std::string_view(line).substr(0, equals)),
+                          Trim(std::string_view(line).substr(equals + 1)), reason))
+            return Fail(error, lineNumber, reason);
+    }
+    if (!closeSection())
+        return false;
+    out = std::move(scenario);
+    return true;
+}
+
+} // namespace sim
