@@ -2,7 +2,8 @@
 enable_language(RC)
 set(KELO_DIST_DIR ${CMAKE_SOURCE_DIR}/build/dist CACHE PATH "Runnable program tree")
 
-set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32)
+set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32
+  wininet shell32 setupapi winspool)
 
 # Layer 2 and the window code, everything but the entry point.
 add_library(kelo_win STATIC
@@ -12,13 +13,22 @@ add_library(kelo_win STATIC
   app/KeloTessalyApp.cpp
   app/ThemeUtil.cpp
   app/TSYParentDlg.cpp
+  discovery/PrintQueue.cpp
+  discovery/UsbStatus.cpp
+  links/LinkChecker.cpp
+  links/SupportLinkBuilder.cpp
+  links/SupportLinkConfig.cpp
   support/LogFile.cpp
   support/ModuleInfo.cpp
   support/OSInformation.cpp
   support/ProductInfoColl.cpp
   support/XmlDom.cpp
   support/XMLHandler.cpp
+  winapi/DeviceIoApi.cpp
+  winapi/InternetApi.cpp
   winapi/NGWinApi.cpp
+  winapi/ShellApi.cpp
+  winapi/SpoolerApi.cpp
 )
 target_include_directories(kelo_win PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(kelo_win PRIVATE ${KELO_WARNINGS})
@@ -44,6 +54,10 @@ add_custom_target(dist_data ALL DEPENDS ${CMAKE_BINARY_DIR}/dist-data.stamp)
 kelo_test(pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)
 kelo_test(sim_tests SOURCES ${KELO_SIM_TESTS} LIBS kelo_sim)
 kelo_test(sim_xml_tests SOURCES tests/sim/SableDocumentsXmlTest.cpp tests/TestFolder.cpp LIBS kelo_win kelo_sim)
+kelo_test(discovery_tests
+  SOURCES tests/discovery/PrintQueueTest.cpp
+          tests/discovery/UsbStatusTest.cpp tests/TestFolder.cpp
+  LIBS kelo_sim_win)
 kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_win)
 kelo_test(support_tests
   SOURCES tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp
@@ -55,6 +69,16 @@ kelo_test(app_tests
   SOURCES tests/app/KeloTessalyAppTest.cpp tests/app/DialogExtendedTest.cpp tests/TestFolder.cpp
           res/KeloTessaly.rc
   LIBS kelo_win)
+# Link checks and support links against loopback HTTP servers (port 80 of 127.0.4.x needs root).
+kelo_test(links_tests
+  SOURCES tests/links/LinkCheckerTest.cpp tests/links/SupportLinkBuilderTest.cpp tests/LoopbackHttpServer.cpp
+          tests/TestFolder.cpp
+  LIBS kelo_win ws2_32)
+# Simulated USB printers behind the device I/O wrapper, for tests only.
+add_library(kelo_sim_win STATIC sim/FakeUsbDeviceIo.cpp)
+target_compile_options(kelo_sim_win PRIVATE ${KELO_WARNINGS})
+target_link_libraries(kelo_sim_win PUBLIC kelo_sim kelo_win)
+kelo_test(usb_device_tests SOURCES tests/sim/FakeUsbDeviceIoTest.cpp tests/TestFolder.cpp LIBS kelo_sim_win)
 kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/TestFolder.cpp LIBS kelo_win)
 add_dependencies(ui_startup_tests KeloTessaly dist_data)
 set_tests_properties(ui_startup_tests PROPERTIES ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR}" RUN_SERIAL ON)
@@ -74,3 +98,4 @@ add_test(NAME asset_script_tests COMMAND /usr/bin/python3 -m unittest discover -
 set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
 file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "if(EXISTS \"${KELO_NATIVE_BUILD_DIR}/CTestTestfile.cmake\")\n  subdirs(\"${KELO_NATIVE_BUILD_DIR}\")\nendif()\n")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/native-tests.cmake)
+

@@ -147,6 +147,10 @@ bool IsLiveStatus(const std::wstring& statusText)
 LinkParts SplitLink(const std::wstring& link)
 {
     LinkParts parts;
+    // A control character (say CR LF from a device's model name) would write its own request lines.
+    for (auto c : link)
+        if (IsControl(c))
+            return parts;
     const auto schemeEnd = SchemeEnd(link);
     if (schemeEnd == std::wstring::npos)
         return parts;
@@ -398,22 +402,53 @@ std::wstring MatchModelNo(const OidTable& table, const std::wstring& key,
     return {};
 }
 
-OidTable OidTableFromProducts(const std::vector<std::pair<std::wstring, std::wstring>>& products)
+OidTable OidTableFromProducts(const std::vector<std::pair<std::wstring, std::wstring>>& products,
+                              const ModelNoObserver& onModelNo)
 {
     OidTable table;
     for (const auto& [name, oid] : products)
-        table[GetModelNo(name)] = oid;
+    {
+        auto modelNo = GetModelNo(name);
+        if (onModelNo)
+            onModelNo(modelNo);
+        table[std::move(modelNo)] = oid;
+    }
     return table;
 }
 
-std::wstring ModelKeyFromAnswerPath(const std::wstring& path, const std::wstring& languageCode)
+std::wstring ModelNameFromAnswerPath(const std::wstring& path, const std::wstring& languageCode)
 {
     const auto slash = path.rfind(L'\\');
     std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
     const std::wstring suffix = L"_" + languageCode + L".xml";
     for (auto at = name.find(suffix); at != std::wstring::npos; at = name.find(suffix, at))
         name.erase(at, suffix.size());
-    return GetModelNo(name);
+    return name;
+}
+
+std::wstring ModelKeyFromAnswerPath(const std::wstring& path, const std::wstring& languageCode)
+{
+    return GetModelNo(ModelNameFromAnswerPath(path, languageCode));
+}
+
+bool HasDocumentTypeDeclaration(const std::string& bytes)
+{
+    // Dropping the zero bytes reads the ASCII of UTF-16 in either byte order like UTF-8.
+    std::string ascii;
+    ascii.reserve(bytes.size());
+    for (char c : bytes)
+        if (c != '\0')
+            ascii += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return ascii.find("<!DOCTYPE") != std::string::npos;
+}
+
+std::wstring ModelNameForSupportLink(const std::wstring& friendlyName, const std::wstring& deviceName)
+{
+    std::wstring name = friendlyName.empty() ? deviceName : friendlyName;
+    for (const std::wstring word : {L"Class", L"driver"})
+        for (auto at = name.find(word); at != std::wstring::npos; at = name.find(word, at))
+            name.erase(at, word.size());
+    return name;
 }
 
 std::wstring SafeFileNamePart(const std::wstring& text)

@@ -14,6 +14,13 @@
 constexpr unsigned kLinkTimeoutMilliseconds = 10000;
 constexpr int kMaxLinkRedirects = 5;
 
+// A header larger than this is treated like one that cannot be allocated.
+constexpr std::size_t kMaxHeaderBytes = 1024 * 1024;
+
+// Downloads are broker answers of a few kilobytes: copy in chunks and stop an endless body.
+constexpr std::size_t kDownloadChunkBytes = 64 * 1024;
+constexpr std::size_t kMaxDownloadBytes = 1024 * 1024;
+
 inline const wchar_t kLiveStatus[] = L"Live";
 
 struct HttpStatusOutcome
@@ -50,7 +57,8 @@ struct LinkParts
     std::wstring path; // verbatim, never re-encoded; "/" when the link has none
 };
 
-// Splits "scheme://[user[:password]@]host[:port][path]" without re-encoding anything.
+// Splits "scheme://[user[:password]@]host[:port][path]" without re-encoding anything; a link with
+// control characters does not split.
 LinkParts SplitLink(const std::wstring& link);
 
 // Whether a split link may be checked (HTTP, HTTPS or FTP).
@@ -124,11 +132,25 @@ std::wstring MatchModelNo(const OidTable& table, const std::wstring& key,
                           const std::function<void(const std::wstring& entryKey, const std::wstring& search)>&
                               onCompare = {});
 
-// The broker answer as a table: model number of each product name to its OID, later names overwrite.
-OidTable OidTableFromProducts(const std::vector<std::pair<std::wstring, std::wstring>>& products);
+// Sees every model number `GetModelNo` hands out on the caller's behalf.
+using ModelNoObserver = std::function<void(const std::wstring& modelNo)>;
 
-// The search key from an answer file path: file name without "_<lang>.xml", through `GetModelNo`.
+// The broker answer as a table: model number of each product name to its OID, later names overwrite.
+OidTable OidTableFromProducts(const std::vector<std::pair<std::wstring, std::wstring>>& products,
+                              const ModelNoObserver& onModelNo = {});
+
+// The answer file's name without folder and without "_<lang>.xml".
+std::wstring ModelNameFromAnswerPath(const std::wstring& path, const std::wstring& languageCode);
+
+// The search key from an answer file path: `ModelNameFromAnswerPath` through `GetModelNo`.
 std::wstring ModelKeyFromAnswerPath(const std::wstring& path, const std::wstring& languageCode);
+
+// Whether an XML document declares a document type (UTF-8 or UTF-16): such broker answers are refused.
+bool HasDocumentTypeDeclaration(const std::string& bytes);
+
+// The model name support links carry: the friendly name (the device name when it is empty)
+// without "Class" and "driver".
+std::wstring ModelNameForSupportLink(const std::wstring& friendlyName, const std::wstring& deviceName);
 
 // Maximum length of one name part of the answer file.
 constexpr std::size_t kMaxFileNamePart = 64;

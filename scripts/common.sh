@@ -6,7 +6,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 KELO_PACKAGES=(cmake ninja-build g++ googletest python3 g++-mingw-w64-i686-posix mingw-w64-i686-dev
-               wine wine32 wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core)
+               wine wine32 wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core snmp curl
+               mingw-w64-tools)
 
 kelo_setup() {
   local missing=()
@@ -72,5 +73,42 @@ kelo_display() {
 
 kelo_stop_display() {
   [ -n "${KELO_XVFB_PID:-}" ] && kill "$KELO_XVFB_PID" 2>/dev/null
+  return 0
+}
+
+# Starts the demo printers (sim/scenarios/demo.scenario: 127.0.0.10 and 127.0.0.11, control
+# on 127.0.0.1:8199) in the background; KELO_SIM_PID names what we started. A demo that is
+# already running (started by hand) is left alone and used.
+kelo_start_demo() {
+  KELO_SIM_PID=""
+  local ready="$KELO_ROOT/build/demo-sim.ready" log="$KELO_ROOT/build/demo-sim.log"
+  if curl -s --noproxy '*' --max-time 1 -o /dev/null http://127.0.0.1:8199/printers; then
+    echo "Demo printers already running (control http://127.0.0.1:8199/)"
+    return 0
+  fi
+  rm -f "$ready"
+  "$KELO_ROOT/build/native/kelo-printer-sim" --scenario "$KELO_ROOT/sim/scenarios/demo.scenario" \
+    --ready-file "$ready" </dev/null >"$log" 2>&1 &
+  KELO_SIM_PID=$!
+  for _ in $(seq 1 200); do
+    if [ -f "$ready" ]; then
+      echo "Demo printers: Sable 127.0.0.10, Quill 127.0.0.11; control http://127.0.0.1:8199/; log $log"
+      return 0
+    fi
+    if ! kill -0 "$KELO_SIM_PID" 2>/dev/null; then
+      KELO_SIM_PID=""
+      echo "Demo printers not started (already running?); see $log" >&2
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo "Demo printers not ready after 10 s; see $log" >&2
+}
+
+kelo_stop_demo() {
+  if [ -n "${KELO_SIM_PID:-}" ]; then
+    kill "$KELO_SIM_PID" 2>/dev/null || true
+    wait "$KELO_SIM_PID" 2>/dev/null || true
+  fi
   return 0
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and starts Kelo Tessaly under Wine.
+# Sets everything up, builds, and starts Kelo Tessaly under Wine beside the demo printers.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -11,7 +11,8 @@ if [ -n "$KELO_XVFB_PID" ]; then
   echo "No display: the tool runs on the virtual display $DISPLAY."
   echo "Take a picture of it with: DISPLAY=$DISPLAY scripts/screenshot.sh shot.png"
 fi
-trap 'kelo_stop_display' EXIT
+kelo_start_demo
+trap 'kelo_stop_demo; kelo_stop_display' EXIT
 echo "Log: $WINEPREFIX/drive_c/users/$(id -un)/Temp/KeloTSYLog.log"
 cd "$KELO_ROOT/build/dist"
 wine KeloTessaly.exe

@@ -78,6 +78,7 @@ struct PrinterConfig {
     std::string address; // loopback IPv4 of a network printer; empty for USB
     bool usb = false;
     std::string quillEndpoint; // USB only: "127.0.0.1:port" serving the Quill objects
+    unsigned httpPort = 8080;  // where job locations point; set by the server, not by scenarios
     Protocol protocol = Protocol::Sable;
 
     std::string model = "Kelo Vireo 4500 All-in-One";

@@ -1,5 +1,6 @@
 #include "sim/Scenario.h"
 
+#include <charconv>
 #include <set>
 
 namespace sim {
@@ -24,7 +25,31 @@ bool Fail(std::string& error, size_t line, const std::string& reason)
 
 bool IsLoopbackAddress(const std::string& address)
 {
-    return address.starts_with("127.") && address.size() <= 15;
+    // "a.b.c.d" or "a.b.c.d:port", the first octet 127.
+    std::string host = address.substr(0, address.find(':'));
+    if (host.size() != address.size()) {
+        std::string port = address.substr(host.size() + 1);
+        unsigned value = 0;
+        auto parsed = std::from_chars(port.data(), port.data() + port.size(), value);
+        if (port.empty() || parsed.ec != std::errc() || parsed.ptr != port.data() + port.size() || value > 65535)
+            return false;
+    }
+    int octets = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t dot = host.find('.', start);
+        std::string part = host.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        unsigned value = 0;
+        auto parsed = std::from_chars(part.data(), part.data() + part.size(), value);
+        if (part.empty() || part.size() > 3 || parsed.ec != std::errc() || parsed.ptr != part.data() + part.size() ||
+            value > 255 || (octets == 0 && value != 127))
+            return false;
+        ++octets;
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    return octets == 4;
 }
 
 bool ParseScenario(std::string_view text, Scenario& out, std::string& error)

@@ -172,7 +172,7 @@ HttpResponse SimDevice::HandleHttp(const HttpRequest& request)
         HttpResponse response;
         response.status = 201;
         response.reason = "Created";
-        std::string origin = config_.usb ? std::string() : "http://" + config_.address + ":8080";
+        std::string origin = config_.usb ? std::string() : "http://" + config_.address + ":" + std::to_string(config_.httpPort);
         response.headers = {{"Location", origin + job.path}, {"Connection", "close"}};
         return response;
     }

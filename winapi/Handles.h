@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "winapi/InternetApi.h"
 #include "winapi/NGWinApi.h"
 
 namespace NGWinApi {
@@ -39,6 +40,36 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// A WinINet handle (session, connection, request or URL); closed through the wrapper in use.
+class UniqueInternetHandle {
+public:
+    UniqueInternetHandle() = default;
+    explicit UniqueInternetHandle(HINTERNET handle) : handle_(handle) {}
+    UniqueInternetHandle(UniqueInternetHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueInternetHandle& operator=(UniqueInternetHandle&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    ~UniqueInternetHandle() { reset(); }
+    UniqueInternetHandle(const UniqueInternetHandle&) = delete;
+    UniqueInternetHandle& operator=(const UniqueInternetHandle&) = delete;
+
+    HINTERNET get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    HINTERNET release() { return std::exchange(handle_, nullptr); }
+    void reset(HINTERNET handle = nullptr)
+    {
+        if (handle_ != nullptr)
+            Internet().InternetCloseHandle(handle_);
+        handle_ = handle;
+    }
+
+private:
+    HINTERNET handle_ = nullptr;
 };
 
 template <class Interface>

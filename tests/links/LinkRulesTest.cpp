@@ -122,6 +122,8 @@ TEST(LinkSplit, RejectsLinksThatCannotBeChecked)
         L"mailto:someone@support.local",
         L"file://server/share", // splits, but the scheme is not served
         L"gopher://host/x",
+        L"http://host/x\r\nX-Injected: 1", // control characters would write their own request lines
+        L"http://host/x\ty",
     };
     for (const auto* link : invalid)
     {
@@ -344,4 +346,32 @@ TEST(LinkTemplates, FormatsPortalLinks)
     EXPECT_EQ(BuildKeywordLink(L"127.0.0.1", L"s-002", L"fr", L"copy"),
               L"http://127.0.0.1/apps/Nav?h_pagetype=s-002&h_lang=fr&h_client=s-h-e021-1&h_keyword=copy");
     EXPECT_EQ(BuildCustomerCareLink(L"127.0.0.2"), L"http://127.0.0.2/go/customercare");
+}
+
+TEST(LinkAnswerFile, DocumentTypesAreSeenInEveryEncoding)
+{
+    const std::string declared = "<?xml version=\"1.0\"?><!DOCTYPE products [<!ENTITY x \"1\">]><products/>";
+    std::string utf16le = "\xFF\xFE";
+    std::string utf16be = "\xFE\xFF";
+    for (char c : declared)
+    {
+        utf16le += {c, '\0'};
+        utf16be += {'\0', c};
+    }
+    EXPECT_TRUE(HasDocumentTypeDeclaration(declared));
+    EXPECT_TRUE(HasDocumentTypeDeclaration(utf16le));
+    EXPECT_TRUE(HasDocumentTypeDeclaration(utf16be));
+    EXPECT_TRUE(HasDocumentTypeDeclaration("<!doctype products><products/>"));
+    EXPECT_FALSE(HasDocumentTypeDeclaration("<?xml version=\"1.0\"?><products><product/></products>"));
+    EXPECT_FALSE(HasDocumentTypeDeclaration("<products>DOCTYPE &lt;!</products>"));
+    EXPECT_FALSE(HasDocumentTypeDeclaration(""));
+}
+
+TEST(LinkModelNo, SupportModelNameDropsClassAndDriverWords)
+{
+    EXPECT_EQ(ModelNameForSupportLink(L"Kelo Workline 4420 Class driver", L"ignored"), L"Kelo Workline 4420  ");
+    EXPECT_EQ(ModelNameForSupportLink(L"", L"Kelo Workline 4420 Classdriver"), L"Kelo Workline 4420 ");
+    // Exact case only.
+    EXPECT_EQ(ModelNameForSupportLink(L"Kelo class Driver 9150", L""), L"Kelo class Driver 9150");
+    EXPECT_EQ(ModelNameForSupportLink(L"", L""), L"");
 }

@@ -109,3 +109,12 @@ TEST(Scenario, RunTimeSettingsChangeOneFieldOrNothing)
     ASSERT_TRUE(sim::ApplySetting(printer, "fault.snmp", "", error));
     EXPECT_FALSE(printer.FaultsOf(sim::Endpoint::Snmp).silence) << "an empty fault line heals the endpoint";
 }
+
+TEST(Scenario, OnlyLoopbackAddressesAndEndpointsPass)
+{
+    for (const char* good : {"127.0.0.1", "127.0.0.10", "127.10.20.30:9170", "127.255.255.255:65535"})
+        EXPECT_TRUE(sim::IsLoopbackAddress(good)) << good;
+    for (const char* bad : {"10.0.0.1", "128.0.0.1", "127.0.0", "127.0.0.1.5", "127.0.0.1:abc", "127.0.0.1:",
+                            "127.0.0.1:70000", "127.0.0.256", "localhost", "", "127..0.1", "1127.0.0.1"})
+        EXPECT_FALSE(sim::IsLoopbackAddress(bad)) << bad;
+}
