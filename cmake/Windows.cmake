@@ -13,11 +13,19 @@ add_library(kelo_win STATIC
   app/KeloTessalyApp.cpp
   app/ThemeUtil.cpp
   app/TSYParentDlg.cpp
+  discovery/DeviceEnumeration.cpp
   discovery/PrintQueue.cpp
   discovery/UsbStatus.cpp
   links/LinkChecker.cpp
   links/SupportLinkBuilder.cpp
   links/SupportLinkConfig.cpp
+  sable/DeviceRecords.cpp
+  sable/HostDeviceInfo.cpp
+  sable/SableJobs.cpp
+  sable/SableNetworkChannel.cpp
+  sable/SableReaders.cpp
+  sable/SableUsbChannel.cpp
+  sable/SableXml.cpp
   support/LogFile.cpp
   support/ModuleInfo.cpp
   support/OSInformation.cpp
@@ -25,6 +33,7 @@ add_library(kelo_win STATIC
   support/XmlDom.cpp
   support/XMLHandler.cpp
   winapi/DeviceIoApi.cpp
+  winapi/HostFilesApi.cpp
   winapi/InternetApi.cpp
   winapi/NGWinApi.cpp
   winapi/ShellApi.cpp
@@ -55,7 +64,7 @@ kelo_test(pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)
 kelo_test(sim_tests SOURCES ${KELO_SIM_TESTS} LIBS kelo_sim)
 kelo_test(sim_xml_tests SOURCES tests/sim/SableDocumentsXmlTest.cpp tests/TestFolder.cpp LIBS kelo_win kelo_sim)
 kelo_test(discovery_tests
-  SOURCES tests/discovery/PrintQueueTest.cpp
+  SOURCES tests/discovery/DeviceEnumerationTest.cpp tests/discovery/PrintQueueTest.cpp
           tests/discovery/UsbStatusTest.cpp tests/TestFolder.cpp
   LIBS kelo_sim_win)
 kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_win)
@@ -79,6 +88,30 @@ add_library(kelo_sim_win STATIC sim/FakeUsbDeviceIo.cpp)
 target_compile_options(kelo_sim_win PRIVATE ${KELO_WARNINGS})
 target_link_libraries(kelo_sim_win PUBLIC kelo_sim kelo_win)
 kelo_test(usb_device_tests SOURCES tests/sim/FakeUsbDeviceIoTest.cpp tests/TestFolder.cpp LIBS kelo_sim_win)
+# Sable device data access: records, channels, documents, jobs, host-side information.
+kelo_test(sable_tests
+  SOURCES tests/sable/DeviceRecordsTest.cpp tests/sable/SableUsbChannelTest.cpp tests/sable/SableJobsUsbTest.cpp
+          tests/sable/HostDeviceInfoTest.cpp tests/sable/SableUsbFramingTest.cpp
+          tests/TestFolder.cpp
+  LIBS kelo_sim_win)
+# The network side against the simulator on 127.0.6.x.
+kelo_sim_fixture(sable_sim SCENARIO tests/sable/sable.scenario)
+kelo_test(sable_network_tests
+  SOURCES tests/sable/SableNetworkChannelTest.cpp tests/sable/SableReadersTest.cpp tests/sable/SableJobsNetworkTest.cpp
+          tests/sable/SimControl.cpp
+          tests/TestFolder.cpp
+  LIBS kelo_sim_win)
+set_tests_properties(sable_network_tests PROPERTIES FIXTURES_REQUIRED sable_sim
+  ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
+# Benchmark: one network device-information read, its HTTP requests and its time.
+add_executable(sable_device_info_bench bench/SableDeviceInfoBench.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp)
+target_compile_options(sable_device_info_bench PRIVATE ${KELO_WARNINGS})
+target_include_directories(sable_device_info_bench PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_link_options(sable_device_info_bench PRIVATE -municode)
+target_link_libraries(sable_device_info_bench PRIVATE kelo_win)
+add_test(NAME sable_device_info_bench COMMAND sable_device_info_bench)
+set_tests_properties(sable_device_info_bench PROPERTIES FIXTURES_REQUIRED sable_sim TIMEOUT 120
+  ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
 kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/TestFolder.cpp LIBS kelo_win)
 add_dependencies(ui_startup_tests KeloTessaly dist_data)
 set_tests_properties(ui_startup_tests PROPERTIES ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR}" RUN_SERIAL ON)
@@ -99,3 +132,9 @@ set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native bu
 file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "if(EXISTS \"${KELO_NATIVE_BUILD_DIR}/CTestTestfile.cmake\")\n  subdirs(\"${KELO_NATIVE_BUILD_DIR}\")\nendif()\n")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/native-tests.cmake)
 
+# The diagnostic core component (COM server DLL, interfaces, tests).
+include(${CMAKE_SOURCE_DIR}/components/diagcore/DiagCore.cmake)
+target_link_libraries(kelo_win PUBLIC kelo_diagcore_interfaces)
+
+# Quill device access (SNMP stack, managers, USB device library).
+include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)

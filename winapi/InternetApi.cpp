@@ -10,6 +10,35 @@ HINTERNET CInternetApi::InternetOpenW(LPCWSTR agent, DWORD accessType, LPCWSTR p
     return ::InternetOpenW(agent, accessType, proxy, proxyBypass, flags);
 }
 
+HINTERNET CInternetApi::InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags)
+{
+    return ::InternetOpenA(agent, accessType, proxy, proxyBypass, flags);
+}
+
+HINTERNET CInternetApi::InternetConnectA(HINTERNET session, LPCSTR serverName, INTERNET_PORT port, LPCSTR userName,
+                                         LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context)
+{
+    return ::InternetConnectA(session, serverName, port, userName, password, service, flags, context);
+}
+
+HINTERNET CInternetApi::InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength,
+                                         DWORD flags, DWORD_PTR context)
+{
+    return ::InternetOpenUrlA(session, url, headers, headersLength, flags, context);
+}
+
+HINTERNET CInternetApi::HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName, LPCSTR version,
+                                         LPCSTR referrer, LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context)
+{
+    return ::HttpOpenRequestA(connection, verb, objectName, version, referrer, acceptTypes, flags, context);
+}
+
+BOOL CInternetApi::HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional,
+                                    DWORD optionalLength)
+{
+    return ::HttpSendRequestA(request, headers, headersLength, optional, optionalLength);
+}
+
 HINTERNET CInternetApi::InternetConnectW(HINTERNET session, LPCWSTR serverName, INTERNET_PORT port,
                                          LPCWSTR userName, LPCWSTR password, DWORD service, DWORD flags,
                                          DWORD_PTR context)

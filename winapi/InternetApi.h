@@ -23,6 +23,16 @@ public:
     virtual BOOL InternetCrackUrlW(LPCWSTR url, DWORD urlLength, DWORD flags, LPURL_COMPONENTSW components);
     virtual BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead);
     virtual BOOL InternetCloseHandle(HINTERNET handle);
+    // ANSI entry points of the Sable HTTP client.
+    virtual HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags);
+    virtual HINTERNET InternetConnectA(HINTERNET session, LPCSTR serverName, INTERNET_PORT port, LPCSTR userName,
+                                       LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context);
+    virtual HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength,
+                                       DWORD flags, DWORD_PTR context);
+    virtual HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName, LPCSTR version,
+                                       LPCSTR referrer, LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context);
+    virtual BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional,
+                                  DWORD optionalLength);
     virtual ~CInternetApi() = default;
 };
 

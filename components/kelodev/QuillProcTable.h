@@ -1,0 +1,47 @@
+#pragma once
+// The procedure table contract between the tool and the USB device library kelodev12.dll:
+// "_QuillInitRtlProcs@12" fills 17 four-byte entries; the tool calls the six below.
+#include <windows.h>
+
+#include <cstdint>
+
+namespace QuillProcs {
+
+constexpr UINT kNotificationMessage = 1225;      // posted to the registered window
+constexpr WORD kNotificationDeviceLost = 1;      // low word of its second parameter
+constexpr DWORD kDeviceLost = 0x80000000u;
+constexpr DWORD kTableSize = 68;
+constexpr size_t kEntries = 17;
+
+enum Entry : size_t { kOpen = 0, kClose = 1, kRegister = 3, kUnregister = 4, kGetObject = 6, kSetObject = 9 };
+
+// The open parameter block, 20 bytes little-endian.
+#pragma pack(push, 1)
+struct OpenBlock {
+    uint8_t size;        // 20
+    uint8_t unused1[3];
+    uint32_t zero;
+    uint8_t reserved;    // the reserved flag, 0
+    uint8_t unused2[3];
+    uint32_t flags;      // 0x13, or 0x14 with the mode flag
+    const wchar_t* deviceName;
+};
+#pragma pack(pop)
+static_assert(sizeof(OpenBlock) == 20, "the library contract is 32-bit");
+
+using OpenProc = DWORD(WINAPI*)(const OpenBlock* block, DWORD* device);
+using CloseProc = DWORD(WINAPI*)(DWORD device);
+using RegisterProc = DWORD(WINAPI*)(DWORD device, DWORD zero, HWND window, UINT message, DWORD zero2,
+                                    DWORD* registration);
+using UnregisterProc = DWORD(WINAPI*)(DWORD device, DWORD registration);
+// Copies at most bufferSize bytes; *length is the value's whole length.
+using GetObjectProc = DWORD(WINAPI*)(DWORD device, DWORD registration, const BYTE* id, DWORD idCount, BYTE* buffer,
+                                     DWORD bufferSize, BYTE* type, DWORD* length);
+using SetObjectProc = DWORD(WINAPI*)(DWORD device, DWORD registration, const BYTE* id, DWORD idCount,
+                                     const DWORD* value, DWORD type, DWORD valueSize, BYTE* reply, DWORD replySize,
+                                     DWORD* replyLength);
+using InitProc = DWORD(WINAPI*)(void* table, DWORD size, DWORD reserved);
+
+constexpr char kInitName[] = "_QuillInitRtlProcs@12";
+
+} // namespace QuillProcs

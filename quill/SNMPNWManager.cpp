@@ -1,0 +1,335 @@
+#include "quill/SNMPNWManager.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "discovery/DeviceIdStatus.h"
+#include "discovery/SelectedDevice.h"
+#include "quill/QuillCommon.h"
+#include "quill/QuillRules.h"
+#include "sable/SableRules.h"
+#include "winapi/SocketApi.h"
+
+namespace {
+
+constexpr char kModelNameOid[] = "1.3.6.1.2.1.25.3.2.1.3.1";
+constexpr char kInterfaceMacOid[] = "1.3.6.1.2.1.2.2.1.6";
+constexpr char kDeviceIdOid[] = "1.3.6.1.4.1.48213.2.3.9.1.1.7.0";
+constexpr char kServiceCommand[] = "1.1.5.2";
+constexpr char kCleaningCommand[] = "1.4.1.5.1.1";
+constexpr int kInkSlots = 8;
+constexpr int kPrintheads = 4;
+
+std::wstring OrNotAvailable(const std::wstring& text)
+{
+    return text.empty() ? Localized(L"TSY_NOT_AVAILABLE") : text;
+}
+
+std::string Slot(const char* prefix, int n, const char* suffix)
+{
+    return std::string(prefix) + std::to_string(n) + suffix;
+}
+
+} // namespace
+
+bool CSNMPNWManager::OpenSelectedPrinter()
+{
+    const std::optional<Device_Dev> device = SelectedDevice();
+    address_ = device ? device->address : std::wstring();
+    return session_.QuillInit(address_);
+}
+
+std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived)
+{
+    bool replied = false;
+    if (session_.SnmpGetPdu(oid.c_str()))
+        replied = session_.SnmpSendPdu();
+    if (arrived != nullptr)
+        *arrived = replied;
+    const std::wstring text = AnsiToWide(CSnmpSession::ResultText());
+    CSnmpSession::ClearResultText();
+    return text;
+}
+
+std::wstring CSNMPNWManager::GetQuillText(const char* quillId, bool* arrived)
+{
+    return GetText(QuillSnmpOid(quillId), arrived);
+}
+
+bool CSNMPNWManager::GetDeviceInfo()
+{
+    return RunDeviceOperation(L"GetDeviceInfo", false, [&] {
+        auto guard = LockRecords();
+        DeviceInfo& info = records_.deviceInfo;
+        LogFile().Write(L"@CSNMPNWManager::GetDeviceInfo");
+        if (std::wstring driver = HostDriverVersion(); !driver.empty())
+            info.printerDriverVersion = driver;
+        AddHostSideInformation(info);
+
+        OpenSelectedPrinter();
+        LogFile().Write(L"@ QuillInit");
+
+        info.modelName = OrNotAvailable(TrimQuotes(GetText(kModelNameOid)));
+        LogFile().Write(L"Model name value %s.", info.modelName.c_str());
+        info.serialNumber = OrNotAvailable(TrimQuotes(DecodeQuillString(GetQuillText("1.1.3.3"))));
+        LogFile().Write(L"serial number value %s.", info.serialNumber.c_str());
+        info.firmwareRevision = OrNotAvailable(TrimQuotes(DecodeQuillString(GetQuillText("1.1.3.6"))));
+        LogFile().Write(L"Firmware Version value %s.", info.firmwareRevision.c_str());
+
+        std::wstring mac = GetMacAddressByArp(address_);
+        if (mac.empty())
+            mac = DecodeQuillString(GetQuillText("1.2.5.3"));
+        if (mac.empty())
+            mac = DecodeQuillString(GetText(kInterfaceMacOid));
+        info.macAddress = OrNotAvailable(mac);
+        LogFile().Write(L"Mac address is %s.", info.macAddress.c_str());
+
+        LogFile().Write(L"Service ID checking.");
+        std::wstring serviceId = DecodeQuillString(GetQuillText("1.1.2.19"));
+        if (serviceId.empty()) {
+            LogFile().Write(L"1.3.6.1.4.1.48213.2.3.9.4.2.1.1.2.19.0   OID failed to get service id");
+            std::wstring installed = DecodeQuillString(GetQuillText("1.1.2.8"));
+            if (!installed.empty()) {
+                LogFile().Write(L"Install date OID succeed...");
+                FindServiceIDFromInstallationDate(installed);
+                serviceId = installed;
+            }
+        }
+        if (!serviceId.empty()) {
+            info.serviceId = serviceId;
+            info.bornDate = sable::BornDateText(serviceId);
+        } else {
+            info.serviceId = info.bornDate = Localized(L"TSY_NOT_AVAILABLE");
+        }
+
+        const std::wstring pages = TrimWhite(GetQuillText("1.4.1.2.5"));
+        if (!pages.empty()) {
+            const size_t digits = std::min<size_t>(pages.size(), 50); // a 50-byte narrow buffer
+            const std::string narrow(pages.begin(), pages.begin() + static_cast<ptrdiff_t>(digits));
+            info.totalImpressions = static_cast<int32_t>(std::atol(narrow.c_str()));
+        }
+
+        session_.QuillUninit();
+        LogFile().Write(L" SNMP QuillUninit ");
+        return true;
+    });
+}
+
+bool CSNMPNWManager::GetInkLevelInfo()
+{
+    return RunDeviceOperation(L"GetInkLevelInfo", false, [&] {
+        auto guard = LockRecords();
+        LogFile().Write(L"@ GetInkLevelInfo");
+        records_.inkList.clear();
+        OpenSelectedPrinter();
+        LogFile().Write(L" GetInkLevelInfo @ QuillInit");
+
+        AgentFlagValues flags{};
+        const bool flagsRead = *ReadAgentFlags(flags, [&](const AgentFlagObject& flag, int32_t& value) {
+            bool arrived = false;
+            value = static_cast<int32_t>(LeadingDecimal(TrimWhite(RemoveDashes(GetQuillText(flag.quillId, &arrived)))));
+            return std::optional<bool>(arrived);
+        });
+
+        const std::wstring region = TrimWhite(GetQuillText("1.1.1.35"));
+        if (!region.empty())
+            SetPrinterRegionText(region);
+        LogFile().Write(L" catridges supported by printer  -> %d", kInkSlots);
+
+        const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
+        for (int n = 1; n <= kInkSlots; ++n) {
+            const uint32_t code = ColourCodeFromSnmpText(GetQuillText(Slot("1.4.1.5.4.", n, ".26").c_str()));
+            LogFile().Write(L" catridges [ %d ] Color No.  -> %d", n, static_cast<int>(code));
+            const std::wstring colourKey = ColourKey(code);
+            if (colourKey.empty())
+                continue;
+            InkInfo ink;
+            ResetInkInfo(ink, notAvailable);
+            ink.colour = Localized(colourKey.c_str());
+            ink.level = TrimWhite(RemoveDashes(GetQuillText(Slot("1.4.1.5.4.", n, ".1").c_str())));
+            if (auto drops = TrimWhite(RemoveDashes(GetQuillText(Slot("1.4.1.5.3.", n, ".12").c_str())));
+                !drops.empty())
+                ink.dropsUsed = drops;
+            std::wstring installed = DecodeQuillString(GetQuillText("1.1.2.8"));
+            FormatInstallationDate(installed);
+            ink.installationDate = installed;
+            if (auto number = TrimWhite(DecodeQuillString(GetQuillText(Slot("1.4.1.5.4.", n, ".32").c_str())));
+                !number.empty())
+                ink.selectabilityNumber = number;
+            if (auto serial = TrimWhite(DecodeQuillString(GetQuillText(Slot("1.4.1.5.4.", n, ".4").c_str())));
+                !serial.empty())
+                ink.serialNumber = serial;
+            if (auto regional = TrimWhite(RemoveDashes(GetQuillText(Slot("1.4.1.5.4.", n, ".27").c_str())));
+                !regional.empty())
+                ink.regionalCartridge = regional;
+            LogInkFields(n, ink);
+
+            const uint32_t slotBit = 1u << (n - 1);
+            std::optional<int32_t> brandValue;
+            if (!flagsRead && BrandObjectId(n) != nullptr) {
+                bool arrived = false;
+                const std::wstring text = TrimWhite(RemoveDashes(GetQuillText(BrandObjectId(n), &arrived)));
+                if (arrived)
+                    brandValue = static_cast<int32_t>(LeadingDecimal(text));
+            }
+            ink.brand = InkBrand(flagsRead, flags, slotBit, brandValue);
+            ink.consumableState = Localized(InkStateKey(InkStateFor(flags, slotBit)).c_str());
+            records_.inkList.push_back(ink);
+        }
+        session_.QuillUninit();
+        return true;
+    });
+}
+
+bool CSNMPNWManager::GetPrintHeadInfo()
+{
+    return RunDeviceOperation(L"GetPrintHeadInfo", false, [&] {
+        auto guard = LockRecords();
+        OpenSelectedPrinter();
+        LogFile().Write(L"GetPrintHeadInfo @  Quillinit");
+        const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
+        std::vector<PrintHeadInfo> heads;
+        for (int h = 1; h <= kPrintheads; ++h) {
+            PrintHeadInfo head = MakePrintHeadInfo(notAvailable);
+            auto read = [&](const std::string& quillId, std::wstring& field) {
+                if (std::wstring text = TrimWhite(DecodeQuillString(GetQuillText(quillId.c_str()))); !text.empty())
+                    field = text;
+            };
+            read(Slot("1.4.1.5.3.", h, ".18"), head.printheadNumber);
+            read(Slot("1.4.1.5.4.", h, ".22"), head.installationDate);
+            read(Slot("1.4.1.5.3.", h, ".27"), head.health);
+            read(Slot("1.4.1.5.3.", h, ".23"), head.warranty);
+            heads.push_back(head);
+        }
+        session_.QuillUninit();
+        LogFile().Write(L"GetPrintHeadInfo @  QuillUninit");
+        records_.printHeadList.insert(records_.printHeadList.end(), heads.begin(), heads.end());
+        return true;
+    });
+}
+
+bool CSNMPNWManager::GetDeviceStatus()
+{
+    return RunDeviceOperation(L"GetDeviceStatus", false, [&] {
+        auto guard = LockRecords();
+        records_.statusList.clear();
+        OpenSelectedPrinter();
+        LogFile().Write(L"GetDeviceStatus @ QuillInit");
+        const std::wstring identification = GetText(kDeviceIdOid);
+        StatusEntry first;
+        if (!identification.empty()) {
+            LogFile().Write(L"Device status from device : %s", identification.c_str());
+            first.statusId = std::to_wstring(ParseStatusField(GetIdField(L"S", identification)));
+        } else {
+            LogFile().Write(L"Device status from device is empty. this is because snmp failing or device does not "
+                            L"have a valid network");
+        }
+        records_.statusList.push_back(first);
+        records_.statusList.push_back(StatusEntry{RemoveDashes(GetQuillText("1.2.2.2.1"))});
+        session_.QuillUninit();
+        LogFile().Write(L"GetDeviceStatus @ QuillUnInit");
+        return true;
+    });
+}
+
+int32_t CSNMPNWManager::GetStatusFlag()
+{
+    return RunDeviceOperation(L"GetStatusFlag", int32_t{61}, [&] {
+        CSnmpSession session;
+        const std::optional<Device_Dev> device = SelectedDevice();
+        session.QuillInit(device ? device->address : std::wstring());
+        LogFile().Write(L"GetStatusFlag @ QuillInit");
+        int32_t code = 61;
+        if (session.SnmpGetPdu(kDeviceIdOid))
+            session.SnmpSendPdu();
+        const std::wstring identification = AnsiToWide(CSnmpSession::ResultText());
+        CSnmpSession::ClearResultText();
+        if (!identification.empty())
+            code = ParseStatusField(GetIdField(L"S", identification));
+        session.QuillUninit();
+        LogFile().Write(L"GetStatusFlag @ QuillUnInit");
+        return code;
+    });
+}
+
+void CSNMPNWManager::SendService(const wchar_t* name, std::initializer_list<std::pair<const char*, int32_t>> writes)
+{
+    OpenSelectedPrinter();
+    LogFile().Write(L"%s @ QuillInit", name);
+    for (const auto& [quillId, value] : writes)
+        if (session_.SnmpSetPdu(QuillSnmpOid(quillId).c_str(), value))
+            session_.SnmpSendPdu();
+    CSnmpSession::ClearResultText();
+    session_.QuillUninit();
+    LogFile().Write(L"%s @ QuillUnInit", name);
+}
+
+bool CSNMPNWManager::PrintQualityDiagnosticPage()
+{
+    return RunDeviceOperation(L"PrintQualityDiagnosticPage", false, [&] {
+        SendService(L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
+        return true;
+    });
+}
+
+bool CSNMPNWManager::AlignPrintHead()
+{
+    return RunDeviceOperation(L"AlignPrintHead", false, [&] {
+        SendService(L"AlignPrintHead", {{kServiceCommand, 1100}});
+        return true;
+    });
+}
+
+bool CSNMPNWManager::CleanPrintHead()
+{
+    return RunDeviceOperation(L"CleanPrintHead", false, [&] {
+        SendService(L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
+        return true;
+    });
+}
+
+bool CSNMPNWManager::PrintDiagnosticPage()
+{
+    return RunDeviceOperation(L"PrintDiagnosticPage", false, [&] {
+        SendService(L"PrintDiagnosticPage", {{kServiceCommand, 10}});
+        return true;
+    });
+}
+
+std::wstring GetMacAddressByArp(const std::wstring& address)
+{
+    NGWinApi::CSocketApi& sockets = NGWinApi::Sockets();
+    in_addr source{};
+    {
+        NGWinApi::WinsockSession winsock; // version 2.2 serves the 2.0 the lookup needs
+        char name[1024] = {};
+        if (winsock.ok() && sockets.gethostname(name, sizeof name) == 0) {
+            hostent* host = sockets.gethostbyname(name);
+            if (host != nullptr && host->h_addrtype == AF_INET && host->h_addr_list[0] != nullptr)
+                std::memcpy(&source, host->h_addr_list[0], sizeof source);
+        }
+    }
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(&source);
+    char sourceText[16];
+    std::snprintf(sourceText, sizeof sourceText, "%d.%d.%d.%d", s[0], s[1], s[2], s[3]);
+    const std::string target(address.begin(), address.end());
+
+    ULONG mac[2] = {};
+    ULONG length = 6;
+    const DWORD result = sockets.SendARP(::inet_addr(target.c_str()), ::inet_addr(sourceText), mac, &length);
+    if (result != NO_ERROR) {
+        LogFile().Write(L"SendARP request failed Error =>%d", static_cast<int>(result));
+        return {};
+    }
+    std::wstring text;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(mac);
+    for (ULONG i = 0; i < length && i < sizeof mac; ++i) {
+        wchar_t hex[3];
+        std::swprintf(hex, 3, L"%.2X", bytes[i]);
+        text += hex;
+    }
+    return text;
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The Sable access manager: resources fetched over the USB device interface or over HTTP on
+// port 8080, parsed into the shared device records.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sable/DeviceRecords.h"
+#include "support/XmlDom.h"
+#include "winapi/DeviceIoApi.h"
+
+// The pauses and waits of the channel and the jobs; tests shorten them.
+struct SableWaits {
+    std::function<void(DWORD milliseconds)> sleep = [](DWORD milliseconds) { ::Sleep(milliseconds); };
+    DWORD readEventMs = 10000;          // one device read
+    DWORD usbPrintJobMs = 90000;
+    DWORD usbCalibrationMs = 120000;
+    DWORD networkJobMs = 120000;
+    DWORD requestPauseMs = 1000;        // after the USB job head and body writes
+    DWORD readPauseMs = 100;            // before every head and chunked read
+    int64_t maxBodyBytes = 8 * 1024 * 1024; // a device that keeps sending is cut off here
+};
+
+class CSableManager : public CDeviceAccessManager {
+public:
+    static constexpr DWORD kReadBlock = 2048;
+    static constexpr int kReadFailureLimit = 10;
+    // Reads that may bring nothing before a head read gives up (the device fell silent).
+    static constexpr int kHeadReadLimit = 10;
+
+    CSableManager() = default;
+    ~CSableManager() override;
+
+    void SetWaits(SableWaits waits) { waits_ = std::move(waits); }
+    const SableWaits& Waits() const { return waits_; }
+
+    // USB channel: the resource's body into "<application folder>\<fileName>".
+    bool GetDocumentOverUsb(const std::wstring& resourcePath, const std::wstring& fileName);
+    bool GetInterfaceSymbolicLink(const GUID& interfaceClass, std::vector<std::wstring>& paths);
+    bool InitializeDeviceConnection(const std::wstring& path, NGWinApi::UniqueDeviceHandle& device);
+    bool WriteSOAPRequest(HANDLE device, const std::wstring& resourcePath);
+    bool ReadSOAPResponseHeader(HANDLE device, std::string& leftover, int32_t& contentLength);
+    bool ReadSOAPResposeContent(HANDLE file, HANDLE device, const std::string& leftover, int32_t contentLength);
+    bool ReadChunkedContent(HANDLE file, HANDLE device, const std::string& leftover);
+    void WriteToFile(HANDLE file, const char* bytes, DWORD count, DWORD& written);
+
+    // Network channel.
+    bool GetDocumentOverNetwork(const std::wstring& fileName, const std::wstring& resourcePath);
+    // The raw response head of a POST to the selected network device; nothing on failure,
+    // and LastPostFailure() says which step failed.
+    enum class PostFailure { None, Open, Connect, Request, Send, Head };
+    PostFailure LastPostFailure() const { return lastPostFailure_; }
+    std::optional<std::wstring> PostOverNetwork(const std::string& resourcePath, const std::string& extraHeaders,
+                                                const std::string& body);
+
+    // Readers.
+    bool GetDeviceInfo();
+    bool GetInkLevelInfo();
+    bool GetPrintHeadInfo();
+    bool GetDeviceStatus();
+    bool GetMakeAndModel(std::wstring& modelName);
+    // The text of the first node `xpath` selects in the file; nothing when none or unreadable.
+    static std::optional<std::wstring> GetNodeText(const std::wstring& filePath, const std::wstring& xpath);
+    // Every element of that qualified name, in document order (an empty pointer on failure).
+    static XmlDom::NodeListPtr GetElements(IXMLDOMDocument2* document, const std::wstring& tagName);
+
+    // Jobs.
+    bool PrintDiagnosticsPage();
+    bool PrintQualityPage();
+    bool CleanPrintheads();
+    bool AlignPrintheads() { return AlignPrintHead(); }
+    bool StartService(const std::string& jobType);
+    bool StartServiceForNetworkDevice(const std::string& jobType);
+    bool AlignPrintHead();
+
+private:
+    // One read of up to kReadBlock bytes through an OVERLAPPED with `event`: the bytes, or
+    // nothing for a time-out, a failed completion (logged) or an empty read.
+    enum class ReadOutcome { Bytes, Empty, Nothing };
+    ReadOutcome ReadBlock(HANDLE device, HANDLE event, char* block, DWORD& count);
+    // Fetches over the selected device's transport; false when there is no selected device.
+    bool Fetch(const std::wstring& resourcePath, const std::wstring& fileName, bool& isNetwork);
+    // Runs one reader with COM initialised and the records locked; an exception is logged
+    // with `exceptionLine` and gives false.
+    bool RunReader(const wchar_t* exceptionLine, const std::function<bool()>& read);
+    // Fetch, logging a failure with the network line or the given USB line.
+    bool FetchOrLog(const std::wstring& resourcePath, const std::wstring& fileName, const wchar_t* usbLine);
+
+    bool FindInterfacePath(std::wstring& path);
+    bool UsbJob(const std::string& requestLine, const std::string& body, bool calibration);
+    bool NetworkJob(const std::string& resourcePath, const std::string& body, bool calibration);
+    // Starts the poller for the stored job location; false when the thread cannot be created.
+    bool StartJobPoller();
+    // Waits for the job event; when the wait runs out the poller is told to stop.
+    bool WaitForJob(DWORD waitMs);
+    // Tells a running poller to stop and waits until it has.
+    void StopJobPoller();
+    bool RunService(const std::string& jobType);
+    static DWORD WINAPI JobPoller(LPVOID manager);
+    DWORD PollJob();
+
+    SableWaits waits_;
+    PostFailure lastPostFailure_ = PostFailure::None;
+    DWORD lastPostError_ = 0;
+    NGWinApi::UniqueHandle poller_;
+    std::atomic<bool> stopPoller_{false};
+};

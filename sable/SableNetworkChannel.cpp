@@ -1,0 +1,141 @@
+// The Sable channel over the network: WinINet to port 8080 of the printer.
+#include <vector>
+
+#include "discovery/SelectedDevice.h"
+#include "sable/AnsiText.h"
+#include "sable/SableFiles.h"
+#include "sable/SableManager.h"
+#include "support/LogFile.h"
+#include "winapi/Handles.h"
+
+namespace {
+
+constexpr INTERNET_PORT kSablePort = 8080;
+constexpr DWORD_PTR kRequestContext = 0x1001;
+constexpr DWORD kDownloadBlock = 102400;
+constexpr int kAttempts = 3;
+
+std::wstring DeviceAddress()
+{
+    const std::optional<Device_Dev> device = SelectedDevice();
+    return device ? device->address : std::wstring();
+}
+
+HINTERNET Connect(HINTERNET session, const std::string& host)
+{
+    return NGWinApi::Internet().InternetConnectA(session, host.c_str(), kSablePort, nullptr, nullptr,
+                                                 INTERNET_SERVICE_HTTP, 0, kRequestContext);
+}
+
+} // namespace
+
+bool CSableManager::GetDocumentOverNetwork(const std::wstring& fileName, const std::wstring& resourcePath)
+{
+    try {
+        const std::wstring address = DeviceAddress();
+        const std::string url = ToAnsi(L"http://" + address + L":8080" + resourcePath);
+        const std::string host = ToAnsi(address);
+        const std::wstring outputPath = ApplicationFilePath(fileName);
+
+        NGWinApi::UniqueInternetHandle session(
+            NGWinApi::Internet().InternetOpenA(" ", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!session) {
+            LogFile().Write(L"InternetOpen API failed. Err: %ld", static_cast<long>(::GetLastError()));
+            return false;
+        }
+        // Only an early reachability check: the download goes through the session handle.
+        NGWinApi::UniqueInternetHandle connection;
+        for (int attempt = 0; attempt < kAttempts && !connection; ++attempt)
+            connection.reset(Connect(session.get(), host));
+        if (!connection) {
+            LogFile().Write(L"InternetConnect API failed.Err: %ld", static_cast<long>(::GetLastError()));
+            return false;
+        }
+        NGWinApi::UniqueInternetHandle download;
+        for (int attempt = 0; attempt < kAttempts && !download; ++attempt)
+            download.reset(NGWinApi::Internet().InternetOpenUrlA(
+                session.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+        if (!download) {
+            LogFile().Write(L"InternetOpenUrl API failed.Err: %ld", static_cast<long>(::GetLastError()));
+            return false;
+        }
+        NGWinApi::UniqueDeviceHandle file(NGWinApi::DeviceIo().CreateFileW(outputPath.c_str(), GENERIC_WRITE, 0,
+                                                                           nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (!file) {
+            LogFile().Write(L"CreateFile API Failed. File: %s", outputPath.c_str());
+            return false;
+        }
+        std::vector<char> buffer(kDownloadBlock);
+        bool copied = true;
+        int64_t total = 0;
+        for (;;) {
+            DWORD read = 0;
+            if (!NGWinApi::Internet().InternetReadFile(download.get(), buffer.data(), kDownloadBlock, &read)) {
+                LogFile().Write(L"InternetReadFile API failed.Err: %ld", static_cast<long>(::GetLastError()));
+                copied = false;
+                break;
+            }
+            if (read == 0)
+                break;
+            DWORD written = 0;
+            if (!NGWinApi::DeviceIo().WriteFile(file.get(), buffer.data(), read, &written, nullptr)) {
+                LogFile().Write(L"WriteFile API failed.Err: %ld", static_cast<long>(::GetLastError()));
+                copied = false;
+                break;
+            }
+            total += read;
+            if (total > waits_.maxBodyBytes) {
+                copied = false; // a body that never ends
+                break;
+            }
+        }
+        if (!copied)
+            LogFile().Write(L"Failed to save the file.");
+        return copied;
+    } catch (...) {
+        LogFile().Write(L"Exception occured in GetDocumentOverNetwork.");
+        return false;
+    }
+}
+
+std::optional<std::wstring> CSableManager::PostOverNetwork(const std::string& resourcePath,
+                                                           const std::string& extraHeaders, const std::string& body)
+{
+    // The job operations log the failures of the first three steps with texts of their own.
+    const std::string host = ToAnsi(DeviceAddress());
+    NGWinApi::UniqueInternetHandle session(
+        NGWinApi::Internet().InternetOpenA(" ", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const auto failed = [this](PostFailure step) {
+        lastPostError_ = ::GetLastError();
+        lastPostFailure_ = step;
+        return std::nullopt;
+    };
+    if (!session)
+        return failed(PostFailure::Open);
+    NGWinApi::UniqueInternetHandle connection(Connect(session.get(), host));
+    if (!connection)
+        return failed(PostFailure::Connect);
+    NGWinApi::UniqueInternetHandle request(NGWinApi::Internet().HttpOpenRequestA(
+        connection.get(), "POST", resourcePath.c_str(), nullptr, nullptr, nullptr, INTERNET_FLAG_NO_AUTH,
+        kRequestContext));
+    if (!request)
+        return failed(PostFailure::Request);
+    std::string payload = body;
+    if (!NGWinApi::Internet().HttpSendRequestA(request.get(), extraHeaders.c_str(),
+                                               static_cast<DWORD>(extraHeaders.size()), payload.data(),
+                                               static_cast<DWORD>(payload.size())))
+        return failed(PostFailure::Send);
+    DWORD size = 0;
+    if (NGWinApi::Internet().HttpQueryInfoW(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr) ||
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return failed(PostFailure::Head);
+    std::vector<wchar_t> head(size + 1, L'\0'); // twice the bytes asked for
+    DWORD bytes = size * 2;
+    if (!NGWinApi::Internet().HttpQueryInfoW(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, head.data(), &bytes,
+                                             nullptr)) {
+        LogFile().Write(L"HttpQueryInfo API failed.Err: %ld", static_cast<long>(::GetLastError()));
+        return failed(PostFailure::Head);
+    }
+    lastPostFailure_ = PostFailure::None;
+    return std::wstring(head.data());
+}

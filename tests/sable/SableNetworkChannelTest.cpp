@@ -1,0 +1,98 @@
+// The network channel against the simulator over loopback.
+#include <gtest/gtest.h>
+
+#include "SableNetworkTestSupport.h"
+
+namespace {
+
+// Counts the ANSI calls and can make the connection step fail; forwards to WinINet.
+class CountingInternet : public NGWinApi::CInternetApi {
+public:
+    HINTERNET InternetConnectA(HINTERNET session, LPCSTR serverName, INTERNET_PORT port, LPCSTR userName,
+                               LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context) override
+    {
+        ++connects;
+        if (failConnect) {
+            ::SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
+            return nullptr;
+        }
+        return CInternetApi::InternetConnectA(session, serverName, port, userName, password, service, flags,
+                                              context);
+    }
+    HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
+                               DWORD_PTR context) override
+    {
+        ++urlOpens;
+        lastUrl = url;
+        lastFlags = flags;
+        return CInternetApi::InternetOpenUrlA(session, url, headers, headersLength, flags, context);
+    }
+
+    bool failConnect = false;
+    int connects = 0;
+    int urlOpens = 0;
+    std::string lastUrl;
+    DWORD lastFlags = 0;
+};
+
+class SableNetworkChannelTest : public ::testing::Test, public SableNetworkFixture {
+protected:
+    SableNetworkChannelTest() : SableNetworkFixture("sable-a", L"127.0.6.10") {}
+    ~SableNetworkChannelTest() override { NGWinApi::Replace(previous_); }
+
+    CountingInternet internet_;
+    NGWinApi::CInternetApi* previous_ = NGWinApi::Replace(&internet_);
+};
+
+} // namespace
+
+TEST_F(SableNetworkChannelTest, DownloadsEveryTimeFromTheDeviceAndKeepsErrorPages)
+{
+    ASSERT_TRUE(control_.Ready()) << "KELO_SABLE_SIM_READY names no running simulator";
+    ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_EQ(internet_.lastUrl, "http://127.0.6.10:8080/DevMgmt/ProductStatusDyn.xml");
+    EXPECT_EQ(internet_.lastFlags, static_cast<DWORD>(INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE));
+    EXPECT_NE(ReadWholeFile(Folder().File(L"ProductStatusDyn.xml")).find(">ready<"), std::string::npos);
+
+    ASSERT_TRUE(control_.Settings(printer_, "statuses = jamInPrinter"));
+    ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_NE(ReadWholeFile(Folder().File(L"ProductStatusDyn.xml")).find("jamInPrinter"), std::string::npos)
+        << "no cached copy";
+    EXPECT_EQ(control_.HttpRequests(printer_), 2);
+
+    EXPECT_TRUE(manager_.GetDocumentOverNetwork(L"Missing.xml", L"/No/Such/Resource"));
+    EXPECT_NE(ReadWholeFile(Folder().File(L"Missing.xml")).find("<html"), std::string::npos);
+}
+
+TEST_F(SableNetworkChannelTest, UnreachableDevicesFailAfterThreeAttemptsWithOneLine)
+{
+    {
+        SetSelectedDevice([] { Device_Dev d; d.address = L"127.0.6.99"; d.isNetwork = true; return d; }());
+        LogTail log;
+        EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Refused.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+        EXPECT_EQ(internet_.urlOpens, 3);
+        const std::string appended = log.Appended();
+        EXPECT_NE(appended.find("InternetOpenUrl API failed.Err: "), std::string::npos) << appended;
+        EXPECT_EQ(appended.find("InternetOpenUrl API failed.Err: "), appended.rfind("InternetOpenUrl API failed"));
+    }
+    {
+        internet_.failConnect = true;
+        internet_.urlOpens = 0;
+        internet_.connects = 0;
+        LogTail log;
+        EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Refused.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+        EXPECT_EQ(internet_.connects, 3);
+        EXPECT_EQ(internet_.urlOpens, 0);
+        const std::string appended = log.Appended();
+        EXPECT_NE(appended.find("InternetConnect API failed.Err: 12029"), std::string::npos) << appended;
+    }
+}
+
+TEST_F(SableNetworkChannelTest, EndlessBodyIsCutOffAndTheFileKept)
+{
+    ASSERT_TRUE(control_.Settings(printer_, "fault.http = endless"));
+    LogTail log;
+    EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Endless.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_NE(log.Appended().find("Failed to save the file."), std::string::npos);
+    EXPECT_GT(ReadWholeFile(Folder().File(L"Endless.xml")).size(), 0u);
+}

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sable/SableRules.h"
+
+TEST(SableRules, BornDates)
+{
+    const struct {
+        const wchar_t* serviceId;
+        const wchar_t* text;
+    } cases[] = {
+        {L"23045", L"14/2/2013 "}, {L"0", L"0/1/1990 "},      {L"", L"0/1/1990 "},
+        {L"abc", L"0/1/1990 "},    {L"13366", L"1/0/2003 "},  // day 366 of a common year: month 0
+        {L"10366", L"31/12/2000 "}, {L"12060", L"1/3/2002 "}, {L"10060", L"29/2/2000 "},
+        {L"9365x", L"31/12/1999 "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sable::BornDateText(c.serviceId), c.text) << c.serviceId;
+}
+
+TEST(SableRules, ColourKeysAndInkTypesAndDrops)
+{
+    EXPECT_EQ(sable::ColourKey(L"K"), L"TSY_COLOR_BLACK");
+    EXPECT_EQ(sable::ColourKey(L"Photo Black"), L"TSY_COLOR_PHOTO_BLACK");
+    EXPECT_EQ(sable::ColourKey(L"CMY"), L"TSY_COLOR_TRICOLOR");
+    EXPECT_EQ(sable::ColourKey(L"cyan+magenta+yellow"), L"TSY_COLOR_TRICOLOR");
+    EXPECT_EQ(sable::ColourKey(L"LC"), L"");
+    EXPECT_TRUE(sable::IsInkType(L"inkcartridge"));
+    EXPECT_TRUE(sable::IsInkType(L"introinksupply"));
+    EXPECT_FALSE(sable::IsInkType(L"printhead"));
+    EXPECT_EQ(sable::DropsUsedText(L"12"), L"12000");
+    EXPECT_EQ(sable::DropsUsedText(L""), L"0");
+    EXPECT_EQ(sable::DropsUsedText(L"many"), L"0");
+}
+
+TEST(SableRules, StatusOrderingMovesStrictlySmallerPrioritiesForward)
+{
+    struct Entry {
+        std::string id;
+        int priority;
+    };
+    std::vector<Entry> entries{{"a", 10000}, {"b", 5}, {"c", 7}, {"d", 5}, {"e", 10000}};
+    sable::OrderByPriority(entries);
+    std::string order;
+    for (const Entry& e : entries)
+        order += e.id;
+    EXPECT_EQ(order, "bdcae");
+}
+
+TEST(SableRules, JobDocumentsAndAnswers)
+{
+    const std::string body = sable::InternalPrintDocument("cleaningPage");
+    EXPECT_EQ(body.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><InternalPrintDyn xmlns=\"<", 0), 0u);
+    EXPECT_NE(body.find("/schemas/imaging/con/sable/internalprintdyn/2008/03/21 InternalPrintDyn.xsd>\">"
+                        "\t<JobType>cleaningPage</JobType></InternalPrintDyn>"),
+              std::string::npos);
+    EXPECT_NE(sable::CalibrationDocument().find("xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance \" "
+                                                "xsi:schemaLocation="),
+              std::string::npos);
+    EXPECT_EQ(sable::JobRequestHead("POST /Calibration/Session HTTP/1.1\r\n", 12),
+              "POST /Calibration/Session HTTP/1.1\r\nContent-Length: 12\r\nContent-Type: text/xml\r\nHOST: \r\n\r\n");
+
+    const sable::JobAnswer created =
+        sable::ParseJobAnswer("HTTP/1.1 201 Created\r\nLocation: http://127.0.6.10:8080/Jobs/JobList/12\r\n\r\n");
+    EXPECT_TRUE(created.accepted);
+    EXPECT_EQ(created.location.value_or("none"), "/Jobs/JobList/12");
+    EXPECT_FALSE(sable::ParseJobAnswer("HTTP/1.1 400 Bad\r\nLocation: /Jobs/JobList/1\r\n").accepted);
+    EXPECT_FALSE(sable::ParseJobAnswer("HTTP/1.1 201 Created").accepted) << "no line end at all";
+    EXPECT_FALSE(sable::ParseJobAnswer("HTTP/1.1 201 Created\r\n\r\n").location.has_value());
+}
+
+TEST(SableRules, TranslationChoiceAndProductFolders)
+{
+    using Pairs = std::vector<std::pair<uint16_t, uint16_t>>;
+    EXPECT_EQ(sable::ChooseTranslation(Pairs{{0x0407, 1252}, {0x0409, 1200}}, 0x0409), 1u);
+    EXPECT_EQ(sable::ChooseTranslation(Pairs{{0x0407, 1252}, {0x0809, 1200}}, 0x0409), 1u) << "same primary";
+    EXPECT_EQ(sable::ChooseTranslation(Pairs{{0x0407, 1252}, {0x0000, 1200}}, 0x040C), 1u) << "neutral";
+    EXPECT_EQ(sable::ChooseTranslation(Pairs{{0x0407, 1252}, {0x0c09, 1200}}, 0x040C), 1u) << "English";
+    EXPECT_EQ(sable::ChooseTranslation(Pairs{{0x0407, 1252}, {0x0410, 1200}}, 0x0409), 0u) << "German first";
+    EXPECT_FALSE(sable::ChooseTranslation(Pairs{}, 0x0409).has_value());
+
+    EXPECT_TRUE(sable::ProductFolderMatches(L"Homeline 1234 All-in-One", L"Homeline 1234 Plus All-in-One"));
+    EXPECT_TRUE(sable::ProductFolderMatches(L"Homeline 1234", L"KELO HOMELINE 1234 Series"));
+    EXPECT_FALSE(sable::ProductFolderMatches(L"Workline 4420", L"Homeline 1234"));
+}

@@ -1,0 +1,40 @@
+#include "winapi/SocketApi.h"
+
+#include "winapi/ApiSlot.h"
+
+namespace NGWinApi {
+
+int CSocketApi::WSAStartup(WORD version, LPWSADATA data) { return ::WSAStartup(version, data); }
+int CSocketApi::WSACleanup() { return ::WSACleanup(); }
+int CSocketApi::WSAGetLastError() { return ::WSAGetLastError(); }
+SOCKET CSocketApi::socket(int family, int type, int protocol) { return ::socket(family, type, protocol); }
+int CSocketApi::bind(SOCKET s, const sockaddr* address, int length) { return ::bind(s, address, length); }
+
+int CSocketApi::sendto(SOCKET s, const char* data, int size, int flags, const sockaddr* to, int toLength)
+{
+    return ::sendto(s, data, size, flags, to, toLength);
+}
+
+int CSocketApi::recvfrom(SOCKET s, char* data, int size, int flags, sockaddr* from, int* fromLength)
+{
+    return ::recvfrom(s, data, size, flags, from, fromLength);
+}
+
+int CSocketApi::WSAEventSelect(SOCKET s, WSAEVENT event, long events) { return ::WSAEventSelect(s, event, events); }
+int CSocketApi::closesocket(SOCKET s) { return ::closesocket(s); }
+int CSocketApi::gethostname(char* name, int length) { return ::gethostname(name, length); }
+hostent* CSocketApi::gethostbyname(const char* name) { return ::gethostbyname(name); }
+
+DWORD CSocketApi::SendARP(IPAddr destination, IPAddr source, PVOID macAddress, PULONG length)
+{
+    return ::SendARP(destination, source, macAddress, length);
+}
+
+namespace {
+ApiSlot<CSocketApi> g_sockets;
+}
+
+CSocketApi& Sockets() { return g_sockets.Get(); }
+CSocketApi* Replace(CSocketApi* api) { return g_sockets.Replace(api); }
+
+} // namespace NGWinApi
