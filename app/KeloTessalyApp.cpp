@@ -8,6 +8,7 @@
 #include "app/FontUtil.h"
 #include "app/GdiplusSupport.h"
 #include "app/TSYParentDlg.h"
+#include "discovery/DeviceEnumeration.h"
 #include "res/resource.h"
 #include "support/LogFile.h"
 
@@ -60,7 +61,9 @@ BOOL CKeloTessalyApp::InitInstance()
         CreateFonts();
         BuildStepImages();
         LoadPageImages();
-        // TODO(diagnosis manager): create it here and enumerate the printers.
+        // TODO(diagnosis manager): create it here; it then owns the list.
+        devices_.clear();
+        EnumeratePrinters(devices_);
         {
             auto mainWindow = std::unique_ptr<CTSYParentDlg>(new (std::nothrow) CTSYParentDlg());
             if (mainWindow) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "discovery/Device_Dev.h"
 #include "support/XMLHandler.h"
 #include "winapi/Handles.h"
 
@@ -29,6 +30,8 @@ public:
     HBITMAP LoadPngResource(UINT id) const;
 
     XMLHandler& Strings() { return strings_; }
+    // The printers found at start-up, until the diagnosis manager takes them over.
+    const DeviceList& Devices() const { return devices_; }
     std::wstring WindowTitle() const { return BuildWindowTitle(strings_); }
     // Application font n (1 to 8).
     HFONT AppFont(int n) const { return appFonts_[static_cast<size_t>(n - 1)].get(); }
@@ -52,6 +55,7 @@ private:
     void Shutdown();
 
     XMLHandler strings_;
+    DeviceList devices_;
     std::array<NGWinApi::UniqueFont, 8> appFonts_;
     HIMAGELIST stepImages_ = nullptr;
     std::array<NGWinApi::UniqueBitmap, 5> pageImages_;

@@ -69,7 +69,7 @@ kelo_test(diagcore_tests
   SOURCES tests/components/diagcore/ComponentTest.cpp tests/components/diagcore/EnumerationTest.cpp
           tests/components/diagcore/SearchTest.cpp tests/components/diagcore/CoreTestSupport.cpp
           tests/components/diagcore/DiagCoreTests.rc tests/LoopbackHttpServer.cpp tests/TestFolder.cpp
-  LIBS kelo_diagcore_interfaces kelo_sim_win ws2_32)
+  LIBS kelo_diagcore_interfaces kelo_sim_win kelo_win ws2_32)
 set_target_properties(diagcore_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
 set_source_files_properties(tests/components/diagcore/DiagCoreTests.rc PROPERTIES OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/tests/components/diagcore/DiagCoreTests.manifest)

@@ -166,6 +166,9 @@ TEST_F(Startup, OpensItsWindowLogsTheBannerAndRunsOnce)
     size_t end = Find(lines, "-------------------------------------------------------");
     size_t admin = Find(lines, "Logged in as administrator");
     EXPECT_TRUE(banner < version && version < system && system < end && end < admin) << lines;
+    // The component beside the executable is found without any registration.
+    size_t enumeration = Find(lines, "Enumarate Printers");
+    EXPECT_TRUE(admin < enumeration && enumeration < Find(lines, "Enumaration success")) << lines;
 
     // A second start ends at once, without a window, and leaves the first alone.
     Tool second(DistFolder() + L"\\KeloTessaly.exe");

@@ -6,9 +6,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "CoreTestSupport.h"
+#include "discovery/DeviceEnumeration.h"
 #include "sim/FakeUsbDeviceIo.h"
 
 using NGWinApi::ComPtr;
@@ -202,4 +204,37 @@ TEST_F(CoreEnumeration, PrintersThatDoNotAnswerTheirIdentificationAreStillListed
     EXPECT_EQ(usb[0].serialNumber, L"CN1812T01U") << "from the interface path";
     fake.CloseHandle(held);
     fake.Unplug(path);
+}
+
+// The tool's own enumeration over the real component: the attached printer with a queue
+// first, then the installed network printers with their addresses.
+TEST(ToolEnumeration, ListsAttachedThenInstalledNetworkPrinters)
+{
+    NGWinApi::ComInitialization com;
+    // Loaded first, so the simulated printers can be handed to the component.
+    ComPtr<IDeviceEnumerator> loaded = CreateCore<IDeviceEnumerator>(CLSID_DeviceEnumerator);
+    ASSERT_TRUE(loaded);
+    sim::FakeUsbDeviceIo fake;
+    ComponentDeviceIo plugged(fake);
+    std::wstring path = fake.Plug(UsbPrinter("2112", "Kelo Homeline 2150 All-in-One", "CN2112T09U"));
+    PortRecord record(path, 1);
+
+    DeviceList devices;
+    ASSERT_TRUE(EnumeratePrinters(devices));
+    ASSERT_FALSE(devices.empty());
+    EXPECT_EQ(devices[0].address, path);
+    EXPECT_EQ(devices[0].printerName, kUsbQueue);
+    EXPECT_EQ(devices[0].hardwareId, L"VID_0A7E&PID_2112");
+    EXPECT_FALSE(devices[0].isNetwork);
+
+    auto sable = std::find_if(devices.begin(), devices.end(),
+                              [](const Device_Dev& device) { return device.printerName == kSableQueue; });
+    ASSERT_NE(sable, devices.end());
+    EXPECT_TRUE(sable->isNetwork);
+    EXPECT_EQ(sable->address, L"127.0.5.10");
+    EXPECT_EQ(sable->deviceName, L"Kelo Workline 4420 Series");
+    EXPECT_EQ(sable->hardwareId, L"");
+    EXPECT_EQ(sable->statusCode, -1);
+    for (size_t i = 1; i < devices.size(); ++i)
+        EXPECT_TRUE(devices[i].isNetwork) << "after the attached printers come only network printers";
 }
