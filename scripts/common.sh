@@ -6,7 +6,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 KELO_PACKAGES=(cmake ninja-build g++ googletest python3 g++-mingw-w64-i686-posix mingw-w64-i686-dev
-               wine wine32 wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core snmp curl
+               wine wine32 wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core snmp snmpd curl
                mingw-w64-tools)
 
 kelo_setup() {
