@@ -1,6 +1,8 @@
 # The product and its Windows test programs.
 enable_language(RC)
 set(KELO_DIST_DIR ${CMAKE_SOURCE_DIR}/build/dist CACHE PATH "Runnable program tree")
+# The native build hosts the printer simulator that fixtures below start.
+set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
 
 set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32
   wininet shell32 setupapi winspool)
@@ -128,7 +130,6 @@ add_test(NAME asset_checks COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/scripts/
 add_test(NAME asset_script_tests COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/scripts/make_assets)
 
 # The native build's tests join this run, so one ctest reports them all.
-set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
 file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "if(EXISTS \"${KELO_NATIVE_BUILD_DIR}/CTestTestfile.cmake\")\n  subdirs(\"${KELO_NATIVE_BUILD_DIR}\")\nendif()\n")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/native-tests.cmake)
 
