@@ -22,6 +22,7 @@ struct SableWaits {
     DWORD networkJobMs = 120000;
     DWORD requestPauseMs = 1000;        // after the USB job head and body writes
     DWORD readPauseMs = 100;            // before every head and chunked read
+    DWORD networkTimeoutMs = 10000;     // each connect, send and receive of a network fetch
     int64_t maxBodyBytes = 8 * 1024 * 1024; // a device that keeps sending is cut off here
 };
 

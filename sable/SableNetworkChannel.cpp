@@ -27,13 +27,32 @@ HINTERNET Connect(HINTERNET session, const std::string& host)
                                                  INTERNET_SERVICE_HTTP, 0, kRequestContext);
 }
 
+void SetTimeouts(HINTERNET request, DWORD timeoutMs)
+{
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        NGWinApi::Internet().InternetSetOptionW(request, option, &timeoutMs, sizeof timeoutMs);
+}
+
+// A sent GET of `path` whose connect, send and receive each give up after `timeoutMs`.
+HINTERNET OpenTimedRequest(HINTERNET connection, const std::string& path, DWORD timeoutMs)
+{
+    NGWinApi::UniqueInternetHandle request(NGWinApi::Internet().HttpOpenRequestA(
+        connection, "GET", path.c_str(), nullptr, nullptr, nullptr,
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, kRequestContext));
+    if (!request)
+        return nullptr;
+    SetTimeouts(request.get(), timeoutMs);
+    if (!NGWinApi::Internet().HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
+        return nullptr;
+    return request.release();
+}
+
 } // namespace
 
 bool CSableManager::GetDocumentOverNetwork(const std::wstring& fileName, const std::wstring& resourcePath)
 {
     try {
         const std::wstring address = DeviceAddress();
-        const std::string url = ToAnsi(L"http://" + address + L":8080" + resourcePath);
         const std::string host = ToAnsi(address);
         const std::wstring outputPath = ApplicationFilePath(fileName);
 
@@ -43,7 +62,6 @@ bool CSableManager::GetDocumentOverNetwork(const std::wstring& fileName, const s
             LogFile().Write(L"InternetOpen API failed. Err: %ld", static_cast<long>(::GetLastError()));
             return false;
         }
-        // Only an early reachability check: the download goes through the session handle.
         NGWinApi::UniqueInternetHandle connection;
         for (int attempt = 0; attempt < kAttempts && !connection; ++attempt)
             connection.reset(Connect(session.get(), host));
@@ -51,10 +69,12 @@ bool CSableManager::GetDocumentOverNetwork(const std::wstring& fileName, const s
             LogFile().Write(L"InternetConnect API failed.Err: %ld", static_cast<long>(::GetLastError()));
             return false;
         }
+        // The request is opened on the connection rather than from the whole URL: only a
+        // request handle takes time-outs (Wine passes none down from the session, and closing
+        // the session does not end a blocked URL open), so a silent printer cannot hang us.
         NGWinApi::UniqueInternetHandle download;
         for (int attempt = 0; attempt < kAttempts && !download; ++attempt)
-            download.reset(NGWinApi::Internet().InternetOpenUrlA(
-                session.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+            download.reset(OpenTimedRequest(connection.get(), ToAnsi(resourcePath), waits_.networkTimeoutMs));
         if (!download) {
             LogFile().Write(L"InternetOpenUrl API failed.Err: %ld", static_cast<long>(::GetLastError()));
             return false;
@@ -120,6 +140,7 @@ std::optional<std::wstring> CSableManager::PostOverNetwork(const std::string& re
         kRequestContext));
     if (!request)
         return failed(PostFailure::Request);
+    SetTimeouts(request.get(), waits_.networkTimeoutMs);
     std::string payload = body;
     if (!NGWinApi::Internet().HttpSendRequestA(request.get(), extraHeaders.c_str(),
                                                static_cast<DWORD>(extraHeaders.size()), payload.data(),

@@ -19,19 +19,25 @@ public:
         return CInternetApi::InternetConnectA(session, serverName, port, userName, password, service, flags,
                                               context);
     }
-    HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
-                               DWORD_PTR context) override
+    HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName, LPCSTR version,
+                               LPCSTR referrer, LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context) override
+    {
+        lastPath = objectName;
+        lastFlags = flags;
+        return CInternetApi::HttpOpenRequestA(connection, verb, objectName, version, referrer, acceptTypes, flags,
+                                              context);
+    }
+    BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional,
+                          DWORD optionalLength) override
     {
         ++urlOpens;
-        lastUrl = url;
-        lastFlags = flags;
-        return CInternetApi::InternetOpenUrlA(session, url, headers, headersLength, flags, context);
+        return CInternetApi::HttpSendRequestA(request, headers, headersLength, optional, optionalLength);
     }
 
     bool failConnect = false;
     int connects = 0;
     int urlOpens = 0;
-    std::string lastUrl;
+    std::string lastPath;
     DWORD lastFlags = 0;
 };
 
@@ -50,7 +56,7 @@ TEST_F(SableNetworkChannelTest, DownloadsEveryTimeFromTheDeviceAndKeepsErrorPage
 {
     ASSERT_TRUE(control_.Ready()) << "KELO_SABLE_SIM_READY names no running simulator";
     ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
-    EXPECT_EQ(internet_.lastUrl, "http://127.0.6.10:8080/DevMgmt/ProductStatusDyn.xml");
+    EXPECT_EQ(internet_.lastPath, "/DevMgmt/ProductStatusDyn.xml");
     EXPECT_EQ(internet_.lastFlags, static_cast<DWORD>(INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE));
     EXPECT_NE(ReadWholeFile(Folder().File(L"ProductStatusDyn.xml")).find(">ready<"), std::string::npos);
 
@@ -95,4 +101,18 @@ TEST_F(SableNetworkChannelTest, EndlessBodyIsCutOffAndTheFileKept)
     EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Endless.xml", L"/DevMgmt/ProductStatusDyn.xml"));
     EXPECT_NE(log.Appended().find("Failed to save the file."), std::string::npos);
     EXPECT_GT(ReadWholeFile(Folder().File(L"Endless.xml")).size(), 0u);
+}
+
+TEST_F(SableNetworkChannelTest, SilentPrinterEndsWithinTheTimeOut)
+{
+    SableWaits waits = manager_.Waits();
+    waits.networkTimeoutMs = 300;
+    manager_.SetWaits(waits);
+    ASSERT_TRUE(control_.Settings(printer_, "fault.http = silence"));
+    LogTail log;
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Silent.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_LT(::GetTickCount() - start, 5000u) << "three attempts of 300 ms each, not the library's minutes";
+    EXPECT_NE(log.Appended().find("InternetOpenUrl API failed.Err: "), std::string::npos);
+    ASSERT_TRUE(control_.Settings(printer_, "fault.http = "));
 }
