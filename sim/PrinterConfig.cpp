@@ -338,7 +338,8 @@ bool ApplyToCopy(PrinterConfig& p, const std::string& key, const std::string& va
         return true;
     }
     if (key == "job-final-state") {
-        if (value != "completed" && value != "canceled") {
+        // Devices differ in letter case; the text is served as written.
+        if (Lower(value) != "completed" && Lower(value) != "canceled") {
             error = "job final state is completed or canceled";
             return false;
         }

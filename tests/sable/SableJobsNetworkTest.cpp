@@ -27,7 +27,7 @@ TEST_F(SableJobsNetworkTest, ServicesPostTheirJobAndPollItToTheEnd)
     EXPECT_NE(Jobs().find("cleaningPage"), std::string::npos);
     EXPECT_NE(Jobs().find("cleaningVerificationPage"), std::string::npos);
 
-    ASSERT_TRUE(control_.Settings(printer_, "job-final-state = canceled"));
+    ASSERT_TRUE(control_.Settings(printer_, "job-final-state = CANCELED")) << "any letter case ends the job";
     LogTail canceled;
     EXPECT_TRUE(manager_.AlignPrintheads()) << "a network job reports true once it has a location";
     EXPECT_NE(canceled.Appended().find("Job canceled."), std::string::npos);

@@ -97,6 +97,8 @@ TEST(Scenario, RunTimeSettingsChangeOneFieldOrNothing)
     ASSERT_TRUE(sim::ApplySetting(printer, "ink.2.level", "7", error)) << error;
     EXPECT_EQ(printer.inks[1].level, 7);
     ASSERT_TRUE(sim::ApplySetting(printer, "statuses", "jamInPrinter", error));
+    ASSERT_TRUE(sim::ApplySetting(printer, "job-final-state", "Canceled", error));
+    EXPECT_EQ(printer.jobFinalState, "Canceled");
     EXPECT_EQ(printer.statuses, std::vector<std::string>{"jamInPrinter"});
 
     const sim::PrinterConfig before = printer;
