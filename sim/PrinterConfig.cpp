@@ -141,6 +141,7 @@ bool ParseFaults(const std::string& value, EndpointFaults& faults, std::string& 
     std::map<std::string, bool*> flags = {
         {"silence", &parsed.silence},     {"garbage", &parsed.garbage},
         {"oversized", &parsed.oversized}, {"endless", &parsed.endless},
+        {"empty", &parsed.empty},
         {"disconnect", &parsed.disconnect}, {"wrong-types", &parsed.wrongTypes},
         {"refuse", &parsed.refuse},       {"stall", &parsed.stall},
         {"chunked", &parsed.chunked},     {"noise", &parsed.noise},

@@ -19,6 +19,7 @@ struct EndpointFaults {
     bool silence = false;    // read the request, never answer
     bool garbage = false;    // answer with bytes that are no protocol at all
     bool oversized = false;  // HTTP: a body far larger than any document (4 MiB)
+    bool empty = false;      // HTTP: a 200 answer without a body
     bool endless = false;    // HTTP: a chunked body that never ends
     bool disconnect = false; // HTTP: close the connection halfway through the body
     bool wrongTypes = false; // SNMP/Quill: integers sent as strings and strings as integers

@@ -52,6 +52,8 @@ ResponsePlan PlanResponse(const HttpResponse& response, const EndpointFaults& fa
     HttpResponse shaped = response;
     if (faults.oversized)
         shaped.body = OversizedBody();
+    else if (faults.empty)
+        shaped.body.clear();
     bool chunked = faults.chunked || faults.endless;
     plan.pieces.push_back(SerializeHead(shaped, chunked));
     std::string_view body = shaped.body;

@@ -116,3 +116,10 @@ TEST_F(SableNetworkChannelTest, SilentPrinterEndsWithinTheTimeOut)
     EXPECT_NE(log.Appended().find("InternetOpenUrl API failed.Err: "), std::string::npos);
     ASSERT_TRUE(control_.Settings(printer_, "fault.http = "));
 }
+
+TEST_F(SableNetworkChannelTest, EmptyBodyGivesAnEmptyFile)
+{
+    ASSERT_TRUE(control_.Settings(printer_, "fault.http = empty"));
+    ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"Empty.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_EQ(ReadWholeFile(Folder().File(L"Empty.xml")), "");
+}

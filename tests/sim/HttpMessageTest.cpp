@@ -140,6 +140,10 @@ TEST(ResponsePlan, FaultsShapeTheBytesOnTheWire)
     oversized.oversized = true;
     EXPECT_GT(joined(sim::PlanResponse(response, oversized)).size(), sim::kOversizedBodyBytes);
 
+    sim::EndpointFaults empty;
+    empty.empty = true;
+    EXPECT_TRUE(joined(sim::PlanResponse(response, empty)).ends_with("Content-Length: 0\r\n\r\n"));
+
     sim::EndpointFaults endless;
     endless.endless = true;
     sim::ResponsePlan forever = sim::PlanResponse(response, endless);
