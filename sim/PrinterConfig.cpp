@@ -9,13 +9,6 @@
 namespace sim {
 namespace {
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::vector<std::string> Words(const std::string& text)
 {
     std::istringstream stream(text);
@@ -36,7 +29,7 @@ bool ParseNumber(const std::string& text, Number& out, int base = 10)
 
 bool ParseBool(const std::string& text, bool& out)
 {
-    std::string lower = Lower(text);
+    std::string lower = AsciiLower(text);
     if (lower == "yes" || lower == "true" || lower == "1" || lower == "on") {
         out = true;
         return true;
@@ -61,19 +54,6 @@ bool IsDottedQuillId(const std::string& id)
         ++count;
     }
     return count > 0 && count <= 32 && id.back() != '.';
-}
-
-bool IsIpv4(const std::string& text)
-{
-    std::istringstream stream(text);
-    int parts = 0;
-    for (std::string part; std::getline(stream, part, '.');) {
-        unsigned value = 0;
-        if (part.size() > 3 || !ParseNumber(part, value) || value > 255)
-            return false;
-        ++parts;
-    }
-    return parts == 4 && text.back() != '.';
 }
 
 // "name=value" options after an item's first word.
@@ -243,7 +223,7 @@ bool ApplyToCopy(PrinterConfig& p, const std::string& key, const std::string& va
     };
 
     if (key == "address") {
-        if (!IsIpv4(value)) {
+        if (!IsIpv4Address(value)) {
             error = "not an IPv4 address";
             return false;
         }
@@ -261,7 +241,7 @@ bool ApplyToCopy(PrinterConfig& p, const std::string& key, const std::string& va
     if (key == "quill-endpoint")
         return text(p.quillEndpoint);
     if (key == "protocol") {
-        std::string lower = Lower(value);
+        std::string lower = AsciiLower(value);
         if (lower != "sable" && lower != "quill") {
             error = "protocol is sable or quill";
             return false;
@@ -340,7 +320,7 @@ bool ApplyToCopy(PrinterConfig& p, const std::string& key, const std::string& va
     }
     if (key == "job-final-state") {
         // Devices differ in letter case; the text is served as written.
-        if (Lower(value) != "completed" && Lower(value) != "canceled") {
+        if (AsciiLower(value) != "completed" && AsciiLower(value) != "canceled") {
             error = "job final state is completed or canceled";
             return false;
         }
@@ -483,8 +463,28 @@ int ColourCodeForLabel(const std::string& label)
         {"cmy", 7}, {"k", 8},     {"black", 8}, {"lc", 128},        {"lm", 256},  {"lg", 2048},
         {"pk", 4096}, {"photo black", 4096}, {"cyanmagentayellow", 7}, {"cyan+magenta+yellow", 7},
     };
-    auto found = codes.find(Lower(label));
+    auto found = codes.find(AsciiLower(label));
     return found == codes.end() ? 0 : found->second;
+}
+
+std::string AsciiLower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsIpv4Address(const std::string& text)
+{
+    std::istringstream stream(text);
+    int parts = 0;
+    for (std::string part; std::getline(stream, part, '.');) {
+        unsigned value = 0;
+        if (part.size() > 3 || !ParseNumber(part, value) || value > 255)
+            return false;
+        ++parts;
+    }
+    return parts == 4 && text.back() != '.';
 }
 
 const char* EndpointName(Endpoint endpoint)

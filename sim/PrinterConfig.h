@@ -124,4 +124,10 @@ int ColourCodeForLabel(const std::string& label);
 
 const char* EndpointName(Endpoint endpoint);
 
+// ASCII letters in lower case (identifiers, label codes, states).
+std::string AsciiLower(std::string text);
+
+// Dotted-quad IPv4 text: four decimal parts of at most three digits, each up to 255.
+bool IsIpv4Address(const std::string& text);
+
 } // namespace sim

@@ -8,13 +8,6 @@
 namespace sim {
 namespace {
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::vector<uint32_t> ParseDotted(const std::string& text)
 {
     std::vector<uint32_t> parts;
@@ -190,11 +183,11 @@ std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& p)
         objects["1.4.1.5.4." + n + ".32"] = QuillText(ink.selectability);
         objects["1.4.1.5.3." + n + ".12"] = SnmpValue::MakeInteger(ink.drops * 1000);
         objects["1.4.1.5.4." + n + ".4"] = QuillText(ink.serial);
-        std::string state = Lower(ink.state);
+        std::string state = AsciiLower(ink.state);
         for (const AgentFlag& flag : kAgentFlags)
             if (flag.state != nullptr && state == flag.state)
                 flags[flag.id] |= bit;
-        bool nonKelo = Lower(ink.brand) == "nonkelo";
+        bool nonKelo = AsciiLower(ink.brand) == "nonkelo";
         if (nonKelo)
             flags[kNonKeloFlag] |= bit;
         if (i < 2)

@@ -22,16 +22,9 @@ std::string Element(const std::string& name, const std::string& text)
     return "<" + name + ">" + XmlEscape(text) + "</" + name + ">";
 }
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string MarkerColour(const std::string& label)
 {
-    std::string lower = Lower(label);
+    std::string lower = AsciiLower(label);
     if (lower == "k" || lower == "black")
         return "Black";
     if (lower == "cmy")

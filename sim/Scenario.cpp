@@ -34,22 +34,7 @@ bool IsLoopbackAddress(const std::string& address)
         if (port.empty() || parsed.ec != std::errc() || parsed.ptr != port.data() + port.size() || value > 65535)
             return false;
     }
-    int octets = 0;
-    size_t start = 0;
-    for (;;) {
-        size_t dot = host.find('.', start);
-        std::string part = host.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        unsigned value = 0;
-        auto parsed = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (part.empty() || part.size() > 3 || parsed.ec != std::errc() || parsed.ptr != part.data() + part.size() ||
-            value > 255 || (octets == 0 && value != 127))
-            return false;
-        ++octets;
-        if (dot == std::string::npos)
-            break;
-        start = dot + 1;
-    }
-    return octets == 4;
+    return IsIpv4Address(host) && host.starts_with("127.");
 }
 
 bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
