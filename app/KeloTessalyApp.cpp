@@ -8,7 +8,8 @@
 #include "app/FontUtil.h"
 #include "app/GdiplusSupport.h"
 #include "app/TSYParentDlg.h"
-#include "discovery/DeviceEnumeration.h"
+#include "app/DiagnosticMgr.h"
+#include "tools/LowLevelPrintTest.h"
 #include "res/resource.h"
 #include "support/LogFile.h"
 
@@ -61,9 +62,10 @@ BOOL CKeloTessalyApp::InitInstance()
         CreateFonts();
         BuildStepImages();
         LoadPageImages();
-        // TODO(diagnosis manager): create it here; it then owns the list.
-        devices_.clear();
-        EnumeratePrinters(devices_);
+        diagnosis_ = std::make_unique<CDiagnosticMgr>();
+        diagnosis_->Initialize();
+        if (auto* print = dynamic_cast<CLowLevelPrintTest*>(diagnosis_->TestAt(kLowLevelPrintTestIndex)->test.get()))
+            print->SetShowFileErrors(true);
         {
             auto mainWindow = std::unique_ptr<CTSYParentDlg>(new (std::nothrow) CTSYParentDlg());
             if (mainWindow) {
@@ -82,6 +84,7 @@ BOOL CKeloTessalyApp::InitInstance()
 
 void CKeloTessalyApp::Shutdown()
 {
+    diagnosis_.reset();
     gdiplus_.reset();
     if (std::exchange(oleInitialized_, false))
         NGWinApi::Com().OleUninitialize();

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "discovery/Device_Dev.h"
 #include "support/XMLHandler.h"
 #include "winapi/Handles.h"
 
 class GdiplusSession;
+class CDiagnosticMgr;
 
 class CKeloTessalyApp {
 public:
@@ -30,8 +30,8 @@ public:
     HBITMAP LoadPngResource(UINT id) const;
 
     XMLHandler& Strings() { return strings_; }
-    // The printers found at start-up, until the diagnosis manager takes them over.
-    const DeviceList& Devices() const { return devices_; }
+    // The diagnosis manager; null before start-up has created it and after shutdown.
+    CDiagnosticMgr* DiagnosisManager() const { return diagnosis_.get(); }
     std::wstring WindowTitle() const { return BuildWindowTitle(strings_); }
     // Application font n (1 to 8).
     HFONT AppFont(int n) const { return appFonts_[static_cast<size_t>(n - 1)].get(); }
@@ -55,7 +55,7 @@ private:
     void Shutdown();
 
     XMLHandler strings_;
-    DeviceList devices_;
+    std::unique_ptr<CDiagnosticMgr> diagnosis_;
     std::array<NGWinApi::UniqueFont, 8> appFonts_;
     HIMAGELIST stepImages_ = nullptr;
     std::array<NGWinApi::UniqueBitmap, 5> pageImages_;

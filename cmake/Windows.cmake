@@ -5,11 +5,13 @@ set(KELO_DIST_DIR ${CMAKE_SOURCE_DIR}/build/dist CACHE PATH "Runnable program tr
 set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
 
 set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32
-  wininet shell32 setupapi winspool)
+  wininet shell32 setupapi winspool ws2_32 mswsock iphlpapi)
 
 # Layer 2 and the window code, everything but the entry point.
 add_library(kelo_win STATIC
   app/DialogBase.cpp
+  app/DeviceOperations.cpp
+  app/DiagnosticMgr.cpp
   app/DialogExtended.cpp
   app/FontUtil.cpp
   app/KeloTessalyApp.cpp
@@ -22,6 +24,7 @@ add_library(kelo_win STATIC
   links/SupportLinkBuilder.cpp
   links/SupportLinkConfig.cpp
   sable/DeviceRecords.cpp
+  sable/DeviceStatusTest.cpp
   sable/HostDeviceInfo.cpp
   sable/SableJobs.cpp
   sable/SableNetworkChannel.cpp
@@ -34,6 +37,8 @@ add_library(kelo_win STATIC
   support/ProductInfoColl.cpp
   support/XmlDom.cpp
   support/XMLHandler.cpp
+  tools/ConnectivityTest.cpp
+  tools/LowLevelPrintTest.cpp
   winapi/DeviceIoApi.cpp
   winapi/HostFilesApi.cpp
   winapi/InternetApi.cpp
@@ -139,3 +144,6 @@ target_link_libraries(kelo_win PUBLIC kelo_diagcore_interfaces)
 
 # Quill device access (SNMP stack, managers, USB device library).
 include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)
+
+# The diagnosis engine: its tests and the console front end.
+include(${CMAKE_SOURCE_DIR}/cmake/Diagnosis.cmake)

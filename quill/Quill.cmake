@@ -1,5 +1,6 @@
 # Quill device access: our SNMP v1 stack and session layer, the managers, the USB device library route.
-add_library(kelo_quill STATIC
+# Part of kelo_win: the diagnosis manager owns the Quill managers and the app owns the manager.
+target_sources(kelo_win PRIVATE
   quill/DeviceQuill.cpp
   quill/QuillCommon.cpp
   quill/QuillManager.cpp
@@ -8,8 +9,8 @@ add_library(kelo_quill STATIC
   quill/SnmpStack.cpp
   winapi/SocketApi.cpp
 )
-target_compile_options(kelo_quill PRIVATE ${KELO_WARNINGS})
-target_link_libraries(kelo_quill PUBLIC kelo_win ws2_32 iphlpapi)
+add_library(kelo_quill INTERFACE)
+target_link_libraries(kelo_quill INTERFACE kelo_win)
 
 # The stack and session against scripted agents on loopback sockets.
 kelo_test(quill_tests

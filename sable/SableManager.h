@@ -63,6 +63,8 @@ public:
     bool GetInkLevelInfo();
     bool GetPrintHeadInfo();
     bool GetDeviceStatus();
+    // The device status flag of the first status after a status read; 6 when none was read.
+    int32_t GetSableStatusFlag();
     bool GetMakeAndModel(std::wstring& modelName);
     // The text of the first node `xpath` selects in the file; nothing when none or unreadable.
     static std::optional<std::wstring> GetNodeText(const std::wstring& filePath, const std::wstring& xpath);

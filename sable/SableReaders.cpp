@@ -10,6 +10,7 @@
 #include "sable/SableManager.h"
 #include "sable/SableRules.h"
 #include "sable/SableXml.h"
+#include "sable/TSYSableHelper.h"
 #include "support/LogFile.h"
 
 namespace {
@@ -360,6 +361,20 @@ bool CSableManager::GetDeviceStatus()
         sable::OrderByPriority(records_.statusList);
         return true;
     });
+}
+
+int32_t CSableManager::GetSableStatusFlag()
+{
+    auto guard = LockRecords();
+    if (!GetDeviceStatus()) {
+        LogFile().Write(L"Failed to get the device status");
+        return kUnknownStatusFlag;
+    }
+    if (records_.statusList.empty()) {
+        LogFile().Write(L"Device status list empty.");
+        return kUnknownStatusFlag;
+    }
+    return CTSYSableHelper().GetStatusFlag(records_.statusList.front().statusId);
 }
 
 bool CSableManager::GetMakeAndModel(std::wstring& modelName)

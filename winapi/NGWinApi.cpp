@@ -6,6 +6,8 @@
 namespace NGWinApi {
 
 FARPROC CKernelApi::GetProcAddress(HMODULE module, LPCSTR name) { return ::GetProcAddress(module, name); }
+HMODULE CKernelApi::LoadLibraryW(LPCWSTR fileName) { return ::LoadLibraryW(fileName); }
+BOOL CKernelApi::FreeLibrary(HMODULE module) { return ::FreeLibrary(module); }
 
 BOOL CKernelApi::GetVersionExW(LPOSVERSIONINFOW info)
 {

@@ -10,6 +10,8 @@ namespace NGWinApi {
 class CKernelApi {
 public:
     virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+    virtual HMODULE LoadLibraryW(LPCWSTR fileName);
+    virtual BOOL FreeLibrary(HMODULE module);
     virtual BOOL GetVersionExW(LPOSVERSIONINFOW info);
     virtual BOOL CloseHandle(HANDLE handle);
     virtual HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,

@@ -24,6 +24,21 @@ int CSocketApi::WSAEventSelect(SOCKET s, WSAEVENT event, long events) { return :
 int CSocketApi::closesocket(SOCKET s) { return ::closesocket(s); }
 int CSocketApi::gethostname(char* name, int length) { return ::gethostname(name, length); }
 hostent* CSocketApi::gethostbyname(const char* name) { return ::gethostbyname(name); }
+unsigned long CSocketApi::inet_addr(const char* text) { return ::inet_addr(text); }
+int CSocketApi::connect(SOCKET s, const sockaddr* address, int length) { return ::connect(s, address, length); }
+int CSocketApi::shutdown(SOCKET s, int how) { return ::shutdown(s, how); }
+
+BOOL CSocketApi::TransmitFile(SOCKET s, HANDLE file, DWORD bytes, DWORD bytesPerSend, LPOVERLAPPED overlapped,
+                              LPTRANSMIT_FILE_BUFFERS buffers, DWORD flags)
+{
+    return ::TransmitFile(s, file, bytes, bytesPerSend, overlapped, buffers, flags);
+}
+
+BOOL CSocketApi::WSAGetOverlappedResult(SOCKET s, LPWSAOVERLAPPED overlapped, LPDWORD transferred, BOOL wait,
+                                        LPDWORD flags)
+{
+    return ::WSAGetOverlappedResult(s, overlapped, transferred, wait, flags);
+}
 
 DWORD CSocketApi::SendARP(IPAddr destination, IPAddr source, PVOID macAddress, PULONG length)
 {

@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
+#include <mswsock.h>
 
 #include <utility>
 
@@ -21,6 +22,13 @@ public:
     virtual int closesocket(SOCKET s);
     virtual int gethostname(char* name, int length);
     virtual hostent* gethostbyname(const char* name);
+    virtual unsigned long inet_addr(const char* text);
+    virtual int connect(SOCKET s, const sockaddr* address, int length);
+    virtual int shutdown(SOCKET s, int how);
+    virtual BOOL TransmitFile(SOCKET s, HANDLE file, DWORD bytes, DWORD bytesPerSend, LPOVERLAPPED overlapped,
+                              LPTRANSMIT_FILE_BUFFERS buffers, DWORD flags);
+    virtual BOOL WSAGetOverlappedResult(SOCKET s, LPWSAOVERLAPPED overlapped, LPDWORD transferred, BOOL wait,
+                                        LPDWORD flags);
     virtual DWORD SendARP(IPAddr destination, IPAddr source, PVOID macAddress, PULONG length);
     virtual ~CSocketApi() = default;
 };

@@ -50,7 +50,7 @@ target_compile_options(KeloDiagnosticCore PRIVATE ${KELO_WARNINGS})
 # Undecorated export names (DllGetClassObject, not DllGetClassObject@12).
 target_link_options(KeloDiagnosticCore PRIVATE -Wl,--kill-at)
 target_link_libraries(KeloDiagnosticCore PRIVATE kelo_diagcore_interfaces kelo_win kelo_pure
-  setupapi winspool iphlpapi ws2_32)
+  setupapi winspool iphlpapi ws2_32 mswsock)
 set_target_properties(KeloDiagnosticCore PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set(KELO_DIAGCORE_MANIFEST ${KELO_DIAGCORE_DIR}/KeloDiagnosticCore.X.manifest)
 add_custom_command(TARGET KeloDiagnosticCore POST_BUILD
@@ -103,3 +103,10 @@ add_custom_command(TARGET KeloDiagnosticCore POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${KELO_DIAGCORE_BENCH_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:KeloDiagnosticCore> ${KELO_DIAGCORE_MANIFEST}
           ${KELO_DIAGCORE_BENCH_DIR})
+
+# The diagnosis manager, which reaches the component's NetworkInfo: beside the assembly too.
+kelo_test(diagnosis_manager_tests
+  SOURCES tests/app/DiagnosticMgrTest.cpp tests/components/diagcore/DiagCoreTests.rc tests/TestFolder.cpp
+  LIBS kelo_win)
+set_target_properties(diagnosis_manager_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
+add_dependencies(diagnosis_manager_tests KeloDiagnosticCore)

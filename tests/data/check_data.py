@@ -10,7 +10,7 @@ import sys
 import xml.dom.minidom
 
 ROOT = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")
-CODE_FOLDERS = ["app", "support", "discovery", "sable", "quill", "tools", "pages", "links", "winapi"]
+CODE_FOLDERS = ["app", "support", "discovery", "sable", "quill", "tools", "pages", "links", "winapi", "console"]
 
 # Keys built at run time from a format and a number.
 FAMILIES = {
@@ -37,6 +37,8 @@ def keys_in_code():
         for path in (ROOT / folder).rglob("*"):
             if path.suffix in (".cpp", ".h"):
                 keys.update(pattern.findall(path.read_text(encoding="utf-8", errors="replace")))
+    # A key ending in "_" is the stem of a family the code completes with a number (FAMILIES).
+    keys = {key for key in keys if not key.endswith("_")}
     for form, numbers in FAMILIES.items():
         keys.update(form % n for n in numbers)
     return keys

@@ -1,0 +1,115 @@
+#pragma once
+// The model of a diagnosis run: the printers, the chosen one, the six tests with their results,
+// the cancel event of the print job and the three device access managers.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "app/DiagnosticTest.h"
+#include "discovery/Device_Dev.h"
+#include "winapi/Handles.h"
+
+class CSableManager;
+class CQuillManager;
+class CSNMPNWManager;
+class CDeviceAccessManager;
+
+// Indexes of the test list.
+inline constexpr int32_t kConnectivityTestIndex = 0;
+inline constexpr int32_t kDeviceStatusTestIndex = 1;
+inline constexpr int32_t kLowLevelPrintTestIndex = 2;
+inline constexpr int32_t kPrintEvaluationTestIndex = 3;
+inline constexpr int32_t kCopyTestIndex = 4;
+inline constexpr int32_t kCopyEvaluationTestIndex = 5;
+
+// Which access manager serves a printer.
+enum class DeviceProtocol { Sable, QuillNetwork, QuillUsb };
+
+class CDiagnosticMgr {
+public:
+    CDiagnosticMgr();
+    virtual ~CDiagnosticMgr();
+    CDiagnosticMgr(const CDiagnosticMgr&) = delete;
+    CDiagnosticMgr& operator=(const CDiagnosticMgr&) = delete;
+
+    // Builds the test list, sets the current test index to -1 and enumerates the printers.
+    void Initialize();
+    // The test list alone (Initialize without the enumeration).
+    void BuildTests();
+
+    // The body of a test worker: runs the current test on the selected printer and reports to
+    // the notify window with message 1035 (3, then the outcome), each sent synchronously.
+    void RunCurrentTest();
+    // CreateThread entry that calls RunCurrentTest on the manager passed as parameter.
+    static DWORD WINAPI TestWorker(LPVOID manager);
+
+    bool VerifySelectedPrinter();
+    bool CheckNetworkSettings();
+    // Replaces the device list with copies of `devices`, in order.
+    void ReplaceDevices(const DeviceList& devices);
+
+    HWND NotifyWindow() const { return notifyWindow_; }
+    void SetNotifyWindow(HWND window) { notifyWindow_ = window; }
+
+    DeviceList& Devices() { return devices_; }
+    const DeviceList& Devices() const { return devices_; }
+    int32_t SelectedIndex() const { return selectedIndex_; }
+    void SetSelectedIndex(int32_t index);
+    // The selected record; null when the index lies outside the list.
+    Device_Dev* Selected();
+    const Device_Dev* Selected() const;
+    bool StatusShown() const;
+    void SetStatusShown(bool shown);
+    bool AdfStatus() const;
+    // Publishes the selected record to the device access managers (after it changed).
+    void PublishSelection() const;
+
+    int32_t CurrentTestIndex() const { return currentTestIndex_; }
+    void SetCurrentTestIndex(int32_t index) { currentTestIndex_ = index; }
+    const std::vector<std::unique_ptr<Test>>& Tests() const { return tests_; }
+    // The entry at `index`; null outside the list.
+    Test* TestAt(int32_t index);
+
+    // The cancel event of the running print job (auto-reset); made anew before every run.
+    HANDLE CancelEvent() const;
+    // Asks a running print job to stop.
+    void SignalCancel() const;
+
+    CSableManager& Sable() { return *sable_; }
+    CQuillManager& QuillUsb() { return *quillUsb_; }
+    CSNMPNWManager& QuillNetwork() { return *quillNetwork_; }
+    // Sable when the catalogue calls the product a Sable device, else Quill by connection.
+    static DeviceProtocol ProtocolFor(const Device_Dev& device);
+    CDeviceAccessManager& ManagerFor(const Device_Dev& device);
+
+    bool StatusVerdict() const { return statusVerdict_; }
+    void SetStatusVerdict(bool noError) { statusVerdict_ = noError; }
+    bool NetworkSearchDone() const { return networkSearchDone_; }
+    void SetNetworkSearchDone(bool done) { networkSearchDone_ = done; }
+    bool ErrorSimulationActive() const { return errorSimulationActive_; }
+    void SetErrorSimulationActive(bool active) { errorSimulationActive_ = active; }
+    int32_t SimulatedErrorKind() const { return simulatedErrorKind_; }
+    void SetSimulatedErrorKind(int32_t kind) { simulatedErrorKind_ = kind; }
+
+private:
+    void Notify(WPARAM progress) const;
+    void RenewCancelEvent();
+
+    HWND notifyWindow_ = nullptr;
+    DeviceList devices_;
+    int32_t selectedIndex_ = 0;
+    int32_t currentTestIndex_ = -1;
+    std::vector<std::unique_ptr<Test>> tests_;
+    mutable std::mutex cancelLock_; // the print page signals while a worker renews
+    NGWinApi::UniqueHandle cancelEvent_;
+    std::unique_ptr<CSableManager> sable_;
+    std::unique_ptr<CQuillManager> quillUsb_;
+    std::unique_ptr<CSNMPNWManager> quillNetwork_;
+    bool statusVerdict_ = false;
+    bool networkSearchDone_ = false;
+    bool errorSimulationActive_ = false;
+    int32_t simulatedErrorKind_ = 0;
+};

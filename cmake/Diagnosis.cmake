@@ -1,0 +1,48 @@
+# The diagnosis engine: the console front end and the tests of the three automatic tests.
+
+# kelotsy.exe, the console front end, beside the tool.
+add_executable(kelotsy console/Kelotsy.cpp console/KelotsyMain.cpp res/Kelotsy.rc)
+target_compile_options(kelotsy PRIVATE ${KELO_WARNINGS})
+target_link_options(kelotsy PRIVATE -municode)
+target_link_libraries(kelotsy PRIVATE kelo_win)
+set_target_properties(kelotsy PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
+set_source_files_properties(res/Kelotsy.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Kelotsy.manifest")
+add_dependencies(kelotsy KeloDiagnosticCore kelodev12 dist_data)
+
+# The Connectivity Test: real ICMP echoes to loopback, faked ICMP and resolver seams, simulated USB printers.
+kelo_test(connectivity_tests SOURCES tests/tools/ConnectivityTestTest.cpp LIBS kelo_sim_win)
+
+# The Device Status Test through the diagnosis manager: the simulator's printers on 127.0.8.x,
+# an in-process USB printer, and kelodev12.dll on the simulator's Quill wire.
+kelo_sim_fixture(status_sim SCENARIO tests/sable/status.scenario)
+kelo_test(device_status_tests
+  SOURCES tests/sable/DeviceStatusTestTest.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
+  LIBS kelo_sim_win)
+# A folder of its own with a copy of the library, so the kelodev12.ini the test writes beside it
+# names this test's printer and no other test rewrites it meanwhile.
+set(KELO_DEVICE_STATUS_DIR ${CMAKE_BINARY_DIR}/device-status)
+set_target_properties(device_status_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DEVICE_STATUS_DIR})
+add_custom_command(OUTPUT ${KELO_DEVICE_STATUS_DIR}/kelodev12.dll
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KELO_DEVICE_STATUS_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:kelodev12> ${KELO_DEVICE_STATUS_DIR}
+  DEPENDS kelodev12 $<TARGET_FILE:kelodev12>
+  COMMENT "Copying kelodev12.dll beside device_status_tests")
+add_custom_target(device_status_library DEPENDS ${KELO_DEVICE_STATUS_DIR}/kelodev12.dll)
+add_dependencies(device_status_tests kelodev12 device_status_library)
+set_tests_properties(device_status_tests PROPERTIES FIXTURES_REQUIRED status_sim
+  WORKING_DIRECTORY ${KELO_DEVICE_STATUS_DIR} ENVIRONMENT
+  "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/status_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# The Low level print Test through the diagnosis manager: simulated USB printers behind the
+# device I/O fake, and network printers on 127.0.9.x whose raw sinks record, refuse or stall.
+kelo_sim_fixture(print_sim SCENARIO tests/tools/print.scenario)
+kelo_test(low_level_print_tests
+  SOURCES tests/tools/LowLevelPrintTestTest.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
+  LIBS kelo_sim_win)
+set_tests_properties(low_level_print_tests PROPERTIES FIXTURES_REQUIRED print_sim ENVIRONMENT
+  "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/print_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# kelotsy end to end on the demo printers, installed as queues of the Wine prefix.
+add_test(NAME kelotsy_e2e_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/console/kelotsy_e2e.py)
+set_tests_properties(kelotsy_e2e_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler ENVIRONMENT
+  "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim")

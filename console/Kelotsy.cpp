@@ -1,0 +1,426 @@
+#include "console/Kelotsy.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/DeviceOperations.h"
+#include "app/DiagnosticMgr.h"
+#include "app/KeloTessalyApp.h"
+#include "console/JsonWriter.h"
+#include "pages/StatusMessageKeys.h"
+#include "quill/QuillManager.h"
+#include "quill/SNMPNWManager.h"
+#include "sable/SableManager.h"
+#include "support/ModuleInfo.h"
+#include "winapi/Handles.h"
+
+namespace {
+
+using Verb = KelotsyCommand::Verb;
+using Service = KelotsyCommand::Service;
+
+// Ctrl+C during a print asks the job to stop, as the print page's Cancel does.
+CDiagnosticMgr* g_running = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD event)
+{
+    if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) && g_running != nullptr) {
+        g_running->SignalCancel();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+std::wstring Text(const wchar_t* key)
+{
+    return theApp.Strings().GetString(key);
+}
+
+std::wstring ConnectionName(const Device_Dev& device)
+{
+    return device.isNetwork ? L"network" : L"usb";
+}
+
+std::wstring DisplayName(const Device_Dev& device)
+{
+    return device.friendlyName.empty() ? device.deviceName : device.friendlyName;
+}
+
+bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return a.size() == b.size() && ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                                          static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The list index or the address the user named; -1 when none matches.
+int32_t FindPrinter(const DeviceList& devices, const std::wstring& printer)
+{
+    bool digits = !printer.empty() && printer.size() < 6;
+    for (wchar_t c : printer)
+        digits = digits && c >= L'0' && c <= L'9';
+    if (digits) {
+        const size_t index = std::stoul(printer);
+        return index < devices.size() ? static_cast<int32_t>(index) : -1;
+    }
+    for (size_t i = 0; i < devices.size(); ++i)
+        if (EqualIgnoringCase(devices[i].address, printer))
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+std::wstring Line(const std::wstring& label, const std::wstring& value)
+{
+    return label + L" " + value + L"\n";
+}
+
+class Session {
+public:
+    Session(const KelotsyCommand& command, KelotsyOutput& output) : command_(command), output_(output) {}
+
+    int Run();
+
+private:
+    int Fail(const std::wstring& message)
+    {
+        output_.Error(L"kelotsy: " + message);
+        return kKelotsyUsageError;
+    }
+    void Write(const std::wstring& text) { output_.Out(ToUtf8(text)); }
+    void WriteJson(const JsonWriter& json) { output_.Out(json.Text() + "\n"); }
+
+    bool LoadStrings(std::wstring& problem);
+    int List();
+    int Info();
+    int Ink();
+    int Status();
+    int Test();
+    int RunService();
+    void DescribeStatus(const Device_Dev& device, JsonWriter* json, std::wstring& text);
+
+    const KelotsyCommand& command_;
+    KelotsyOutput& output_;
+    std::unique_ptr<CDiagnosticMgr> manager_;
+};
+
+bool Session::LoadStrings(std::wstring& problem)
+{
+    const uint16_t language = command_.languageId.value_or(1033);
+    const std::wstring file = GetExecutableFolder() + L"\\strings\\" + std::to_wstring(language) + L".xml";
+    if (!::PathFileExistsW(file.c_str())) {
+        problem = L"no string table for language " + std::to_wstring(language) + L" (" + file + L")";
+        return false;
+    }
+    XMLHandler& strings = theApp.Strings();
+    strings.SetLanguageId(language);
+    strings.SetLanguageFixed(true);
+    if (!strings.Load()) {
+        problem = L"cannot read the string table " + file;
+        return false;
+    }
+    return true;
+}
+
+int Session::Run()
+{
+    if (command_.verb == Verb::Help) {
+        Write(KelotsyUsage());
+        return kKelotsyPassed;
+    }
+    std::wstring problem;
+    if (!LoadStrings(problem))
+        return Fail(problem);
+    const std::wstring catalogue = GetExecutableFolder() + L"\\config\\product_info.xml";
+    if (!::PathFileExistsW(catalogue.c_str()))
+        return Fail(L"no product catalogue (" + catalogue + L")");
+
+    manager_ = std::make_unique<CDiagnosticMgr>();
+    manager_->Initialize();
+    if (command_.verb == Verb::List)
+        return List();
+
+    const int32_t index = FindPrinter(manager_->Devices(), command_.printer);
+    if (index < 0)
+        return Fail(L"unknown printer: " + command_.printer + L" (see kelotsy list)");
+    manager_->SetSelectedIndex(index);
+    if (!manager_->VerifySelectedPrinter())
+        return Fail(L"printer not supported: " + DisplayName(*manager_->Selected()));
+
+    switch (command_.verb) {
+    case Verb::Info:
+        return Info();
+    case Verb::Ink:
+        return Ink();
+    case Verb::Status:
+        return Status();
+    case Verb::Test:
+        return Test();
+    case Verb::Service:
+        return RunService();
+    default:
+        return Fail(L"nothing to do");
+    }
+}
+
+int Session::List()
+{
+    const DeviceList& devices = manager_->Devices();
+    JsonWriter json;
+    json.BeginArray();
+    std::wstring text;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        const Device_Dev& device = devices[i];
+        if (command_.json) {
+            json.BeginObject()
+                .Key("index").Number(static_cast<int64_t>(i))
+                .Key("name").String(DisplayName(device))
+                .Key("queue").String(device.printerName)
+                .Key("connection").String(ConnectionName(device))
+                .Key("address").String(device.address)
+                .Key("productId").String(device.productId)
+                .EndObject();
+        } else {
+            text += std::to_wstring(i) + L"  " + DisplayName(device) + L"  " + ConnectionName(device) + L"  " +
+                    device.address + L"  " + device.productId + L"\n";
+        }
+    }
+    json.EndArray();
+    if (command_.json)
+        WriteJson(json);
+    else
+        Write(text);
+    return kKelotsyPassed;
+}
+
+int Session::Info()
+{
+    ResetAllDeviceData(*manager_);
+    const bool read = RunDeviceOperation(*manager_, DeviceOperation::ReadDeviceInfo);
+    const DeviceRecords records = manager_->ManagerFor(*manager_->Selected()).Records();
+    const DeviceInfo& info = records.deviceInfo;
+    const std::wstring pageCount = info.totalImpressions >= 0 ? std::to_wstring(info.totalImpressions)
+                                                              : NotAvailableText();
+    const std::pair<const wchar_t*, const std::wstring*> fields[] = {
+        {L"TSY_FIRMWARE_MODELNAME", &info.modelName},
+        {L"TSY_FIRMWARE_SN", &info.serialNumber},
+        {L"TSY_FIRMWARE_SERVICEID", &info.serviceId},
+        {L"TSY_FIRMWARE_BORNDATE", &info.bornDate},
+        {L"TSY_FIRMWARE_IKNO", &info.inkKitNumber},
+        {L"TSY_FIRMWARE_MACADDRESS", &info.macAddress},
+        {L"TSY_FIRMWARE_VERSION", &info.firmwareRevision},
+        {L"TSY_FIRMWARE_SOFTWAREVER", &info.panelProgramVersion},
+        {L"TSY_FIRMWARE_PRINTERDRIVERVER", &info.printerDriverVersion},
+        {L"TSY_FIRMWARE_PAGECOUNT", &pageCount},
+    };
+    if (command_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("read").Bool(read)
+            .Key("model").String(info.modelName)
+            .Key("modelBase").String(info.modelBaseName)
+            .Key("serialNumber").String(info.serialNumber)
+            .Key("serviceId").String(info.serviceId)
+            .Key("bornDate").String(info.bornDate)
+            .Key("inkKitNumber").String(info.inkKitNumber)
+            .Key("macAddress").String(info.macAddress)
+            .Key("firmwareRevision").String(info.firmwareRevision)
+            .Key("softwareVersion").String(info.panelProgramVersion)
+            .Key("driverVersion").String(info.printerDriverVersion)
+            .Key("pageCount").Number(info.totalImpressions)
+            .Key("printheads").BeginArray();
+        for (const PrintHeadInfo& head : records.printHeadList)
+            json.BeginObject()
+                .Key("type").String(head.consumableType)
+                .Key("id").String(head.printheadNumber)
+                .Key("installationDate").String(head.installationDate)
+                .Key("warranty").String(head.warranty)
+                .Key("health").String(head.health)
+                .EndObject();
+        json.EndArray().EndObject();
+        WriteJson(json);
+    } else {
+        std::wstring text;
+        for (const auto& [key, value] : fields)
+            text += Line(Text(key), *value);
+        for (const PrintHeadInfo& head : records.printHeadList) {
+            text += Text(L"TSY_FIRMWARE_HEAD3") + L"\n";
+            text += L"  " + Line(Text(L"TSY_FIRMWARE_PRINTHEADNO"), head.printheadNumber);
+            text += L"  " + Line(Text(L"TSY_FIRMWARE_PRINTHEADHEALTH"), head.health);
+            text += L"  " + Line(Text(L"TSY_FIRMWARE_PRINTHEADDATE"), head.installationDate);
+            text += L"  " + Line(Text(L"TSY_FIRMWARE_PRINTHEADWARRANTY"), head.warranty);
+        }
+        Write(text);
+    }
+    if (!read)
+        output_.Error(L"kelotsy: the device information could not be read");
+    return read ? kKelotsyPassed : kKelotsyFailed;
+}
+
+int Session::Ink()
+{
+    ResetAllDeviceData(*manager_);
+    const bool read = RunDeviceOperation(*manager_, DeviceOperation::ReadInkLevels);
+    const DeviceRecords records = manager_->ManagerFor(*manager_->Selected()).Records();
+    const std::wstring region = PrinterRegionText();
+    if (command_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("read").Bool(read).Key("region").String(region).Key("inks").BeginArray();
+        for (const InkInfo& ink : records.inkList)
+            json.BeginObject()
+                .Key("colour").String(ink.colour)
+                .Key("level").String(ink.level)
+                .Key("region").String(ink.regionalCartridge)
+                .Key("dropsUsed").String(ink.dropsUsed)
+                .Key("installationDate").String(ink.installationDate)
+                .Key("brand").String(ink.brand)
+                .Key("warranty").String(ink.warranty)
+                .Key("cartridgeNumber").String(ink.selectabilityNumber)
+                .Key("serialNumber").String(ink.serialNumber)
+                .Key("state").String(ink.consumableState)
+                .Key("type").String(ink.consumableType)
+                .EndObject();
+        json.EndArray().EndObject();
+        WriteJson(json);
+    } else {
+        std::wstring text = Line(Text(L"TSY_INKLEVELS_PRINTERREGION"), region);
+        for (const InkInfo& ink : records.inkList) {
+            text += Text(L"TSY_INKLEVELS_COLOR") + L": " + ink.colour + L"\n";
+            const std::pair<const wchar_t*, const std::wstring*> fields[] = {
+                {L"TSY_INKLEVELS_LEVEL", &ink.level},
+                {L"TSY_INKLEVELS_NO", &ink.selectabilityNumber},
+                {L"TSY_INKLEVELS_SN", &ink.serialNumber},
+                {L"TSY_INKLEVELS_STATUS", &ink.consumableState},
+                {L"TSY_INKLEVELS_BRAND", &ink.brand},
+                {L"TSY_INKLEVELS_REGION", &ink.regionalCartridge},
+                {L"TSY_INKLEVELS_DROPS", &ink.dropsUsed},
+                {L"TSY_INKLEVELS_INSTALLDATE", &ink.installationDate},
+                {L"TSY_INKLEVELS_WARRANTY", &ink.warranty},
+            };
+            for (const auto& [key, value] : fields)
+                text += L"  " + Text(key) + L": " + *value + L"\n";
+        }
+        if (records.inkList.empty())
+            text += Text(L"TSY_INK_LEVEL_NO_DATA") + L"\n";
+        Write(text);
+    }
+    if (!read)
+        output_.Error(L"kelotsy: the ink levels could not be read");
+    return read ? kKelotsyPassed : kKelotsyFailed;
+}
+
+void Session::DescribeStatus(const Device_Dev& device, JsonWriter* json, std::wstring& text)
+{
+    const std::wstring message = Text(StatusMessageKey(device.statusCode, device.adfStatus).c_str());
+    if (json != nullptr) {
+        json->Key("statusCode").Number(device.statusCode)
+            .Key("adf").Bool(device.adfStatus)
+            .Key("statusText").String(message);
+    } else {
+        text += L"  status " + std::to_wstring(device.statusCode) + (device.adfStatus ? L" (document feeder)" : L"") +
+                (message.empty() ? L"" : L": " + message) + L"\n";
+    }
+}
+
+int Session::Status()
+{
+    manager_->SetCurrentTestIndex(kDeviceStatusTestIndex);
+    manager_->RunCurrentTest();
+    const bool passed = manager_->TestAt(kDeviceStatusTestIndex)->result == kTestPassed;
+    const Device_Dev& device = *manager_->Selected();
+    if (command_.json) {
+        JsonWriter json;
+        json.BeginObject().Key("passed").Bool(passed).Key("verdict").Bool(manager_->StatusVerdict());
+        std::wstring unused;
+        DescribeStatus(device, &json, unused);
+        json.EndObject();
+        WriteJson(json);
+    } else {
+        std::wstring text = Text(L"TSY_DIAGNOSE_DEVICESTATUSTEST") + L": " + (passed ? L"passed" : L"failed") + L"\n";
+        DescribeStatus(device, nullptr, text);
+        Write(text);
+    }
+    return passed ? kKelotsyPassed : kKelotsyFailed;
+}
+
+int Session::Test()
+{
+    const struct {
+        int32_t index;
+        const wchar_t* key;
+        const char* name;
+    } steps[] = {
+        {kConnectivityTestIndex, L"TSY_DIAGNOSE_CONNECTIVITY", "connectivity"},
+        {kDeviceStatusTestIndex, L"TSY_DIAGNOSE_DEVICESTATUSTEST", "deviceStatus"},
+        {kLowLevelPrintTestIndex, L"TSY_DIAGNOSE_LOWLEVELPRINTTEST", "lowLevelPrint"},
+    };
+    JsonWriter json;
+    json.BeginObject().Key("tests").BeginArray();
+    std::wstring text;
+    bool passed = true;
+    g_running = manager_.get();
+    ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+    for (const auto& step : steps) {
+        manager_->SetCurrentTestIndex(step.index);
+        manager_->RunCurrentTest();
+        const ::Test* entry = manager_->TestAt(step.index);
+        passed = entry->result == kTestPassed;
+        const Device_Dev& device = *manager_->Selected();
+        if (command_.json) {
+            json.BeginObject().Key("test").String(std::wstring(step.name, step.name + strlen(step.name)))
+                .Key("name").String(Text(step.key)).Key("passed").Bool(passed);
+            if (step.index != kConnectivityTestIndex)
+                DescribeStatus(device, &json, text);
+            json.EndObject();
+        } else {
+            text += Text(step.key) + L": " + (passed ? L"passed" : L"failed") + L"\n";
+            if (!passed && step.index != kConnectivityTestIndex)
+                DescribeStatus(device, nullptr, text);
+        }
+        if (!passed)
+            break;
+    }
+    ::SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
+    g_running = nullptr;
+    json.EndArray().Key("passed").Bool(passed).EndObject();
+    if (command_.json)
+        WriteJson(json);
+    else
+        Write(text);
+    return passed ? kKelotsyPassed : kKelotsyFailed;
+}
+
+int Session::RunService()
+{
+    DeviceOperation operation = DeviceOperation::None;
+    switch (command_.service) {
+    case Service::PrintQuality:
+        operation = DeviceOperation::PrintQualityPage;
+        break;
+    case Service::Align:
+        operation = DeviceOperation::AlignPrintheads;
+        break;
+    case Service::Clean:
+        operation = DeviceOperation::CleanPrintheads;
+        break;
+    case Service::Diagnostics:
+        operation = DeviceOperation::PrintDiagnosticsPage;
+        break;
+    case Service::None:
+        break;
+    }
+    const bool done = RunDeviceOperation(*manager_, operation);
+    Write(done ? L"done\n" : L"failed\n");
+    if (!done)
+        output_.Error(L"kelotsy: the printer did not carry out the service");
+    return done ? kKelotsyPassed : kKelotsyFailed;
+}
+
+} // namespace
+
+int RunKelotsy(const KelotsyCommand& command, KelotsyOutput& output)
+{
+    NGWinApi::ComInitialization com;
+    Session session(command, output);
+    return session.Run();
+}

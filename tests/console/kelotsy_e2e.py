@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""kelotsy end to end: the demo printers, installed as print queues of the Wine prefix, through
+every command of the console front end, with its exit codes.
+
+Environment: KELO_SOURCE_DIR (the checkout), KELO_DIST (the folder with kelotsy.exe),
+KELO_PRINTER_SIM (the native simulator)."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ROOT = os.environ.get("KELO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
+DIST = os.environ["KELO_DIST"]
+SIMULATOR = os.environ["KELO_PRINTER_SIM"]
+DEMO = os.path.join(ROOT, "sim", "scenarios", "demo.scenario")
+sys.path.insert(0, os.path.join(ROOT, "tests", "peers"))
+from simulator import Simulator  # noqa: E402
+
+SABLE = "127.0.0.10"
+QUILL = "127.0.0.11"
+
+
+def install_printers(*options):
+    subprocess.run([os.path.join(ROOT, "scripts", "install-printers"), *options, DEMO], check=True,
+                   stdout=subprocess.DEVNULL)
+
+
+class Kelotsy(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        with open(DEMO) as scenario:
+            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
+        install_printers()
+
+    @classmethod
+    def tearDownClass(cls):
+        install_printers("--remove")
+        cls.sim.stop()
+
+    def setUp(self):
+        for printer in ("sable-net", "quill-net"):
+            self.sim.control("POST", "/printers/%s/clear" % printer)
+
+    def run_kelotsy(self, *arguments, folder=DIST, timeout=180):
+        result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), os.path.join(folder, "kelotsy.exe"),
+                                 *arguments], capture_output=True, timeout=timeout)
+        return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8", "replace")
+
+    def json_of(self, *arguments, expect=0):
+        code, out, err = self.run_kelotsy(*arguments, "--json")
+        self.assertEqual(code, expect, "kelotsy %s: %s %s" % (" ".join(arguments), out, err))
+        return json.loads(out)
+
+    def test_list_names_both_network_printers(self):
+        printers = self.json_of("list")
+        by_address = {p["address"]: p for p in printers}
+        self.assertEqual(by_address[SABLE]["connection"], "network")
+        self.assertEqual(by_address[QUILL]["queue"], "Kelo Workline 6500 Series (127.0.0.11)")
+        index = str(by_address[QUILL]["index"])
+        code, out, _ = self.run_kelotsy("list")
+        self.assertEqual(code, 0)
+        self.assertIn("127.0.0.11", out)
+        # The index from the list selects the same printer as its address.
+        self.assertEqual(self.json_of("info", index)["serialNumber"], "CN7511Q02B")
+
+    def test_info_and_ink_of_both_protocols(self):
+        sable = self.json_of("info", SABLE)
+        self.assertEqual(sable["model"], "Kelo Workline 4420 All-in-One")
+        self.assertEqual(sable["serialNumber"], "CN5912D01A")
+        self.assertGreaterEqual(len(sable["printheads"]), 1)
+        quill = self.json_of("info", QUILL)
+        self.assertEqual(quill["firmwareRevision"], "WKL6500CN1947BR")
+        self.assertEqual(quill["pageCount"], 40211)
+        inks = self.json_of("ink", QUILL)["inks"]
+        self.assertEqual([ink["level"] for ink in inks][:4], ["45", "33", "52", "61"])
+        code, out, _ = self.run_kelotsy("ink", SABLE)
+        self.assertEqual(code, 0)
+        self.assertIn("Cartridge number: 910XL", out)
+
+    def test_status_reports_code_flag_verdict_and_text(self):
+        healthy = self.json_of("status", SABLE)
+        self.assertEqual((healthy["passed"], healthy["statusCode"], healthy["adf"]), (True, 0, False))
+        self.sim.apply("sable-net", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1")
+        try:
+            jammed = self.json_of("status", SABLE, expect=1)
+        finally:
+            self.sim.apply("sable-net", "statuses = ready\nalert =")
+        self.assertEqual((jammed["passed"], jammed["verdict"], jammed["statusCode"]), (False, False, 14))
+        self.assertTrue(jammed["statusText"])
+        self.sim.apply("quill-net", "statuses = ready\nstatus-code = 9")
+        try:
+            code, out, _ = self.run_kelotsy("status", QUILL)
+        finally:
+            self.sim.apply("quill-net", "status-code = 0")
+        self.assertEqual(code, 1)
+        self.assertIn("status 9", out)
+
+    def test_test_runs_the_three_tests_and_prints_the_file(self):
+        report = self.json_of("test", QUILL)
+        self.assertEqual([t["test"] for t in report["tests"]], ["connectivity", "deviceStatus", "lowLevelPrint"])
+        self.assertTrue(all(t["passed"] for t in report["tests"]))
+        with open(os.path.join(DIST, "config", "Wren_4c.prn"), "rb") as prn:
+            self.assertEqual(self.sim.received("quill-net", "/print"), prn.read())
+
+    def test_test_stops_at_the_first_failure(self):
+        self.sim.apply("sable-net", "statuses = scannerAdfJam")
+        try:
+            report = self.json_of("test", SABLE, expect=1)
+        finally:
+            self.sim.apply("sable-net", "statuses = ready")
+        self.assertEqual([t["passed"] for t in report["tests"]], [True, False])
+        self.assertEqual((report["tests"][1]["statusCode"], report["tests"][1]["adf"]), (3, True))
+        self.assertEqual(self.sim.counts("sable-net")["print-jobs"], 0)
+
+    def test_services_reach_the_printer(self):
+        code, _, err = self.run_kelotsy("service", "diag", SABLE)
+        self.assertEqual(code, 0, err)
+        self.assertIn("diagnosticsPage", self.sim.received("sable-net", "/jobs").decode())
+        code, _, err = self.run_kelotsy("service", "pq", QUILL)
+        self.assertEqual(code, 0, err)
+        self.assertTrue(self.sim.received("quill-net", "/sets").decode().strip())
+
+    def test_usage_and_environment_errors_exit_with_2(self):
+        for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],
+                          ["--lang", "4242", "list"]):
+            code, out, err = self.run_kelotsy(*arguments)
+            self.assertEqual(code, 2, arguments)
+            self.assertEqual(out, "")
+            self.assertEqual(len(err.strip().splitlines()), 1, err)
+        with tempfile.TemporaryDirectory(prefix="kelotsy-") as bare:
+            shutil.copy(os.path.join(DIST, "kelotsy.exe"), bare)
+            shutil.copytree(os.path.join(DIST, "strings"), os.path.join(bare, "strings"))
+            code, _, err = self.run_kelotsy("list", folder=bare)
+            self.assertEqual(code, 2)
+            self.assertIn("catalogue", err)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
