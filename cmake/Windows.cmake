@@ -56,7 +56,7 @@ target_link_options(KeloTessaly PRIVATE -municode)
 target_link_libraries(KeloTessaly PRIVATE kelo_win)
 set_target_properties(KeloTessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set_source_files_properties(res/KeloTessaly.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/KeloTessaly.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+  "${CMAKE_SOURCE_DIR}/res/KeloTessaly.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/MainWindow.rc;${CMAKE_SOURCE_DIR}/res/WizardPages.rc")
 
 # Shipped data beside the executable.
 file(GLOB_RECURSE KELO_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
@@ -147,3 +147,8 @@ include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)
 
 # The diagnosis engine: its tests and the console front end.
 include(${CMAKE_SOURCE_DIR}/cmake/Diagnosis.cmake)
+
+# Windows of the shell by area: sources added to kelo_win and their window tests.
+include(${CMAKE_SOURCE_DIR}/cmake/ui/TabControl.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/ui/Wizard.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/ui/MainWindow.cmake)

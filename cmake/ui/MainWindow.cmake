@@ -1,0 +1,1 @@
+# MainWindow: sources added to kelo_win (target_sources) and window tests.
