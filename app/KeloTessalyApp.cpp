@@ -82,6 +82,11 @@ BOOL CKeloTessalyApp::InitInstance()
     return FALSE;
 }
 
+void CKeloTessalyApp::AdoptDiagnosisManager(std::unique_ptr<CDiagnosticMgr> manager)
+{
+    diagnosis_ = std::move(manager);
+}
+
 void CKeloTessalyApp::Shutdown()
 {
     diagnosis_.reset();

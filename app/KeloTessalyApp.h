@@ -32,6 +32,8 @@ public:
     XMLHandler& Strings() { return strings_; }
     // The diagnosis manager; null before start-up has created it and after shutdown.
     CDiagnosticMgr* DiagnosisManager() const { return diagnosis_.get(); }
+    // Hands a manager to the application (tests build windows around one); null removes it.
+    void AdoptDiagnosisManager(std::unique_ptr<CDiagnosticMgr> manager);
     std::wstring WindowTitle() const { return BuildWindowTitle(strings_); }
     // Application font n (1 to 8).
     HFONT AppFont(int n) const { return appFonts_[static_cast<size_t>(n - 1)].get(); }
