@@ -1,13 +1,15 @@
-// Up to kMaxActiveHosts hosts hold three sockets each in one select() call.
+// Up to kMaxActiveHosts connections and the two SNMP sockets in one select() call.
 #define FD_SETSIZE 1024
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mswsock.h>
 
 #include "components/diagcore/NetworkSearch.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "components/diagcore/ProbeMessages.h"
 #include "winapi/SocketApi.h"
@@ -20,42 +22,30 @@ using NGWinApi::UniqueSocket;
 using NGWinApi::WinsockSession;
 
 constexpr size_t kMaxActiveHosts = 256;
-// New hosts per second, after a first burst: a steady pace keeps the bursts a network's
-// switches and the neighbour (ARP) tables see small.
+// Hosts that have not answered yet are started at this pace after a first burst: a steady
+// pace keeps the bursts a network's switches and neighbour (ARP) tables see small. A host
+// that has answered leaves nothing pending there and frees its place at once.
 constexpr ULONGLONG kHostsPerSecond = 2000;
 constexpr size_t kFirstHosts = 64;
-constexpr int kSnmpSends = 2;
+// Hosts started between two looks at the sockets: the port-unreachables of one round must
+// fit the raw socket's receive buffer (about 200 KB on Linux, 1 KB or more each).
+constexpr size_t kHostsPerRound = 64;
 constexpr DWORD kSelectSliceMs = 10;
 constexpr size_t kDatagramBuffer = 4096;
+// Datagrams read from one socket per round, so a flood cannot hold the search.
+constexpr int kMaxDatagramsPerRound = 1024;
+constexpr int32_t kRequestIdMask = 0x3FFFFFFF;
 
-// A non-blocking socket, or none.
-SOCKET OpenSocket(int type, int protocol)
+bool SetNonBlocking(SOCKET socket)
 {
-    SOCKET handle = ::socket(AF_INET, type, protocol);
-    if (handle == INVALID_SOCKET)
-        return handle;
     u_long nonBlocking = 1;
-    if (::ioctlsocket(handle, FIONBIO, &nonBlocking) != 0) {
-        ::closesocket(handle);
-        return INVALID_SOCKET;
-    }
-    return handle;
+    return ::ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
 }
 
 // Milliseconds from `since` to `now`; a `since` taken after `now` counts as no time.
 ULONGLONG Elapsed(ULONGLONG now, ULONGLONG since)
 {
     return now > since ? now - since : 0;
-}
-
-// The socket's pending error (SO_ERROR), which reading it clears.
-int SocketError(SOCKET socket)
-{
-    int error = 0;
-    int length = sizeof(error);
-    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
-        return ::WSAGetLastError();
-    return error;
 }
 
 sockaddr_in Endpoint(Ipv4 address, uint16_t port)
@@ -67,79 +57,197 @@ sockaddr_in Endpoint(Ipv4 address, uint16_t port)
     return endpoint;
 }
 
+// A non-blocking socket bound to any local address, or none.
+UniqueSocket BoundSocket(int type, int protocol)
+{
+    UniqueSocket socket(::socket(AF_INET, type, protocol));
+    sockaddr_in any = Endpoint(INADDR_ANY, 0);
+    if (socket && (!SetNonBlocking(socket.get()) ||
+                   ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&any), sizeof(any)) != 0))
+        socket.reset();
+    return socket;
+}
+
+// The search's SNMP traffic. Every request leaves from one UDP socket and each reply is
+// matched to its host by request id and source address. A host without an agent answers
+// with an ICMP port-unreachable, which a raw ICMP socket hears (it needs the administrator
+// rights the tool runs with; root under Wine): that ends the host's SNMP probe at once.
+// Without the raw socket such hosts end by the time-outs, as absent hosts do. (Under Wine
+// only a connected UDP socket learns of an ICMP error, and only through SO_ERROR: a socket
+// of its own per host took five socket calls per host where this takes a send and a
+// receive, and there every call is a round trip to the Wine server.)
+class SnmpChannel {
+public:
+    bool Open()
+    {
+        udp_ = BoundSocket(SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in local{};
+        int length = sizeof(local);
+        if (!udp_ || ::getsockname(udp_.get(), reinterpret_cast<sockaddr*>(&local), &length) != 0)
+            return false;
+        port_ = ntohs(local.sin_port);
+        // Windows would report a port-unreachable as a failed receive that names no host.
+        BOOL report = FALSE;
+        DWORD returned = 0;
+        ::WSAIoctl(udp_.get(), SIO_UDP_CONNRESET, &report, sizeof(report), nullptr, 0, &returned, nullptr, nullptr);
+        icmp_ = BoundSocket(SOCK_RAW, IPPROTO_ICMP);
+        return true;
+    }
+
+    void Send(Ipv4 agent, const SnmpExchange::Datagrams& requests) const
+    {
+        sockaddr_in to = Endpoint(agent, kSnmpPort);
+        // A send that fails now is simply repeated after the time-out.
+        for (const auto& request : requests)
+            ::sendto(udp_.get(), reinterpret_cast<const char*>(request.data()), static_cast<int>(request.size()), 0,
+                     reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    }
+
+    void AddSockets(fd_set& read) const
+    {
+        FD_SET(udp_.get(), &read);
+        if (icmp_)
+            FD_SET(icmp_.get(), &read);
+    }
+
+    // Hands replies to onReply(from, reply) and the hosts that refused to onRefused(host).
+    template <class OnReply, class OnRefused>
+    void Receive(const fd_set& read, const OnReply& onReply, const OnRefused& onRefused) const
+    {
+        char buffer[kDatagramBuffer];
+        const auto* bytes = reinterpret_cast<const uint8_t*>(buffer);
+        for (int count = 0; FD_ISSET(udp_.get(), &read) && count < kMaxDatagramsPerRound; ++count) {
+            sockaddr_in from{};
+            int fromLength = sizeof(from);
+            int received = ::recvfrom(udp_.get(), buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr*>(&from),
+                                      &fromLength);
+            if (received == SOCKET_ERROR) {
+                int error = ::WSAGetLastError();
+                // WSAEMSGSIZE: no reply of ours is that large; WSAECONNRESET: see Open().
+                if (error == WSAEMSGSIZE || error == WSAECONNRESET)
+                    continue;
+                break;
+            }
+            if (auto reply = ReadSnmpTextReply(bytes, static_cast<size_t>(received)))
+                onReply(static_cast<Ipv4>(ntohl(from.sin_addr.s_addr)), *reply);
+        }
+        for (int count = 0; icmp_ && FD_ISSET(icmp_.get(), &read) && count < kMaxDatagramsPerRound; ++count) {
+            int received = ::recv(icmp_.get(), buffer, sizeof(buffer), 0);
+            if (received == SOCKET_ERROR) {
+                if (::WSAGetLastError() == WSAEMSGSIZE)
+                    continue;
+                break;
+            }
+            // The raw socket hears every ICMP message of the host: only those about our requests count.
+            auto unreachable = ReadUdpUnreachable(bytes, static_cast<size_t>(received));
+            if (unreachable && unreachable->sourcePort == port_ && unreachable->destinationPort == kSnmpPort)
+                onRefused(unreachable->destination);
+        }
+    }
+
+private:
+    UniqueSocket udp_;
+    UniqueSocket icmp_;
+    uint16_t port_ = 0; // udp_'s
+};
+
+// One host: its SNMP exchange and the product configuration over TCP.
 class HostProbe {
 public:
-    enum class Http { Off, Connecting, Sending, Receiving, Done };
+    enum class Http { Off, Waiting, Connecting, Sending, Receiving, Done };
 
-    HostProbe(Ipv4 address, int32_t firstRequestId) : address_(address)
+    HostProbe(Ipv4 address, int32_t firstRequestId, unsigned long timeoutMs)
+        : address_(address), snmp_(address, firstRequestId, timeoutMs)
     {
-        requestIds_[0] = firstRequestId;
-        requestIds_[1] = firstRequestId + 1;
     }
 
-    void Start(long methods, ULONGLONG now)
+    void Start(long methods, ULONGLONG now, const SnmpChannel& channel)
     {
         startedAt_ = now;
-        if ((methods & kProbeSnmp) != 0)
-            StartSnmp(now);
-        if ((methods & kProbeSable) != 0)
-            StartHttp();
+        snmpRunning_ = (methods & kProbeSnmp) != 0;
+        if (snmpRunning_)
+            channel.Send(address_, snmp_.Start(now));
+        if ((methods & kProbeSable) != 0) {
+            http_ = Http::Waiting;
+            if (!snmpRunning_)
+                StartHttp(now);
+        }
     }
 
-    bool Done() const { return !snmp_ && (http_ == Http::Off || http_ == Http::Done); }
+    bool Done() const { return !snmpRunning_ && (http_ == Http::Off || http_ == Http::Done); }
+    // Anything came back from the host, a refusal included.
+    bool Heard() const { return heard_; }
     Ipv4 Address() const { return address_; }
-    const ProbeOutcome& Outcome() const { return outcome_; }
 
-    void AddSockets(fd_set& read, fd_set& write, fd_set& except, bool& any) const
+    ProbeOutcome Outcome() const
     {
-        for (const UniqueSocket& socket : udp_) {
-            if (socket) {
-                FD_SET(socket.get(), &read);
-                FD_SET(socket.get(), &except);
-                any = true;
-            }
-        }
+        ProbeOutcome outcome;
+        outcome.description = snmp_.Description();
+        outcome.identification = snmp_.Identification();
+        outcome.sable = sable_;
+        return outcome;
+    }
+
+    void SnmpReply(Ipv4 from, const SnmpTextReply& reply, ULONGLONG now, const SnmpChannel& channel)
+    {
+        if (!snmpRunning_)
+            return;
+        channel.Send(address_, snmp_.Received(from, reply, now));
+        heard_ = heard_ || snmp_.Answered();
+        snmpRunning_ = !snmp_.Done();
+    }
+
+    void SnmpRefused()
+    {
+        if (!snmpRunning_)
+            return;
+        heard_ = true;
+        snmp_.Refused();
+        snmpRunning_ = false;
+        refused_ = true;
+    }
+
+    void AddSockets(fd_set& read, fd_set& write, fd_set& except)
+    {
+        polled_ = http_ == Http::Connecting || http_ == Http::Sending || http_ == Http::Receiving;
         if (http_ == Http::Connecting) {
             FD_SET(tcp_.get(), &write);
             FD_SET(tcp_.get(), &except);
-            any = true;
         } else if (http_ == Http::Sending) {
             FD_SET(tcp_.get(), &write);
-            any = true;
         } else if (http_ == Http::Receiving) {
             FD_SET(tcp_.get(), &read);
-            any = true;
         }
     }
 
-    void Handle(const fd_set& read, const fd_set& write, const fd_set& except, unsigned long timeoutMs, ULONGLONG now)
+    void Handle(const fd_set& read, const fd_set& write, const fd_set& except, unsigned long timeoutMs, ULONGLONG now,
+                const SnmpChannel& channel)
     {
-        for (int which = 0; which < 2 && snmp_; ++which) {
-            if (!udp_[which])
-                continue;
-            // An ICMP port-unreachable: Windows makes the socket readable and the read fails;
-            // Wine leaves the error in SO_ERROR and tells select() only about a second later,
-            // so the connected socket's error is looked at every round while it waits.
-            bool unreachable = which == 0 && connected_ && asked_[0] && !answered_[0];
-            if ((unreachable || FD_ISSET(udp_[which].get(), &except)) && SocketError(udp_[which].get()) != 0)
-                EndSnmp();
-            else if (FD_ISSET(udp_[which].get(), &read))
-                ReceiveSnmp(which);
+        if (snmpRunning_) {
+            channel.Send(address_, snmp_.Tick(now));
+            snmpRunning_ = !snmp_.Done();
         }
-        if (snmp_ && Elapsed(now, snmpSentAt_) >= timeoutMs) {
-            if (snmpSends_ < kSnmpSends) {
-                SendSnmp(now);
-            } else {
-                EndSnmp();
-            }
+        // The product configuration is asked at once of hosts whose agent answered or that
+        // refused SNMP (they are up: a Sable printer may run without an agent), and of hosts
+        // still silent after T (an agent behind a filter, or a platform without the raw socket).
+        if (http_ == Http::Waiting && (refused_ || snmp_.Answered() || Elapsed(now, startedAt_) >= timeoutMs))
+            StartHttp(now);
+        // The sets say nothing of a socket opened after the select: a closed socket's handle
+        // value may come back for it.
+        if (!polled_) {
+            if (http_ == Http::Connecting && Elapsed(now, connectingSince_) >= timeoutMs)
+                EndHttp();
+            return;
         }
         if (http_ == Http::Connecting) {
-            if (FD_ISSET(tcp_.get(), &except))
+            if (FD_ISSET(tcp_.get(), &except)) {
+                heard_ = true; // refused
                 EndHttp();
-            else if (FD_ISSET(tcp_.get(), &write))
+            } else if (FD_ISSET(tcp_.get(), &write)) {
                 Connected();
-            else if (Elapsed(now, startedAt_) >= timeoutMs)
+            } else if (Elapsed(now, connectingSince_) >= timeoutMs) {
                 EndHttp();
+            }
         }
         if (http_ == Http::Sending && FD_ISSET(tcp_.get(), &write))
             SendRequest();
@@ -150,107 +258,19 @@ public:
     }
 
 private:
-    // The description is asked first, through a socket connected to the host: Wine reports an
-    // ICMP port-unreachable only to connected sockets, and it ends the probe of a host without
-    // an agent at once, after one datagram. Once an agent has answered (or after the time-out)
-    // the identification follows through an unconnected socket whose replies count whatever
-    // their source address. A reply to either request may arrive on either socket.
-    void StartSnmp(ULONGLONG now)
+    void StartHttp(ULONGLONG now)
     {
-        sockaddr_in agent = Endpoint(address_, kSnmpPort);
-        for (UniqueSocket& socket : udp_)
-            socket.reset(OpenSocket(SOCK_DGRAM, IPPROTO_UDP));
-        if (!udp_[0] || !udp_[1]) {
-            EndSnmp();
-            return;
-        }
-        connected_ = ::connect(udp_[0].get(), reinterpret_cast<const sockaddr*>(&agent), sizeof(agent)) == 0;
-        // select() refuses a datagram socket that is not bound yet.
-        sockaddr_in any = Endpoint(INADDR_ANY, 0);
-        if (::bind(udp_[1].get(), reinterpret_cast<const sockaddr*>(&any), sizeof(any)) != 0) {
-            EndSnmp();
-            return;
-        }
-        snmp_ = true;
-        SendSnmp(now, 1);
-    }
-
-    // Sends the unanswered requests among the first `count` (description, identification).
-    void SendSnmp(ULONGLONG now, int count = 2)
-    {
-        static const char* const kOids[] = {kDescriptionOid, kIdentificationOid};
-        sockaddr_in agent = Endpoint(address_, kSnmpPort);
-        for (int which = 0; which < count; ++which) {
-            if (answered_[which])
-                continue;
-            asked_[which] = true;
-            std::vector<uint8_t> request = SnmpGetRequest(requestIds_[which], kOids[which]);
-            const auto* bytes = reinterpret_cast<const char*>(request.data());
-            int size = static_cast<int>(request.size());
-            // A send that fails now is simply repeated after the time-out.
-            if (which == 0 && connected_)
-                ::send(udp_[0].get(), bytes, size, 0);
-            else
-                ::sendto(udp_[which].get(), bytes, size, 0, reinterpret_cast<const sockaddr*>(&agent), sizeof(agent));
-        }
-        ++snmpSends_;
-        snmpSentAt_ = now;
-    }
-
-    void ReceiveSnmp(int socket)
-    {
-        char buffer[kDatagramBuffer];
-        while (snmp_) {
-            sockaddr_in from{};
-            int fromLength = sizeof(from);
-            int received = ::recvfrom(udp_[socket].get(), buffer, sizeof(buffer), 0, reinterpret_cast<sockaddr*>(&from),
-                                      &fromLength);
-            if (received == SOCKET_ERROR) {
-                int error = ::WSAGetLastError();
-                if (error == WSAEWOULDBLOCK)
-                    return;
-                if (error == WSAEMSGSIZE)
-                    continue; // no reply of ours is that large
-                // WSAECONNRESET: the host reported the port unreachable; no agent there.
-                EndSnmp();
-                return;
-            }
-            auto reply = ReadSnmpTextReply(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(received));
-            if (!reply)
-                continue;
-            for (int which = 0; which < 2; ++which) {
-                if (reply->requestId != requestIds_[which] || answered_[which])
-                    continue;
-                answered_[which] = true;
-                (which == 0 ? outcome_.description : outcome_.identification) = reply->text;
-            }
-            if (answered_[0] && answered_[1]) {
-                EndSnmp();
-            } else if (answered_[0] && !asked_[1]) {
-                SendSnmp(::GetTickCount64());
-            }
-        }
-    }
-
-    void EndSnmp()
-    {
-        for (UniqueSocket& socket : udp_)
-            socket.reset();
-        snmp_ = false;
-    }
-
-    void StartHttp()
-    {
-        tcp_.reset(OpenSocket(SOCK_STREAM, IPPROTO_TCP));
-        if (!tcp_) {
-            http_ = Http::Done;
+        polled_ = false;
+        connectingSince_ = now;
+        tcp_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (!tcp_ || !SetNonBlocking(tcp_.get())) {
+            EndHttp();
             return;
         }
         sockaddr_in printer = Endpoint(address_, kSablePort);
         request_ = HttpGetRequest(FormatIpv4(address_), kSablePort, kProductConfigPath);
         if (::connect(tcp_.get(), reinterpret_cast<const sockaddr*>(&printer), sizeof(printer)) == 0) {
-            http_ = Http::Sending;
-            SendRequest();
+            Connected();
         } else if (::WSAGetLastError() == WSAEWOULDBLOCK) {
             http_ = Http::Connecting;
         } else {
@@ -260,10 +280,7 @@ private:
 
     void Connected()
     {
-        if (SocketError(tcp_.get()) != 0) {
-            EndHttp();
-            return;
-        }
+        heard_ = true;
         http_ = Http::Sending;
         SendRequest();
     }
@@ -298,7 +315,7 @@ private:
             if (state == HttpResponseReader::State::NeedMore)
                 continue;
             if (state == HttpResponseReader::State::Complete && reader_.Status() == 200)
-                outcome_.sable = ReadProductConfig(reader_.Body());
+                sable_ = ReadProductConfig(reader_.Body());
             EndHttp();
             return;
         }
@@ -306,28 +323,27 @@ private:
 
     void EndHttp()
     {
+        polled_ = false;
         tcp_.reset();
         http_ = Http::Done;
     }
 
     Ipv4 address_;
     ULONGLONG startedAt_ = 0;
-    ProbeOutcome outcome_;
+    bool heard_ = false;
 
-    bool snmp_ = false; // an SNMP probe is under way
-    UniqueSocket udp_[2];  // [0] connected to the agent (description), [1] not (identification)
-    bool connected_ = false;
-    int32_t requestIds_[2] = {};
-    bool asked_[2] = {false, false};
-    bool answered_[2] = {false, false};
-    int snmpSends_ = 0;
-    ULONGLONG snmpSentAt_ = 0;
+    SnmpExchange snmp_;
+    bool snmpRunning_ = false;
+    bool refused_ = false;
 
     UniqueSocket tcp_;
+    bool polled_ = false; // tcp_ was in the sets of the last select
     Http http_ = Http::Off;
+    ULONGLONG connectingSince_ = 0;
     std::string request_;
     size_t sent_ = 0;
     HttpResponseReader reader_;
+    std::optional<SableProduct> sable_;
 };
 
 bool Permitted(const SearchPlan& plan, Ipv4 address)
@@ -359,14 +375,19 @@ std::vector<DeviceRecord> RunNetworkSearch(const SearchPlan& plan, const std::fu
 {
     std::vector<std::pair<Ipv4, DeviceRecord>> found;
     WinsockSession winsock;
+    SnmpChannel channel;
     const size_t total = plan.hosts.size();
     size_t next = 0;
     size_t finished = 0;
+    size_t settled = 0; // started hosts that have answered or ended
     long reported = -1;
-    // Request ids differ from one search to the next, so a late reply to an earlier search
-    // never counts.
-    auto requestId = static_cast<int32_t>((::GetTickCount() ^ (::GetCurrentThreadId() << 16)) & 0x3FFFFFFF);
-    std::vector<std::unique_ptr<HostProbe>> active;
+    // Host i asks with the request ids from firstRequestId + i * kRequestIds on. They differ
+    // from one search to the next, so a late reply to an earlier search never counts.
+    const auto firstRequestId =
+        static_cast<int32_t>((::GetTickCount() ^ (::GetCurrentThreadId() << 16)) & kRequestIdMask);
+    std::vector<std::unique_ptr<HostProbe>> probes(total); // by index in the plan, while active
+    std::vector<size_t> active;
+    std::unordered_map<Ipv4, HostProbe*> byAddress;
 
     auto report = [&] {
         long percent = total == 0 ? 100 : static_cast<long>(finished * 100 / total);
@@ -375,21 +396,41 @@ std::vector<DeviceRecord> RunNetworkSearch(const SearchPlan& plan, const std::fu
             progress(percent);
         }
     };
+    auto onReply = [&](Ipv4 from, const SnmpTextReply& reply) {
+        uint32_t offset = (static_cast<uint32_t>(reply.requestId) - static_cast<uint32_t>(firstRequestId)) &
+                          static_cast<uint32_t>(kRequestIdMask);
+        size_t index = offset / SnmpExchange::kRequestIds;
+        if (index < total && probes[index])
+            probes[index]->SnmpReply(from, reply, ::GetTickCount64(), channel);
+    };
+    auto onRefused = [&](Ipv4 host) {
+        if (auto entry = byAddress.find(host); entry != byAddress.end())
+            entry->second->SnmpRefused();
+    };
 
+    const bool ready = winsock.ok() && channel.Open();
     const ULONGLONG begin = ::GetTickCount64();
-    while (winsock.ok() && finished < total && !cancel) {
+    while (ready && finished < total && !cancel) {
         ULONGLONG now = ::GetTickCount64();
-        size_t paced = kFirstHosts + static_cast<size_t>((now - begin) * kHostsPerSecond / 1000);
-        while (active.size() < kMaxActiveHosts && next < total && next < paced) {
-            Ipv4 address = plan.hosts[next++];
+        size_t paced = kFirstHosts + settled + static_cast<size_t>((now - begin) * kHostsPerSecond / 1000);
+        for (size_t started = 0;
+             started < kHostsPerRound && active.size() < kMaxActiveHosts && next < total && next < paced; ++started) {
+            size_t index = next++;
+            Ipv4 address = plan.hosts[index];
             if (!Permitted(plan, address)) {
                 ++finished;
+                ++settled;
                 continue;
             }
-            active.push_back(std::make_unique<HostProbe>(address, requestId));
-            requestId = (requestId + 2) & 0x3FFFFFFF;
-            active.back()->Start(plan.probeMethods, now);
+            auto firstId = static_cast<int32_t>(
+                (firstRequestId + SnmpExchange::kRequestIds * static_cast<int32_t>(index)) & kRequestIdMask);
+            probes[index] = std::make_unique<HostProbe>(address, firstId, plan.probeTimeoutMs);
+            byAddress[address] = probes[index].get();
+            active.push_back(index);
+            probes[index]->Start(plan.probeMethods, now, channel);
         }
+        // While more hosts may start, only look at what has come back.
+        bool moreNow = active.size() < kMaxActiveHosts && next < total && next < paced;
 
         fd_set read;
         fd_set write;
@@ -397,29 +438,38 @@ std::vector<DeviceRecord> RunNetworkSearch(const SearchPlan& plan, const std::fu
         FD_ZERO(&read);
         FD_ZERO(&write);
         FD_ZERO(&except);
-        bool any = false;
-        for (const auto& host : active)
-            host->AddSockets(read, write, except, any);
-        timeval slice{0, static_cast<long>(kSelectSliceMs * 1000)};
-        // With nothing to wait for, wait for the pace to allow the next host.
-        if (!any || ::select(0, &read, &write, &except, &slice) == SOCKET_ERROR) {
+        channel.AddSockets(read);
+        for (size_t index : active)
+            probes[index]->AddSockets(read, write, except);
+        timeval slice{0, moreNow ? 0 : static_cast<long>(kSelectSliceMs * 1000)};
+        if (::select(0, &read, &write, &except, &slice) == SOCKET_ERROR) {
             FD_ZERO(&read);
             FD_ZERO(&write);
             FD_ZERO(&except);
-            ::Sleep(any ? kSelectSliceMs : 1);
+            ::Sleep(kSelectSliceMs);
         }
 
+        std::vector<bool> heardBefore;
+        for (size_t index : active)
+            heardBefore.push_back(probes[index]->Heard());
+        channel.Receive(read, onReply, onRefused);
         now = ::GetTickCount64();
-        for (auto& host : active) {
-            host->Handle(read, write, except, plan.probeTimeoutMs, now);
-            if (!host->Done())
+        for (size_t at = 0; at < active.size(); ++at) {
+            HostProbe& host = *probes[active[at]];
+            host.Handle(read, write, except, plan.probeTimeoutMs, now, channel);
+            if (!heardBefore[at] && host.Heard())
+                ++settled;
+            if (!host.Done())
                 continue;
-            if (auto printer = ClassifyProbe(host->Outcome()))
-                found.emplace_back(host->Address(), RecordOf(host->Address(), *printer));
-            host.reset();
+            if (!host.Heard())
+                ++settled;
+            if (auto printer = ClassifyProbe(host.Outcome()))
+                found.emplace_back(host.Address(), RecordOf(host.Address(), *printer));
+            byAddress.erase(host.Address());
+            probes[active[at]].reset();
             ++finished;
         }
-        active.erase(std::remove(active.begin(), active.end(), nullptr), active.end());
+        std::erase_if(active, [&](size_t index) { return !probes[index]; });
         report();
     }
     if (!cancel) {

@@ -2,22 +2,25 @@
 // The network search: probes every host of a plan in parallel and lists the printers that
 // answered.
 //
-// Each host gets two UDP sockets for SNMP v1 GETs and a TCP connection to port 8080 for the
-// product configuration document. The description (hrDeviceDescr.1) is asked first, from a
-// socket connected to the host, so an ICMP port-unreachable ends the probe of a host
-// without an agent at once; the identification object follows as soon as an agent has
-// answered (or after T), from an unconnected socket. Replies are matched to their request by
-// request id, never by source address: under Wine a peer's UDP replies may come from
-// 127.0.0.1 whatever address it was asked at. Such a peer's description never reaches the
-// connected socket, but its identification still reaches the unconnected one after T, which
-// is enough to list it. A refused connection ends the HTTP probe.
+// SNMP: every request leaves from one UDP socket; a reply counts for the host whose request
+// id it carries, and only when it comes from that host's address. One request asks for the
+// description (hrDeviceDescr.1) and the maker's identification object together, so a
+// printer answers in one round trip; objects an agent will not give that way are asked one
+// per request. A raw ICMP socket hears the port-unreachables of hosts without an agent and
+// ends their probes at once; without administrator rights (root under Wine) it hears
+// nothing, and those hosts end by the time-outs like hosts that are not there.
+//
+// The product configuration document (TCP 8080) is asked of hosts whose agent answered, and
+// of hosts still silent after T; a host that refused SNMP is not asked. A refused
+// connection ends the HTTP probe.
 //
 // Bounds, with T the probe time-out (default 1 s, configurable): unanswered SNMP requests
-// are sent once more after T, and the SNMP probe ends at most T after its last send (about
-// 3T in all); a connection not made after T is given up; an HTTP answer must be complete 3T
-// after the host's probe started; responses above 256 KiB are dropped. At most 256 hosts
-// are probed at once, started at 2000 a second after the first 64, so a /24 ends after
-// about 3T however many hosts are silent, and far sooner where hosts answer or refuse.
+// are sent once more after T, and the SNMP probe ends T after its last send (2T for a
+// silent host, 3T at most); a connection not made T after it was started is given up; an
+// HTTP answer must be complete 3T after the host's probe started; responses above 256 KiB
+// are dropped. At most 256 hosts are probed at once; hosts that have not answered yet are
+// started at 2000 a second after the first 64, so a /24 ends after about 3T however many
+// hosts are silent, and far sooner where hosts answer or refuse.
 #include <atomic>
 #include <functional>
 #include <optional>

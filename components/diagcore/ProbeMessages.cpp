@@ -192,17 +192,19 @@ std::optional<std::string> ElementText(std::string_view xml, std::string_view lo
 
 } // namespace
 
-std::vector<uint8_t> SnmpGetRequest(int32_t requestId, std::string_view oid)
+std::vector<uint8_t> SnmpGetRequest(int32_t requestId, std::initializer_list<std::string_view> oids)
 {
     SnmpMessage message;
     message.version = 0;
     message.community.assign(kCommunity, kCommunity + sizeof(kCommunity) - 1);
     message.pdu.type = SnmpPduType::GetRequest;
     message.pdu.requestId = requestId;
-    auto parsed = SnmpOid::Parse(oid);
-    if (!parsed)
-        return {};
-    message.pdu.varbinds.push_back({*parsed, SnmpValue::MakeNull()});
+    for (std::string_view oid : oids) {
+        auto parsed = SnmpOid::Parse(oid);
+        if (!parsed)
+            return {};
+        message.pdu.varbinds.push_back({*parsed, SnmpValue::MakeNull()});
+    }
     return EncodeSnmpMessage(message);
 }
 
@@ -215,12 +217,111 @@ std::optional<SnmpTextReply> ReadSnmpTextReply(const uint8_t* data, size_t size)
         return std::nullopt;
     SnmpTextReply reply;
     reply.requestId = message.pdu.requestId;
-    if (message.pdu.errorStatus == 0 && message.pdu.varbinds.size() == 1 &&
-        message.pdu.varbinds[0].value.type == SnmpType::OctetString) {
-        const auto& bytes = message.pdu.varbinds[0].value.bytes;
-        reply.text = Trimmed(std::string(bytes.begin(), bytes.end()));
+    reply.failed = message.pdu.errorStatus != 0;
+    if (reply.failed)
+        return reply;
+    for (const SnmpVarBind& varbind : message.pdu.varbinds) {
+        std::optional<std::string> text;
+        if (varbind.value.type == SnmpType::OctetString)
+            text = Trimmed(std::string(varbind.value.bytes.begin(), varbind.value.bytes.end()));
+        reply.texts.push_back(std::move(text));
     }
     return reply;
+}
+
+SnmpExchange::SnmpExchange(Ipv4 agent, int32_t firstRequestId, uint64_t timeoutMs)
+    : agent_(agent), firstRequestId_(firstRequestId), timeoutMs_(timeoutMs)
+{
+    static_assert(kRequestIds == kRequestCount);
+}
+
+SnmpExchange::Datagrams SnmpExchange::Start(uint64_t now)
+{
+    outstanding_[kBoth] = true;
+    return Send(now);
+}
+
+SnmpExchange::Datagrams SnmpExchange::Received(Ipv4 from, const SnmpTextReply& reply, uint64_t now)
+{
+    int64_t request = int64_t{reply.requestId} - firstRequestId_;
+    if (done_ || from != agent_ || request < 0 || request >= kRequestCount || !outstanding_[request])
+        return {};
+    outstanding_[request] = false;
+    agentAnswered_ = true;
+    if (request == kBoth) {
+        // Anything but both objects in the order asked is asked again one by one.
+        if (!reply.failed && reply.texts.size() == 2) {
+            for (int object = 0; object < 2; ++object) {
+                answered_[object] = true;
+                texts_[object] = reply.texts[object];
+            }
+        } else {
+            outstanding_[kDescription] = outstanding_[kIdentification] = true;
+            return Send(now);
+        }
+    } else {
+        int object = request == kDescription ? 0 : 1;
+        answered_[object] = true;
+        if (!reply.failed && reply.texts.size() == 1)
+            texts_[object] = reply.texts[0];
+    }
+    done_ = answered_[0] && answered_[1];
+    return {};
+}
+
+SnmpExchange::Datagrams SnmpExchange::Tick(uint64_t now)
+{
+    if (done_ || now < sentAt_ || now - sentAt_ < timeoutMs_)
+        return {};
+    if (rounds_ >= 2) {
+        done_ = true;
+        return {};
+    }
+    return Send(now);
+}
+
+SnmpExchange::Datagrams SnmpExchange::Send(uint64_t now)
+{
+    Datagrams requests;
+    if (outstanding_[kBoth])
+        requests.push_back(SnmpGetRequest(firstRequestId_ + kBoth, {kDescriptionOid, kIdentificationOid}));
+    if (outstanding_[kDescription])
+        requests.push_back(SnmpGetRequest(firstRequestId_ + kDescription, kDescriptionOid));
+    if (outstanding_[kIdentification])
+        requests.push_back(SnmpGetRequest(firstRequestId_ + kIdentification, kIdentificationOid));
+    ++rounds_;
+    sentAt_ = now;
+    return requests;
+}
+
+std::optional<UdpUnreachable> ReadUdpUnreachable(const uint8_t* data, size_t size)
+{
+    constexpr uint8_t kIcmp = 1;
+    constexpr uint8_t kUdp = 17;
+    constexpr uint8_t kDestinationUnreachable = 3;
+    // An IPv4 header of `protocol` at `at`; gives its length.
+    auto header = [&](size_t at, uint8_t protocol) -> size_t {
+        if (size < at + 20 || (data[at] >> 4) != 4 || data[at + 9] != protocol)
+            return 0;
+        size_t length = static_cast<size_t>(data[at] & 0x0F) * 4;
+        return length >= 20 && size >= at + length ? length : 0;
+    };
+    auto word = [&](size_t at) { return static_cast<uint16_t>((data[at] << 8) | data[at + 1]); };
+    size_t outer = header(0, kIcmp);
+    // The message: type, code, checksum, four unused bytes, then the datagram's IP header
+    // and at least the first eight bytes of its payload (the UDP header).
+    if (outer == 0 || size < outer + 8 || data[outer] != kDestinationUnreachable)
+        return std::nullopt;
+    size_t quoted = outer + 8;
+    size_t inner = header(quoted, kUdp);
+    if (inner == 0 || size < quoted + inner + 8)
+        return std::nullopt;
+    UdpUnreachable unreachable;
+    unreachable.destination = (Ipv4{data[quoted + 16]} << 24) | (Ipv4{data[quoted + 17]} << 16) |
+                              (Ipv4{data[quoted + 18]} << 8) | Ipv4{data[quoted + 19]};
+    unreachable.sourcePort = word(quoted + inner);
+    unreachable.destinationPort = word(quoted + inner + 2);
+    return unreachable;
 }
 
 std::string HttpGetRequest(std::string_view host, uint16_t port, std::string_view path)

@@ -5,10 +5,13 @@
 // system headers; every input comes off the network and is bounded.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "components/diagcore/Ipv4Ranges.h"
 
 namespace diagcore {
 
@@ -22,19 +25,84 @@ inline constexpr uint16_t kSablePort = 8080;
 // Larger answers are no product configuration document.
 inline constexpr size_t kMaxHttpResponse = 256 * 1024;
 
-// An SNMP v1 GetRequest for one object, community "public".
-std::vector<uint8_t> SnmpGetRequest(int32_t requestId, std::string_view oid);
+// An SNMP v1 GetRequest for the objects, community "public".
+std::vector<uint8_t> SnmpGetRequest(int32_t requestId, std::initializer_list<std::string_view> oids);
+inline std::vector<uint8_t> SnmpGetRequest(int32_t requestId, std::string_view oid)
+{
+    return SnmpGetRequest(requestId, {oid});
+}
 
 struct SnmpTextReply {
     int32_t requestId = 0;
-    // The object's text, when the agent had the object as an OCTET STRING; trimmed of
-    // blanks, quotes and trailing zero bytes.
-    std::optional<std::string> text;
+    // The agent reported an error (noSuchName and the like): no object came.
+    bool failed = false;
+    // The objects in the order asked: each one's text when the agent had it as an OCTET
+    // STRING, trimmed of blanks, quotes and trailing zero bytes.
+    std::vector<std::optional<std::string>> texts;
 };
 
 // A GetResponse to a request of ours (community "public", version 1); anything else,
 // including a well-formed message of another kind, gives no value.
 std::optional<SnmpTextReply> ReadSnmpTextReply(const uint8_t* data, size_t size);
+
+// One host's SNMP exchange. The description and the identification are asked in one
+// request, so a printer answers in one round trip and a host without an agent costs one
+// datagram; what the agent did not give that way (a version 1 agent fails the whole
+// request for one missing object) is asked one object per request. Unanswered requests
+// are sent once more after the time-out T; the exchange ends when both objects are
+// answered, when the host refuses, or T after the last send (2T for a silent host).
+// A reply counts only from the agent's address and for a request id of this exchange.
+class SnmpExchange {
+public:
+    using Datagrams = std::vector<std::vector<uint8_t>>;
+    // Request ids `firstRequestId` up to `firstRequestId` + kRequestIds - 1 are this exchange's.
+    static constexpr int32_t kRequestIds = 3;
+
+    SnmpExchange(Ipv4 agent, int32_t firstRequestId, uint64_t timeoutMs);
+
+    // The first request.
+    Datagrams Start(uint64_t now);
+    // A reply that came from `from`; gives the requests it makes due.
+    Datagrams Received(Ipv4 from, const SnmpTextReply& reply, uint64_t now);
+    // Gives the repeats that are due; ends an exchange whose time is up.
+    Datagrams Tick(uint64_t now);
+    // The host reported the agent's port unreachable.
+    void Refused() { done_ = true; }
+
+    bool Done() const { return done_; }
+    // The agent answered anything.
+    bool Answered() const { return agentAnswered_; }
+    const std::optional<std::string>& Description() const { return texts_[0]; }
+    const std::optional<std::string>& Identification() const { return texts_[1]; }
+
+private:
+    enum Request { kBoth, kDescription, kIdentification, kRequestCount };
+
+    // The requests outstanding, as a new round of sends.
+    Datagrams Send(uint64_t now);
+
+    Ipv4 agent_;
+    int32_t firstRequestId_;
+    uint64_t timeoutMs_;
+    bool outstanding_[kRequestCount] = {};
+    bool answered_[2] = {false, false}; // description, identification
+    std::optional<std::string> texts_[2];
+    bool agentAnswered_ = false;
+    int rounds_ = 0;
+    uint64_t sentAt_ = 0;
+    bool done_ = false;
+};
+
+// A UDP datagram of ours that an ICMP destination-unreachable message reports undelivered.
+struct UdpUnreachable {
+    Ipv4 destination = 0;
+    uint16_t sourcePort = 0;
+    uint16_t destinationPort = 0;
+};
+
+// Reads a datagram of a raw ICMP socket (IPv4 header first, as raw sockets deliver it); no
+// value unless it is a destination-unreachable message quoting a UDP datagram.
+std::optional<UdpUnreachable> ReadUdpUnreachable(const uint8_t* data, size_t size);
 
 // "GET <path> HTTP/1.1" with Host and "Connection: close".
 std::string HttpGetRequest(std::string_view host, uint16_t port, std::string_view path);

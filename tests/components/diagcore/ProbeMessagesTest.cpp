@@ -29,6 +29,28 @@ std::vector<uint8_t> Response(int32_t requestId, SnmpValue value, const char* co
     return EncodeSnmpMessage(message);
 }
 
+// A request as the agent reads it: its id and the objects asked.
+std::pair<int32_t, std::vector<std::string>> Asked(const std::vector<uint8_t>& datagram)
+{
+    SnmpMessage message;
+    if (!DecodeSnmpMessage(datagram.data(), datagram.size(), message) || message.pdu.type != SnmpPduType::GetRequest)
+        return {};
+    std::vector<std::string> oids;
+    for (const SnmpVarBind& varbind : message.pdu.varbinds)
+        oids.push_back(varbind.oid.Format());
+    return {message.pdu.requestId, oids};
+}
+
+using Texts = std::vector<std::optional<std::string>>;
+
+SnmpTextReply Reply(int32_t requestId, Texts texts, bool failed = false)
+{
+    return SnmpTextReply{requestId, failed, std::move(texts)};
+}
+
+constexpr Ipv4 kAgent = 0x7F00050B;    // 127.0.5.11
+constexpr Ipv4 kNeighbour = 0x7F00050C; // 127.0.5.12
+
 } // namespace
 
 TEST(ProbeMessages, SnmpRequestIsTheBerOfAVersion1Get)
@@ -50,19 +72,23 @@ TEST(ProbeMessages, SnmpRepliesGiveTextOnlyForAnOctetStringWithoutError)
     auto reply = ReadSnmpTextReply(handWritten.data(), handWritten.size());
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->requestId, 7);
-    EXPECT_EQ(reply->text, "Kelo X");
+    EXPECT_FALSE(reply->failed);
+    EXPECT_EQ(reply->texts, (std::vector<std::optional<std::string>>{"Kelo X"}));
 
     // Quotes, blanks and the zero bytes some agents append are not part of the text.
     auto quoted = Response(8, SnmpValue::MakeOctetString(std::string("\"Kelo Y\" \0\0", 11)));
-    EXPECT_EQ(ReadSnmpTextReply(quoted.data(), quoted.size())->text, "Kelo Y");
+    EXPECT_EQ(ReadSnmpTextReply(quoted.data(), quoted.size())->texts[0], "Kelo Y");
 
-    // Answered, but no text: the object is missing or of another type.
-    for (const auto& noText : {Response(9, SnmpValue::MakeNull(), "public", 0, 2), Response(9, SnmpValue::MakeInteger(5))}) {
-        auto answered = ReadSnmpTextReply(noText.data(), noText.size());
-        ASSERT_TRUE(answered);
-        EXPECT_EQ(answered->requestId, 9);
-        EXPECT_FALSE(answered->text);
-    }
+    // Answered, but no text: the agent failed the request, or the object is of another type.
+    auto failed = Response(9, SnmpValue::MakeNull(), "public", 0, 2);
+    auto answered = ReadSnmpTextReply(failed.data(), failed.size());
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(answered->requestId, 9);
+    EXPECT_TRUE(answered->failed);
+    EXPECT_TRUE(answered->texts.empty());
+    auto number = Response(9, SnmpValue::MakeInteger(5));
+    EXPECT_EQ(ReadSnmpTextReply(number.data(), number.size())->texts,
+              (std::vector<std::optional<std::string>>{std::nullopt}));
 
     // Not an answer to us at all.
     const std::vector<uint8_t> strangers[] = {
@@ -73,6 +99,129 @@ TEST(ProbeMessages, SnmpRepliesGiveTextOnlyForAnOctetStringWithoutError)
     };
     for (const auto& stranger : strangers)
         EXPECT_FALSE(ReadSnmpTextReply(stranger.data(), stranger.size()));
+}
+
+TEST(ProbeMessages, SnmpExchangeAsksBothObjectsAtOnceAndTakesOnlyItsAgentsReplies)
+{
+    const std::string identification = "MFG:Kelo;MDL:Kelo Workline 6500 All-in-One;";
+    SnmpExchange exchange(kAgent, 100, 1000);
+    auto first = exchange.Start(0);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(Asked(first[0]), (std::pair<int32_t, std::vector<std::string>>{
+                                   100, {kDescriptionOid, kIdentificationOid}}));
+
+    // Another host's address, or another host's request ids (the neighbours' exchanges own
+    // 97-99 and 103-105): none of them is an answer.
+    EXPECT_TRUE(exchange.Received(kNeighbour, Reply(100, {"Other", identification}), 5).empty());
+    EXPECT_TRUE(exchange.Received(kAgent, Reply(99, {"Other", identification}), 5).empty());
+    EXPECT_TRUE(exchange.Received(kAgent, Reply(103, {"Other", identification}), 5).empty());
+    EXPECT_FALSE(exchange.Answered());
+
+    EXPECT_TRUE(exchange.Received(kAgent, Reply(100, {"Kelo Workline 6500", identification}), 6).empty());
+    EXPECT_TRUE(exchange.Done());
+    EXPECT_TRUE(exchange.Answered());
+    EXPECT_EQ(exchange.Description(), "Kelo Workline 6500");
+    EXPECT_EQ(exchange.Identification(), identification);
+    // A late duplicate changes nothing.
+    exchange.Received(kAgent, Reply(100, {"Changed", "Changed"}), 7);
+    EXPECT_EQ(exchange.Description(), "Kelo Workline 6500");
+}
+
+TEST(ProbeMessages, SnmpExchangeAsksObjectByObjectWhatTheAgentWouldNotGiveAtOnce)
+{
+    // A version 1 agent without the maker's object fails the request for both.
+    SnmpExchange exchange(kAgent, 200, 1000);
+    exchange.Start(0);
+    auto separate = exchange.Received(kAgent, Reply(200, {}, true), 3);
+    ASSERT_EQ(separate.size(), 2u);
+    EXPECT_EQ(Asked(separate[0]), (std::pair<int32_t, std::vector<std::string>>{201, {kDescriptionOid}}));
+    EXPECT_EQ(Asked(separate[1]), (std::pair<int32_t, std::vector<std::string>>{202, {kIdentificationOid}}));
+    EXPECT_TRUE(exchange.Answered());
+
+    // The replies may come in any order; a failed one is an answer without text.
+    EXPECT_TRUE(exchange.Received(kAgent, Reply(202, {}, true), 4).empty());
+    EXPECT_FALSE(exchange.Done());
+    EXPECT_TRUE(exchange.Received(kAgent, Reply(201, {"LaserBox 3000"}), 5).empty());
+    EXPECT_TRUE(exchange.Done());
+    EXPECT_EQ(exchange.Description(), "LaserBox 3000");
+    EXPECT_FALSE(exchange.Identification());
+
+    // A reply that is not both objects in order is no answer to the joint request either.
+    SnmpExchange odd(kAgent, 300, 1000);
+    odd.Start(0);
+    EXPECT_EQ(odd.Received(kAgent, Reply(300, {"One object"}), 1).size(), 2u);
+}
+
+TEST(ProbeMessages, SnmpExchangeEndsByItsTimeOutsOrARefusal)
+{
+    // Silent: one repeat after T, the end T later.
+    SnmpExchange silent(kAgent, 100, 1000);
+    silent.Start(0);
+    EXPECT_TRUE(silent.Tick(999).empty());
+    auto repeat = silent.Tick(1000);
+    ASSERT_EQ(repeat.size(), 1u);
+    EXPECT_EQ(Asked(repeat[0]).first, 100);
+    EXPECT_TRUE(silent.Tick(1999).empty());
+    EXPECT_FALSE(silent.Done());
+    EXPECT_TRUE(silent.Tick(2000).empty());
+    EXPECT_TRUE(silent.Done());
+    EXPECT_FALSE(silent.Answered());
+
+    // An object asked on its own after the agent failed the joint request: the repeat counts
+    // towards the same two rounds.
+    SnmpExchange partial(kAgent, 100, 1000);
+    partial.Start(0);
+    partial.Received(kAgent, Reply(100, {}, true), 400);
+    partial.Received(kAgent, Reply(101, {"Desk printer"}), 410);
+    EXPECT_TRUE(partial.Tick(1399).empty());
+    EXPECT_TRUE(partial.Tick(1400).empty());
+    EXPECT_TRUE(partial.Done());
+    EXPECT_EQ(partial.Description(), "Desk printer");
+
+    SnmpExchange refused(kAgent, 100, 1000);
+    refused.Start(0);
+    refused.Refused();
+    EXPECT_TRUE(refused.Done());
+    EXPECT_TRUE(refused.Tick(5000).empty());
+    EXPECT_TRUE(refused.Received(kAgent, Reply(100, {"Late", "Late"}), 6).empty());
+    EXPECT_FALSE(refused.Description());
+}
+
+TEST(ProbeMessages, IcmpUnreachableNamesTheUdpDatagramItQuotes)
+{
+    // 127.0.0.1 tells 127.0.6.50's port 161 is closed to a datagram from our port 50000.
+    auto message = [](uint8_t type, uint8_t quotedProtocol, size_t quotedOptions, size_t outerOptions) {
+        std::vector<uint8_t> bytes = {static_cast<uint8_t>(0x45 + outerOptions / 4), 0, 0, 0, 0, 0, 0, 0, 64, 1, 0, 0,
+                                      127, 0, 0, 1, 127, 0, 0, 1};
+        bytes.insert(bytes.end(), outerOptions, 0);
+        for (int byte : {static_cast<int>(type), 3, 0, 0, 0, 0, 0, 0})
+            bytes.push_back(static_cast<uint8_t>(byte));
+        for (int byte : {0x45 + static_cast<int>(quotedOptions) / 4, 0, 0, 0, 0, 0, 0, 0, 64, static_cast<int>(quotedProtocol),
+                         0, 0, 127, 0, 0, 1, 127, 0, 6, 50})
+            bytes.push_back(static_cast<uint8_t>(byte));
+        bytes.insert(bytes.end(), quotedOptions, 0);
+        for (int byte : {0xC3, 0x50, 0x00, 0xA1, 0, 8, 0, 0})
+            bytes.push_back(static_cast<uint8_t>(byte));
+        return bytes;
+    };
+    // Options in either IP header move what follows.
+    const std::pair<size_t, size_t> layouts[] = {{0, 0}, {4, 0}, {0, 8}};
+    for (auto [outer, quoted] : layouts) {
+        auto bytes = message(3, 17, quoted, outer);
+        auto unreachable = ReadUdpUnreachable(bytes.data(), bytes.size());
+        ASSERT_TRUE(unreachable) << outer << " " << quoted;
+        EXPECT_EQ(unreachable->destination, 0x7F000632u);
+        EXPECT_EQ(unreachable->sourcePort, 50000);
+        EXPECT_EQ(unreachable->destinationPort, 161);
+    }
+
+    auto timeExceeded = message(11, 17, 0, 0);
+    auto aboutTcp = message(3, 6, 0, 0);
+    auto cut = message(3, 17, 0, 0);
+    cut.resize(cut.size() - 5);
+    for (const auto& bytes : {timeExceeded, aboutTcp, cut})
+        EXPECT_FALSE(ReadUdpUnreachable(bytes.data(), bytes.size()));
+    EXPECT_FALSE(ReadUdpUnreachable(nullptr, 0));
 }
 
 TEST(ProbeMessages, HttpRequestAsksForTheDocumentAndTheEndOfTheConnection)

@@ -4,6 +4,7 @@
 // of this program stand at the range's edges and just outside it to catch any stray probe.
 #include <gtest/gtest.h>
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <memory>
@@ -78,6 +79,37 @@ protected:
     std::unique_ptr<LoopbackHttpServer> stranger_;
     std::vector<std::unique_ptr<LoopbackHttpServer>> sentinels_;
 };
+
+// Whether a raw ICMP socket of this program hears a port-unreachable (administrator
+// rights; root under Wine): one datagram to 127.0.5.1, where nothing listens.
+bool RawSocketHearsRefusals()
+{
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        return false;
+    SOCKET raw = socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+    SOCKET udp = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    sockaddr_in nobody = any;
+    nobody.sin_port = htons(161);
+    nobody.sin_addr.s_addr = htonl(0x7F000501);
+    bool heard = false;
+    if (raw != INVALID_SOCKET && udp != INVALID_SOCKET &&
+        bind(raw, reinterpret_cast<const sockaddr*>(&any), sizeof(any)) == 0 &&
+        sendto(udp, "?", 1, 0, reinterpret_cast<const sockaddr*>(&nobody), sizeof(nobody)) == 1) {
+        fd_set read;
+        FD_ZERO(&read);
+        FD_SET(raw, &read);
+        timeval wait{0, 500000};
+        heard = select(0, &read, nullptr, nullptr, &wait) == 1;
+    }
+    for (SOCKET socket : {raw, udp})
+        if (socket != INVALID_SOCKET)
+            closesocket(socket);
+    WSACleanup();
+    return heard;
+}
 
 // Progress rises within 0-100 and reaches 100, then one completion ends the events.
 void ExpectProgressThenCompletion(const std::vector<EventRecorder::Event>& events)
@@ -166,6 +198,46 @@ TEST_F(CoreSearch, SnmpOnlyLeavesWebServersAlone)
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].flags & 0x13, 0x11);
     EXPECT_TRUE(stranger_->Requests().empty());
+}
+
+TEST_F(CoreSearch, FindsASablePrinterWhoseAgentIsSwitchedOff)
+{
+    // Its SNMP port refuses; the host is up, so its product configuration is still asked for.
+    LoopbackHttpServer printer("127.0.5.21", 8080);
+    ASSERT_TRUE(printer.Listening());
+    printer.Answer("/DevMgmt/ProductConfigDyn.xml", 200, "Content-Type: text/xml\r\n",
+                   "<?xml version=\"1.0\"?><prdcfgdyn2:ProductConfigDyn xmlns:prdcfgdyn2=\"urn:x\" "
+                   "xmlns:dd=\"urn:y\"><prdcfgdyn:ProductInformation><dd:MakeAndModel>Kelo Workline 4420 "
+                   "All-in-One</dd:MakeAndModel><dd:SerialNumber>CN5912NOSNMP</dd:SerialNumber>"
+                   "</prdcfgdyn:ProductInformation></prdcfgdyn2:ProductConfigDyn>");
+    EventRecorder recorder;
+    auto enumerator = CreateCore<IDeviceEnumerator>(CLSID_DeviceEnumerator);
+    ASSERT_EQ(recorder.Connect(enumerator.get()), S_OK);
+    StartAsTheToolDoes(enumerator.get());
+    ASSERT_TRUE(recorder.WaitForCompletion(kSearchDeadlineMs));
+    const auto found = Found(enumerator.get());
+    const DeviceView* sable = FindDevice(found, &DeviceView::ipAddress, L"127.0.5.21");
+    ASSERT_NE(sable, nullptr);
+    EXPECT_EQ(sable->serialNumber, L"CN5912NOSNMP");
+}
+
+TEST_F(CoreSearch, HostsWithoutAnAgentEndAtOnce)
+{
+    if (!RawSocketHearsRefusals())
+        GTEST_SKIP() << "no raw ICMP socket here: such hosts end by the time-outs";
+    EventRecorder recorder;
+    auto enumerator = CreateCore<IDeviceEnumerator>(CLSID_DeviceEnumerator);
+    ASSERT_EQ(recorder.Connect(enumerator.get()), S_OK);
+    // 127.0.5.1 to .6: nothing listens there.
+    UniqueBstr network(L"127.0.5.0");
+    ASSERT_EQ(enumerator->put_SearchNetwork(network.get()), S_OK);
+    ASSERT_EQ(enumerator->put_SearchPrefixLength(29), S_OK);
+    ASSERT_EQ(enumerator->put_ProbeMethods(17), S_OK);
+    ULONGLONG started = GetTickCount64();
+    ASSERT_EQ(enumerator->StartNetworkEnumeration(), S_OK);
+    ASSERT_TRUE(recorder.WaitForCompletion(kSearchDeadlineMs));
+    EXPECT_LT(GetTickCount64() - started, 300u) << "their port-unreachables end them, not the 300 ms time-out";
+    EXPECT_TRUE(Found(enumerator.get()).empty());
 }
 
 TEST_F(CoreSearch, ARequestOutsideTheConfiguredRangesProbesNothing)
