@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/CountryTable.h"
+#include "app/CustomTabCtrl.h"
 #include "app/FontUtil.h"
 #include "app/GdiplusSupport.h"
 #include "app/TSYParentDlg.h"
@@ -29,7 +30,12 @@ constexpr FontSpec kAppFonts[8] = {{21, 500}, {21, 700}, {20, 500}, {19, 500},
 
 } // namespace
 
-CKeloTessalyApp::CKeloTessalyApp() = default;
+CKeloTessalyApp::CKeloTessalyApp()
+{
+    // Any dialog holding the tab strip (the main window's template) needs its class, in the
+    // tool and in every test program that loads the templates.
+    CCustomTabCtrl::RegisterWindowClass();
+}
 
 CKeloTessalyApp::~CKeloTessalyApp()
 {
@@ -59,9 +65,7 @@ BOOL CKeloTessalyApp::InitInstance()
 
     if (CheckAdministrator()) {
         LogFile().Write(L"Logged in as administrator");
-        CreateFonts();
-        BuildStepImages();
-        LoadPageImages();
+        LoadInterfaceResources();
         diagnosis_ = std::make_unique<CDiagnosticMgr>();
         diagnosis_->Initialize();
         if (auto* print = dynamic_cast<CLowLevelPrintTest*>(diagnosis_->TestAt(kLowLevelPrintTestIndex)->test.get()))
@@ -80,6 +84,15 @@ BOOL CKeloTessalyApp::InitInstance()
     }
     Shutdown();
     return FALSE;
+}
+
+void CKeloTessalyApp::LoadInterfaceResources()
+{
+    CreateFonts();
+    if (stepImages_ != nullptr)
+        ::ImageList_Destroy(std::exchange(stepImages_, nullptr));
+    BuildStepImages();
+    LoadPageImages();
 }
 
 void CKeloTessalyApp::AdoptDiagnosisManager(std::unique_ptr<CDiagnosticMgr> manager)

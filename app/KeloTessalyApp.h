@@ -32,6 +32,8 @@ public:
     XMLHandler& Strings() { return strings_; }
     // The diagnosis manager; null before start-up has created it and after shutdown.
     CDiagnosticMgr* DiagnosisManager() const { return diagnosis_.get(); }
+    // Fonts, step images and page images (start-up does this; window tests call it too).
+    void LoadInterfaceResources();
     // Hands a manager to the application (tests build windows around one); null removes it.
     void AdoptDiagnosisManager(std::unique_ptr<CDiagnosticMgr> manager);
     std::wstring WindowTitle() const { return BuildWindowTitle(strings_); }

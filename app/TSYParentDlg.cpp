@@ -1,16 +1,128 @@
 #include "app/TSYParentDlg.h"
 
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/AboutDlg.h"
+#include "app/AppMessages.h"
+#include "app/ChooseLanguageDlg.h"
+#include "app/DiagnosticMgr.h"
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
+#include "app/WizardRules.h"
+#include "pages/PrgsDlg.h"
 #include "res/resource.h"
+#include "sable/DeviceRecords.h"
 #include "support/LanguageChoice.h"
+#include "support/LogFile.h"
+#include "winapi/HostFilesApi.h"
 
-CTSYParentDlg::CTSYParentDlg() : CDialogBase(IDD_TSY_PARENT) {}
+namespace {
+
+constexpr int kBackgroundWidth = 756;
+constexpr int kBackgroundHeight = 540;
+// Simulated status kinds of the error simulation menu.
+constexpr int32_t kSimulatedStatusError = 1;
+constexpr int32_t kSimulatedFeederError = 2;
+
+bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
+bool KeyDownOrToggled(int key) { return (::GetKeyState(key) & 0x8001) != 0; }
+
+RECT ChildRect(HWND parent, HWND child)
+{
+    RECT rect = {};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+std::wstring TabBackgroundPath()
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (!NGWinApi::HostFiles().SHGetSpecialFolderPathW(nullptr, folder, CSIDL_APPDATA, FALSE))
+        return {};
+    return std::wstring(folder) + kTabBackgroundFile;
+}
+
+bool SaveBitmapFile(HBITMAP bitmap, const std::wstring& path)
+{
+    BITMAP info = {};
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) == 0 || info.bmWidth <= 0 ||
+        info.bmHeight <= 0)
+        return false;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = info.bmWidth;
+    header.biHeight = info.bmHeight;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD stride = ((static_cast<DWORD>(info.bmWidth) * 3 + 3) / 4) * 4;
+    header.biSizeImage = stride * static_cast<DWORD>(info.bmHeight);
+    std::vector<BYTE> pixels(header.biSizeImage);
+    HDC screen = ::GetDC(nullptr);
+    const int lines = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(),
+                                  reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (lines != info.bmHeight)
+        return false;
+
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    NGWinApi::UniqueHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+        return false;
+    DWORD written = 0;
+    bool ok = ::WriteFile(out.get(), &file, sizeof file, &written, nullptr) && written == sizeof file;
+    ok = ok && ::WriteFile(out.get(), &header, sizeof header, &written, nullptr) && written == sizeof header;
+    ok = ok && ::WriteFile(out.get(), pixels.data(), header.biSizeImage, &written, nullptr) &&
+         written == header.biSizeImage;
+    return ok;
+}
+
+std::function<void(HWND, HMENU, int, int)> CTSYParentDlg::trackMenu = [](HWND owner, HMENU popup, int x, int y) {
+    // A pop-up menu closes on a click elsewhere only when its owner is in the foreground.
+    ::SetForegroundWindow(owner);
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, x, y, 0, owner, nullptr);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+};
+// Until the feedback page exists closing offers nothing.
+std::function<void(HWND)> CTSYParentDlg::runFeedback = [](HWND) {};
+std::function<int(HWND)> CTSYParentDlg::chooseLanguage = [](HWND owner) {
+    CChooseLanguageDlg dialog;
+    return static_cast<int>(dialog.DoModal(owner));
+};
+
+CTSYParentDlg::CTSYParentDlg() : CDialogBase(IDD_TSY_PARENT)
+{
+    // The template holds the tab strip as a control of its own class.
+    CCustomTabCtrl::RegisterWindowClass();
+}
+
+CTSYParentDlg::~CTSYParentDlg()
+{
+    if (theApp.MainWindow() == GetSafeHwnd() && GetSafeHwnd() != nullptr)
+        theApp.SetMainWindow(nullptr);
+    // The window goes before the pages it holds, so nothing reaches this object half destroyed.
+    DestroyWindow();
+}
 
 BOOL CTSYParentDlg::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
     theApp.SetMainWindow(hwnd);
+    CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (manager != nullptr)
+        manager->SetNotifyWindow(hwnd);
+
+    AppendAboutItem();
+
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     auto icon = [&](int size) {
         return reinterpret_cast<LPARAM>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -18,19 +130,72 @@ BOOL CTSYParentDlg::OnInitDialog()
     };
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, icon(::GetSystemMetrics(SM_CXICON)));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, icon(::GetSystemMetrics(SM_CXSMICON)));
+    ::SetWindowTextW(hwnd, theApp.WindowTitle().c_str());
 
+    tabs_.Attach(GetDlgItem(kMainTabStripId));
+    ::ShowWindow(GetDlgItem(kMainTabStripId), SW_HIDE);
+
+    enumerate_.Create(hwnd);
+    currentPage_ = &enumerate_;
+    ::ShowWindow(enumerate_.GetSafeHwnd(), SW_SHOW);
+    ::SetParent(enumerate_.GetSafeHwnd(), hwnd);
+
+    notSupported_.Create(hwnd);
+    noNetwork_.Create(hwnd);
+    notListed_.Create(hwnd);
+    notListedNetwork_.Create(hwnd);
+
+    if (manager != nullptr && !manager->Devices().empty()) {
+        CreateTabPages();
+        enumerate_.FillDeviceList();
+        PrepareResultPages();
+        Repaint();
+    }
+
+    SetTitleAndHeading();
+    return FALSE; // the printer list has the focus
+}
+
+void CTSYParentDlg::SetTitleAndHeading()
+{
+    HWND hwnd = GetSafeHwnd();
     const std::wstring title = theApp.WindowTitle();
     ::SetWindowTextW(hwnd, title.c_str());
-
     HFONT heading = theApp.AppFont(2);
     if (!UsesApplicationFonts(theApp.Strings().LanguageId())) {
-        headingFont_.reset(CreateInterfaceFont(15, FW_BOLD));
+        if (!headingFont_)
+            headingFont_.reset(CreateInterfaceFont(15, FW_BOLD));
         heading = headingFont_.get();
     }
-    ::SendDlgItemMessageW(hwnd, IDC_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(heading), TRUE);
-    ::SetDlgItemTextW(hwnd, IDC_HEADING, title.c_str());
-    ::ShowWindow(GetDlgItem(IDC_TABCTRL), SW_HIDE);
-    return TRUE;
+    ::SendDlgItemMessageW(hwnd, kMainHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(heading), TRUE);
+    ::SetDlgItemTextW(hwnd, kMainHeadingId, title.c_str());
+}
+
+void CTSYParentDlg::AppendAboutItem()
+{
+    const std::wstring about = theApp.Strings().GetString(L"TSY_ABOUT_STRING");
+    HMENU menu = ::GetSystemMenu(GetSafeHwnd(), FALSE);
+    if (about.empty() || menu == nullptr)
+        return;
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kSysCommandAbout, about.c_str());
+}
+
+void CTSYParentDlg::CreateTabPages()
+{
+    HWND hwnd = GetSafeHwnd();
+    wizard_.Create(hwnd);
+    services_.Create(hwnd);
+    inkLevels_.Create(hwnd);
+    firmware_.Create(hwnd);
+    resets_.Create(hwnd);
+    pagesCreated_ = true;
+}
+
+void CTSYParentDlg::PrepareResultPages()
+{
+    notListed_.PrepareNotListedPage();
+    notSupported_.PreparePage(kPageNotSupported);
 }
 
 void CTSYParentDlg::OnCancel() { ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0); }
@@ -38,6 +203,46 @@ void CTSYParentDlg::OnCancel() { ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0); 
 bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
+    case kMsgPageCommandToMain:
+        OnPageCommand(static_cast<int>(wParam));
+        result = 0;
+        return true;
+    case kMsgReadDeviceAgain:
+        ReadDeviceAgain(wParam);
+        result = 0;
+        return true;
+    case kMsgRepaint:
+        Repaint();
+        result = 0;
+        return true;
+    case kMsgSimulatedStatus:
+        OnSimulatedStatus(static_cast<int>(wParam), lParam);
+        result = 0;
+        return true;
+    case WM_SYSCOMMAND:
+        result = 0;
+        return OnSysCommand(wParam);
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuChooseLanguage) {
+            ::SendMessageW(GetSafeHwnd(), kMsgPageCommandToMain, kPageChooseLanguage, 2);
+            result = 0;
+            return true;
+        }
+        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuBack) {
+            OnMenuBack();
+            result = 0;
+            return true;
+        }
+        return CDialogBase::OnMessage(message, wParam, lParam, result);
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == kMainTabStripId && static_cast<int>(header->code) == kTabNotifySelChange) {
+            OnTabChanged();
+            result = 0;
+            return true;
+        }
+        return false;
+    }
     case WM_ERASEBKGND:
         DrawBackground(reinterpret_cast<HDC>(wParam));
         result = TRUE;
@@ -46,8 +251,11 @@ bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
         return true;
+    case WM_SETFOCUS:
+        result = 0;
+        return OnFocus();
     case WM_CLOSE:
-        EndDialog(IDCANCEL);
+        OnClose();
         result = 0;
         return true;
     default:
@@ -55,27 +263,428 @@ bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
     }
 }
 
-void CTSYParentDlg::DrawBackground(HDC dc)
+void CTSYParentDlg::OnPageCommand(int command)
 {
+    CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (!pagesCreated_ && manager != nullptr &&
+        (!manager->Devices().empty() || manager->ErrorSimulationActive())) {
+        CreateTabPages();
+        enumerate_.FillDeviceList();
+        PrepareResultPages();
+        Repaint();
+    }
+
+    switch (command) {
+    case kPageSelectPrinter:
+        ::ShowWindow(GetDlgItem(kMainTabStripId), SW_HIDE);
+        // The selection page takes the tab area; the wizard only hides.
+        HideTabPages();
+        if (manager != nullptr)
+            manager->SetSelectedIndex(0);
+        enumerate_.FillDeviceList();
+        ShowPage(enumerate_);
+        break;
+    case kPageNotListed:
+        ShowPage(notListed_);
+        break;
+    case kPageNotSupported:
+        ShowPage(notSupported_);
+        break;
+    case kPageChooseLanguage:
+        ApplyLanguageChoice();
+        break;
+    case kPageNotListedNetwork:
+        notListedNetwork_.PrepareNotListedNetworkPage();
+        ShowPage(notListedNetwork_);
+        break;
+    case kPageNoNetwork:
+        noNetwork_.PrepareNoNetworkPage();
+        ShowPage(noNetwork_);
+        break;
+    case kPageStartDiagnosis:
+        StartDiagnosis();
+        break;
+    default:
+        break;
+    }
+    if (command != kPageChooseLanguage)
+        currentPageCommand_ = command;
+    Repaint();
+}
+
+void CTSYParentDlg::ShowPage(CDialogBase& page)
+{
+    HWND hwnd = GetSafeHwnd();
+    HWND pageWindow = page.GetSafeHwnd();
+    currentPage_ = &page;
+    if (pageWindow == nullptr)
+        return;
+    ::SetWindowPos(pageWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetParent(pageWindow, hwnd);
+    ::SetFocus(pageWindow);
+    Repaint();
+}
+
+void CTSYParentDlg::HideTabPages()
+{
+    for (CDialogBase* page : {static_cast<CDialogBase*>(&wizard_), static_cast<CDialogBase*>(&services_),
+                              static_cast<CDialogBase*>(&inkLevels_), static_cast<CDialogBase*>(&firmware_)})
+        if (HWND window = page->GetSafeHwnd())
+            ::ShowWindow(window, SW_HIDE);
+}
+
+void CTSYParentDlg::StartDiagnosis()
+{
+    HWND hwnd = GetSafeHwnd();
+    HWND strip = GetDlgItem(kMainTabStripId);
+    const XMLHandler& strings = theApp.Strings();
+    tabs_.DeleteAllItems();
+    const wchar_t* labels[] = {L"TSY_PROPERTY_WIZARD", L"TSY_PROPERTY_SERVICES", L"TSY_PROPERTY_INKLEVELS",
+                               L"TSY_PROPERTY_FIRMWARE"};
+    for (int i = 0; i < 4; ++i)
+        tabs_.InsertItem(i, strings.GetString(labels[i]), 0);
+    tabs_.ModifyStyle(kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons);
+    ::ShowWindow(strip, SW_SHOW);
+
+    HWND wizard = wizard_.GetSafeHwnd();
+    if (wizard != nullptr) {
+        const RECT area = ChildRect(hwnd, strip);
+        RECT client;
+        ::GetClientRect(hwnd, &client);
+        ::SetWindowPos(wizard, nullptr, area.left, area.bottom, client.right, client.bottom,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    wizard_.Reset();
+    if (wizard != nullptr && ::IsWindow(wizard))
+        ::SetWindowPos(wizard, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    currentPage_ = &wizard_;
+    selectedTab_ = kTabWizard;
+    tabs_.SetCurSel(kTabWizard);
+    ::RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CTSYParentDlg::PlaceTabPage(HWND page, int offsetAboveStripBottom)
+{
+    HWND hwnd = GetSafeHwnd();
+    const RECT area = ChildRect(hwnd, GetDlgItem(kMainTabStripId));
     RECT client;
-    ::GetClientRect(GetSafeHwnd(), &client);
-    HBITMAP background = theApp.PageImage(0);
-    if (background == nullptr) {
-        ::FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    ::GetClientRect(hwnd, &client);
+    ::SetWindowPos(page, HWND_TOP, area.left, area.bottom - offsetAboveStripBottom, client.right, client.bottom,
+                   SWP_SHOWWINDOW);
+}
+
+void CTSYParentDlg::OnTabChanged()
+{
+    HWND hwnd = GetSafeHwnd();
+    CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    const int tab = tabs_.GetCurSel();
+    const bool haveDevices = manager != nullptr && !manager->Devices().empty();
+    const auto hideWizard = [&] {
+        if (HWND wizard = wizard_.GetSafeHwnd())
+            ::ShowWindow(wizard, SW_HIDE);
+    };
+    switch (tab) {
+    case kTabWizard:
+        if (HWND wizard = wizard_.GetSafeHwnd()) {
+            const RECT area = ChildRect(hwnd, GetDlgItem(kMainTabStripId));
+            RECT client;
+            ::GetClientRect(hwnd, &client);
+            ::SetWindowPos(wizard, HWND_TOP, area.left, area.bottom, client.right, client.bottom, SWP_SHOWWINDOW);
+        }
+        services_.DestroyWindow();
+        inkLevels_.DestroyWindow();
+        firmware_.DestroyWindow();
+        resets_.DestroyWindow();
+        wizard_.SetInitialPageCommand(wizard::kCmdConnectivity);
+        wizard_.SetSimulatedStatusCode(0);
+        if (HWND wizard = wizard_.GetSafeHwnd())
+            ::SetFocus(wizard);
+        break;
+    case kTabServices:
+        if (services_.GetSafeHwnd() == nullptr)
+            services_.Create(hwnd);
+        services_.PrepareServicesPage();
+        if (services_.GetSafeHwnd() != nullptr)
+            PlaceTabPage(services_.GetSafeHwnd(), 2);
+        hideWizard();
+        inkLevels_.DestroyWindow();
+        firmware_.DestroyWindow();
+        resets_.DestroyWindow();
+        break;
+    case kTabInkLevels:
+    case kTabFirmware: {
+        if (!haveDevices)
+            break;
+        if (const Device_Dev* device = manager->Selected())
+            manager->ManagerFor(*device).ResetDeviceData();
+        const bool ink = tab == kTabInkLevels;
+        CDialogBase& page = ink ? static_cast<CDialogBase&>(inkLevels_) : static_cast<CDialogBase&>(firmware_);
+        if (page.GetSafeHwnd() == nullptr)
+            page.Create(hwnd);
+        if (ink) {
+            inkLevels_.PrepareInkPage();
+            inkLevels_.FillInkPage();
+        } else {
+            firmware_.PrepareFirmwarePage();
+            firmware_.FillFirmwarePage();
+        }
+        if (page.GetSafeHwnd() != nullptr)
+            PlaceTabPage(page.GetSafeHwnd(), 2);
+        hideWizard();
+        services_.DestroyWindow();
+        (ink ? static_cast<CDialogBase&>(firmware_) : static_cast<CDialogBase&>(inkLevels_)).DestroyWindow();
+        resets_.DestroyWindow();
+        ReadDeviceAgain(ink ? 2 : 3);
+        break;
+    }
+    default:
         return;
     }
-    HDC memory = ::CreateCompatibleDC(dc);
-    HGDIOBJ previous = ::SelectObject(memory, background);
-    BITMAP info = {};
-    ::GetObjectW(background, sizeof info, &info);
+    selectedTab_ = tab;
+    Repaint();
+}
+
+void CTSYParentDlg::ReadDeviceAgain(WPARAM what)
+{
+    if (what != 2 && what != 3)
+        return;
+    const bool ink = what == 2;
+    {
+        CPrgsDlg popup;
+        popup.SetOperation(ink ? DeviceOperation::ReadInkLevels : DeviceOperation::ReadDeviceInfo);
+        popup.DoModal(GetSafeHwnd());
+    }
+    if (ink) {
+        inkLevels_.FillInkPage();
+        if (HWND page = inkLevels_.GetSafeHwnd())
+            ::ShowWindow(page, SW_SHOW);
+    } else {
+        firmware_.FillFirmwarePage();
+        if (HWND page = firmware_.GetSafeHwnd())
+            ::ShowWindow(page, SW_SHOW);
+    }
+}
+
+void CTSYParentDlg::ApplyLanguageChoice()
+{
+    const int chosen = chooseLanguage(GetSafeHwnd());
+    if (chosen == -1)
+        return;
+    XMLHandler& strings = theApp.Strings();
+    strings.SetLanguageFixed(true);
+    strings.SetLanguageId(static_cast<unsigned short>(chosen));
+    if (!strings.Load()) {
+        CEnumerateDlg::messageBox(GetSafeHwnd(), L"XML Loading Failed.", L"", MB_ICONWARNING);
+        LogFile().Write(L"XML Loading Failed.");
+    }
+    SetTitleAndHeading();
+
+    const std::wstring about = strings.GetString(L"TSY_ABOUT_STRING");
+    HMENU menu = ::GetSystemMenu(GetSafeHwnd(), FALSE);
+    if (!about.empty() && menu != nullptr) {
+        ::DeleteMenu(menu, static_cast<UINT>(::GetMenuItemCount(menu) - 1), MF_BYPOSITION);
+        ::AppendMenuW(menu, MF_STRING, kSysCommandAbout, about.c_str());
+    }
+
+    // The selection page takes its columns, fonts and texts anew along with the list.
+    enumerate_.PreparePage();
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    notListed_.PrepareNotListedPage();
+    if (manager != nullptr && !manager->Devices().empty() && pagesCreated_)
+        notSupported_.PreparePage(kPageNotSupported);
+    Repaint();
+}
+
+void CTSYParentDlg::SimulateOutcome(int pageCommand, int statusCode)
+{
+    CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (manager == nullptr)
+        return;
+    manager->SetErrorSimulationActive(true);
+    if (!manager->Devices().empty()) {
+        if (enumerate_.ListClicked())
+            manager->SetSelectedIndex(theApp.SelectedListRow());
+        else
+            theApp.SetSelectedListRow(0);
+    }
+    wizard_.SetInitialPageCommand(pageCommand);
+    wizard_.SetSimulatedStatusCode(statusCode);
+    ::SendMessageW(GetSafeHwnd(), kMsgPageCommandToMain, kPageStartDiagnosis, 0);
+    enumerate_.EndDialog(2);
+    enumerate_.SetListClicked(false);
+    theApp.SetSelectedListRow(-1);
+}
+
+void CTSYParentDlg::OnSimulatedStatus(int code, LPARAM dirtyPowerUp)
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (manager == nullptr)
+        return;
+    switch (manager->SimulatedErrorKind()) {
+    case kSimulatedStatusError:
+        if (wizard::IsFaultCode(code))
+            SimulateOutcome(wizard::kCmdStatusFault, code);
+        else
+            SimulateOutcome(dirtyPowerUp == 1 ? wizard::kCmdPowerLoss : wizard::kCmdStatusWithLinks, code);
+        break;
+    case kSimulatedFeederError:
+        SimulateOutcome(wizard::kCmdFeederError, code);
+        break;
+    default:
+        break;
+    }
+}
+
+POINT CTSYParentDlg::MenuPosition() const
+{
+    RECT window;
+    ::GetWindowRect(GetSafeHwnd(), &window);
+    return {window.left + ::GetSystemMetrics(SM_CXDLGFRAME),
+            window.top + ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYDLGFRAME) + 3};
+}
+
+bool CTSYParentDlg::OnSysCommand(WPARAM command)
+{
+    const auto popUp = [&](UINT menuId) {
+        HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId));
+        if (menu == nullptr)
+            return;
+        const POINT at = MenuPosition();
+        trackMenu(GetSafeHwnd(), ::GetSubMenu(menu, 0), at.x, at.y);
+        ::DestroyMenu(menu);
+    };
+    if (KeyDown(VK_CONTROL) && KeyDown(VK_SHIFT) && currentPageCommand_ == kPageSelectPrinter) {
+        popUp(IDR_SECRET_MENU);
+        return true;
+    }
+    if (KeyDown(VK_CONTROL) && KeyDownOrToggled(VK_SHIFT)) {
+        const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+        if (manager != nullptr && manager->ErrorSimulationActive())
+            popUp(IDR_BACK_MENU);
+        return true;
+    }
+    if ((command & 0xFFF0) == kSysCommandAbout) {
+        CAboutDlg about;
+        about.DoModal(GetSafeHwnd());
+        return true;
+    }
+    return false;
+}
+
+void CTSYParentDlg::OnMenuBack()
+{
+    if (CDiagnosticMgr* manager = theApp.DiagnosisManager()) {
+        manager->SetErrorSimulationActive(false);
+        manager->SetCurrentTestIndex(-1);
+    }
+    CDialogBase* page = selectedTab_ == kTabWizard ? wizard_.CurrentPage() : TabPage(selectedTab_);
+    if (page != nullptr)
+        page->EndDialog(1);
+    ::SendMessageW(GetSafeHwnd(), kMsgPageCommandToMain, kPageSelectPrinter, 0);
+}
+
+CDialogBase* CTSYParentDlg::TabPage(int tab)
+{
+    switch (tab) {
+    case kTabWizard:
+        return &wizard_;
+    case kTabServices:
+        return &services_;
+    case kTabInkLevels:
+        return &inkLevels_;
+    case kTabFirmware:
+        return &firmware_;
+    default:
+        return nullptr;
+    }
+}
+
+bool CTSYParentDlg::OnFocus()
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (manager == nullptr || manager->Devices().empty())
+        return false;
+    CDialogBase* page = currentPage_;
+    if (::IsWindowVisible(GetDlgItem(kMainTabStripId)))
+        page = TabPage(selectedTab_);
+    if (page == nullptr || page->GetSafeHwnd() == nullptr || !::IsWindowVisible(page->GetSafeHwnd()))
+        return false;
+    ::SetFocus(page->GetSafeHwnd());
+    return true;
+}
+
+void CTSYParentDlg::OnClose()
+{
+    if (HWND popup = CPrgsDlg::ShowingWindow())
+        ::SendMessageW(popup, kMsgOperationDone, 0, 0);
+    if (theApp.Strings().LanguageId() == 1033) {
+        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
+        runFeedback(GetSafeHwnd());
+    }
+    const std::wstring picture = TabBackgroundPath();
+    if (!picture.empty())
+        ::DeleteFileW(picture.c_str());
+    EndDialog(IDCANCEL);
+}
+
+void CTSYParentDlg::Repaint()
+{
+    ::RedrawWindow(GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void CTSYParentDlg::DrawBackground(HDC dc)
+{
+    HWND hwnd = GetSafeHwnd();
+    RECT client;
+    ::GetClientRect(hwnd, &client);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
-    if (width == 756 && height == 540) {
-        ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    if (width <= 0 || height <= 0)
+        return;
+    // Drawn off-screen first, so the tab strip's picture does not depend on what is clipped.
+    HDC canvas = ::CreateCompatibleDC(dc);
+    NGWinApi::UniqueBitmap surface(::CreateCompatibleBitmap(dc, width, height));
+    HGDIOBJ previousSurface = ::SelectObject(canvas, surface.get());
+    HBITMAP background = theApp.PageImage(0);
+    if (background == nullptr) {
+        ::FillRect(canvas, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     } else {
-        ::SetStretchBltMode(dc, HALFTONE);
-        ::StretchBlt(dc, 0, 0, width, height + 2, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        HDC memory = ::CreateCompatibleDC(dc);
+        HGDIOBJ previous = ::SelectObject(memory, background);
+        BITMAP info = {};
+        ::GetObjectW(background, sizeof info, &info);
+        if (width == kBackgroundWidth && height == kBackgroundHeight) {
+            ::BitBlt(canvas, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+        } else {
+            ::SetStretchBltMode(canvas, HALFTONE);
+            ::StretchBlt(canvas, 0, 0, width, height + 2, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        }
+        ::SelectObject(memory, previous);
+        ::DeleteDC(memory);
     }
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
+    ::BitBlt(dc, 0, 0, width, height, canvas, 0, 0, SRCCOPY);
+    SaveTabBackground(canvas);
+    ::SelectObject(canvas, previousSurface);
+    ::DeleteDC(canvas);
+}
+
+void CTSYParentDlg::SaveTabBackground(HDC source)
+{
+    HWND strip = GetDlgItem(kMainTabStripId);
+    if (strip == nullptr)
+        return;
+    const RECT area = ChildRect(GetSafeHwnd(), strip);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return;
+    HDC copy = ::CreateCompatibleDC(source);
+    NGWinApi::UniqueBitmap picture(::CreateCompatibleBitmap(source, width, height));
+    HGDIOBJ previous = ::SelectObject(copy, picture.get());
+    ::BitBlt(copy, 0, 0, width, height, source, area.left, area.top, SRCCOPY);
+    ::SelectObject(copy, previous);
+    ::DeleteDC(copy);
+    const std::wstring path = TabBackgroundPath();
+    if (!path.empty())
+        SaveBitmapFile(picture.get(), path);
 }

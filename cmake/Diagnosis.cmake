@@ -42,7 +42,8 @@ kelo_test(low_level_print_tests
 set_tests_properties(low_level_print_tests PROPERTIES FIXTURES_REQUIRED print_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/print_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
-# kelotsy end to end on the demo printers, installed as queues of the Wine prefix.
-add_test(NAME kelotsy_e2e_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/console/kelotsy_e2e.py)
-set_tests_properties(kelotsy_e2e_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler ENVIRONMENT
-  "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim")
+# End to end on the demo printers, installed as queues of the Wine prefix: kelotsy, and the
+# tool driven up to the print test page.
+add_test(NAME demo_e2e_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/demo_e2e.py)
+set_tests_properties(demo_e2e_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler RUN_SERIAL ON ENVIRONMENT
+  "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim;KELO_UI_STARTUP_TESTS=$<TARGET_FILE:ui_startup_tests>")

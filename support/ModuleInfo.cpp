@@ -17,27 +17,46 @@ std::wstring GetExecutableFolder()
     return folder;
 }
 
+namespace {
+
+// The fixed version block of the running executable; false when it has none.
+bool ReadFixedVersion(VS_FIXEDFILEINFO& info)
+{
+    // The running module itself, even where tests move the program's folder elsewhere.
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0)
+        return false;
+    std::vector<BYTE> block(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!::GetFileVersionInfoW(path, 0, size, block.data()) ||
+        !::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixed == nullptr ||
+        fixedSize < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    info = *fixed;
+    return true;
+}
+
+std::wstring VersionText(DWORD most, DWORD least)
+{
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%u.%u.%u.%u", HIWORD(most), LOWORD(most), HIWORD(least), LOWORD(least));
+    return text;
+}
+
+} // namespace
+
 std::wstring GetModuleVersionString()
 {
-    unsigned long parts[4] = {};
-    wchar_t path[MAX_PATH] = {};
-    NGWinApi::Kernel().GetModuleFileNameW(nullptr, path, MAX_PATH);
-    DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
-    if (size != 0) {
-        std::vector<BYTE> block(size);
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT fixedSize = 0;
-        if (::GetFileVersionInfoW(path, 0, size, block.data()) &&
-            ::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
-            fixed != nullptr && fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
-            parts[0] = HIWORD(fixed->dwFileVersionMS);
-            parts[1] = LOWORD(fixed->dwFileVersionMS);
-            parts[2] = HIWORD(fixed->dwFileVersionLS);
-            parts[3] = LOWORD(fixed->dwFileVersionLS);
-        }
-    }
-    wchar_t text[64];
-    std::swprintf(text, 64, L"%lu.%lu.%lu.%lu", parts[0], parts[1], parts[2], parts[3]);
-    return text;
+    VS_FIXEDFILEINFO info{};
+    return ReadFixedVersion(info) ? VersionText(info.dwFileVersionMS, info.dwFileVersionLS) : L"0.0.0.0";
+}
+
+std::wstring GetModuleProductVersionString()
+{
+    VS_FIXEDFILEINFO info{};
+    return ReadFixedVersion(info) ? VersionText(info.dwProductVersionMS, info.dwProductVersionLS) : std::wstring();
 }

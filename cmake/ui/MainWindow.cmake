@@ -1,1 +1,22 @@
-# MainWindow: sources added to kelo_win (target_sources) and window tests.
+# The main window, printer selection, language choice, About box, progress popup and the tab pages of later work.
+target_sources(kelo_win PRIVATE
+  app/AboutDlg.cpp
+  app/ChooseLanguageDlg.cpp
+  app/EnumerateDlg.cpp
+  pages/FirmwareDlg.cpp
+  pages/InkLevelDlg.cpp
+  pages/NoNetworkDlg.cpp
+  pages/NotListedDlg.cpp
+  pages/NotListedNetworkDlg.cpp
+  pages/PlaceholderPage.cpp
+  pages/PrgsDlg.cpp
+  pages/PrinterServicesDlg.cpp
+  pages/ResetsDlg.cpp
+)
+
+# The main window, printer selection, language choice, About box and progress popup under Xvfb,
+# with a diagnosis manager whose printers the tests set; no printer is reached over the network.
+kelo_test(main_window_tests
+  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_win)
+set_tests_properties(main_window_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""kelotsy end to end: the demo printers, installed as print queues of the Wine prefix, through
-every command of the console front end, with its exit codes.
+"""End to end on the demo printers, installed as print queues of the Wine prefix: every command
+of the console front end with its exit codes, and the tool itself diagnosing a printer up to the
+print test page.
 
 Environment: KELO_SOURCE_DIR (the checkout), KELO_DIST (the folder with kelotsy.exe),
-KELO_PRINTER_SIM (the native simulator)."""
+KELO_PRINTER_SIM (the native simulator), KELO_UI_STARTUP_TESTS (the window test program that
+drives the tool)."""
 import json
 import os
 import shutil
@@ -12,7 +14,7 @@ import sys
 import tempfile
 import unittest
 
-ROOT = os.environ.get("KELO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
+ROOT = os.environ.get("KELO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), ".."))
 DIST = os.environ["KELO_DIST"]
 SIMULATOR = os.environ["KELO_PRINTER_SIM"]
 DEMO = os.path.join(ROOT, "sim", "scenarios", "demo.scenario")
@@ -122,6 +124,17 @@ class Kelotsy(unittest.TestCase):
         code, _, err = self.run_kelotsy("service", "pq", QUILL)
         self.assertEqual(code, 0, err)
         self.assertTrue(self.sim.received("quill-net", "/sets").decode().strip())
+
+    def test_the_tool_diagnoses_a_demo_printer_up_to_the_print_test_page(self):
+        program = os.environ.get("KELO_UI_STARTUP_TESTS")
+        if not program:
+            self.skipTest("KELO_UI_STARTUP_TESTS names the window test program")
+        result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), program,
+                                 "--gtest_filter=*DiagnosesTheFirstDemoPrinter*"],
+                                env=dict(os.environ, KELO_DEMO_PRINTERS="1"), capture_output=True, timeout=180)
+        output = result.stdout.decode("utf-8", "replace")
+        self.assertEqual(result.returncode, 0, output)
+        self.assertIn("[  PASSED  ] 1 test", output)
 
     def test_usage_and_environment_errors_exit_with_2(self):
         for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],

@@ -1,0 +1,29 @@
+#include "app/AboutDlg.h"
+
+#include "app/KeloTessalyApp.h"
+#include "res/resource.h"
+#include "support/ModuleInfo.h"
+
+namespace {
+constexpr int kIdAboutMessage = 1033;
+constexpr int kIdAboutCopyright = 1056;
+} // namespace
+
+CAboutDlg::CAboutDlg() : CDialogBase(IDD_ABOUTBOX) {}
+
+std::wstring CAboutDlg::ProductVersionText()
+{
+    return GetModuleProductVersionString();
+}
+
+BOOL CAboutDlg::OnInitDialog()
+{
+    HWND hwnd = GetSafeHwnd();
+    const XMLHandler& strings = theApp.Strings();
+    ::SetWindowTextW(hwnd, strings.GetString(L"TSY_ABOUT_STRING").c_str());
+    const std::wstring message = strings.GetString(L"TSY_ABOUT_MSG") + L" " + ProductVersionText();
+    ::SetDlgItemTextW(hwnd, kIdAboutMessage, message.c_str());
+    ::SetDlgItemTextW(hwnd, kIdAboutCopyright, strings.GetString(L"TSY_ABOUT_COPY").c_str());
+    ::SetDlgItemTextW(hwnd, IDOK, strings.GetString(L"TSY_OK_BUTTON").c_str());
+    return TRUE;
+}

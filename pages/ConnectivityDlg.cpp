@@ -1,0 +1,50 @@
+#include "pages/ConnectivityDlg.h"
+
+#include "app/DiagnosticMgr.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kIdClose = 1020;
+}
+
+CConnectivityDlg::CConnectivityDlg() : CWizardPage(IDD_CONNECTIVITY, false) {}
+
+BOOL CConnectivityDlg::OnInitDialog()
+{
+    if (!HasContent())
+        return TRUE;
+    SetUpStepList();
+    SetFonts({{kIdStepList, FontRole::StepList}});
+    ApplyTexts({{kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}});
+    SetFonts({{kIdHeading, FontRole::Heading}});
+    SetHeading();
+    Manager()->SetCurrentTestIndex(0);
+    ::SetFocus(GetDlgItem(kIdClose));
+    FillStepList();
+    SetStepIcon(0, kStepCurrent);
+    return FALSE; // the focus is set
+}
+
+void CConnectivityDlg::OnPrepare(int32_t) { StartDisplay(); }
+
+void CConnectivityDlg::StartDisplay()
+{
+    FillStepList();
+    const CDiagnosticMgr* manager = Manager();
+    const int32_t index = manager != nullptr ? manager->CurrentTestIndex() : -1;
+    if (index == 0) {
+        SetStepIcons({kStepCurrent, kStepNotRun});
+    } else if (index == 1) {
+        SetStepIcons({kStepPassed, kStepCurrent});
+    }
+    SetHeading();
+}
+
+bool CConnectivityDlg::OnButton(int id)
+{
+    if (id != kIdClose)
+        return false;
+    CloseMainWindow();
+    return true;
+}

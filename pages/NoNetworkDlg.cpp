@@ -1,0 +1,2 @@
+#include "pages/NoNetworkDlg.h"
+

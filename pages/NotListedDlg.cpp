@@ -1,0 +1,2 @@
+#include "pages/NotListedDlg.h"
+

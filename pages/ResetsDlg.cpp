@@ -1,0 +1,2 @@
+#include "pages/ResetsDlg.h"
+

@@ -1,0 +1,110 @@
+#pragma once
+// The common face of the wizard's pages: heading, step list, message area, buttons and links,
+// fonts by role and language, transparent statics, the step blink and a read-only step list.
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "app/DialogExtended.h"
+#include "pages/WizardPageRules.h"
+
+class CDiagnosticMgr;
+
+// Control ids the pages share.
+inline constexpr int kIdHeading = 1009;
+inline constexpr int kIdStepList = 1010;
+inline constexpr int kIdMessage = 1027;
+
+// What a control is for; its font follows from the role and the interface language.
+enum class FontRole { StepList, Heading, Message, Button, Link, SmallLink };
+
+// A control's looked-up text and its font role.
+struct PageText {
+    int id;
+    const wchar_t* key;
+    FontRole role;
+};
+
+class CWizardPage : public CDialogExtended {
+public:
+    CWizardPage(UINT templateId, bool frameMode) : CDialogExtended(templateId, frameMode) {}
+
+    // Called by the wizard for the page command that shows the page: sets heading, texts and
+    // step icons for the moment. `command` is the page command (the variant of pages that have
+    // several).
+    void PreparePage(int32_t command)
+    {
+        preparedCommand_ = command;
+        OnPrepare(command);
+    }
+    // After the wizard has shown the page (the final page refreshes its link, icons and heading).
+    virtual void RefreshShown() {}
+    // A new run starts: forget what the last one left and hide.
+    virtual void ResetPage() { EndDialog(2); }
+
+    // Deletes every row and inserts the six steps, each not run.
+    void FillStepList();
+    void SetStepIcon(int row, int32_t icon);
+    // The icon of a row, -1 when there is no such row.
+    int32_t StepIconOf(int row) const;
+    // Sets the icons of rows 0 to n-1 from `icons`.
+    void SetStepIcons(std::initializer_list<int32_t> icons);
+
+    // The page command the wizard prepared the page for last; 0 before the first.
+    int32_t PreparedCommand() const { return preparedCommand_; }
+
+    // The font of a role: an application font for the four languages that use them, else
+    // the page's own.
+    HFONT RoleFont(FontRole role) const;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+    // Whether the page has anything to show (devices, or a simulated run).
+    static bool HasContent();
+    static CDiagnosticMgr* Manager();
+    static std::wstring Text(const wchar_t* key);
+    // First set-up of a page with a step list: the list, its font and the heading's, then
+    // `texts`. False (nothing done) when the page has nothing to show.
+    bool SetUpPage(std::initializer_list<PageText> texts, bool subItemImages = false);
+    // Row 1's icon after the device status step: passed or failed by the status verdict.
+    static int32_t VerdictIcon();
+    // Shared step images, the two columns (icon, text) and, when asked, images in sub-items.
+    void SetUpStepList(bool subItemImages = false);
+    // "TSY_DIAGNOSE_HEADING", a blank and the selected printer's name, into the heading.
+    void SetHeading(bool deviceNameAlways = false);
+    void SetItemText(int id, const std::wstring& text);
+    // The looked-up text of `key` into control `id`.
+    void SetKeyText(int id, const wchar_t* key) { SetItemText(id, Text(key)); }
+    void SetFonts(std::initializer_list<std::pair<int, FontRole>> controls);
+    // Looks every key up into its control and gives the control its role's font.
+    void ApplyTexts(std::initializer_list<PageText> texts);
+    void ShowItem(int id, bool show);
+    // The support links' texts: the link first, its plain text after it.
+    static std::wstring CustomerCareLinkText();
+    static std::wstring ForumLinkText();
+    static std::wstring DownloadLinkText();
+    // The survey link's text and font; shown and enabled only for an English interface.
+    void SetFeedbackLink(int id);
+    // The message area's rectangle in page coordinates becomes the frame's rectangle.
+    void FrameAround(int id);
+
+    // The page's own preparation; by default the heading and a fresh step list.
+    virtual void OnPrepare(int32_t command);
+    // A click or Enter on link `id`; only called while no error simulation runs.
+    virtual void OnLinkClicked(int id) { (void)id; }
+    // A button (BN_CLICKED) other than OK and Cancel; true when handled.
+    virtual bool OnButton(int id) { (void)id; return false; }
+
+    // The page command this page sends the wizard (its parent), then ends itself.
+    void SendPageCommand(int32_t command);
+    // Close the tool through the main window.
+    static void CloseMainWindow();
+
+private:
+    int32_t preparedCommand_ = 0;
+};

@@ -1,0 +1,1439 @@
+// The main window, the printer selection page, the language dialog, the About box and the
+// progress popup, as real windows under Xvfb around a diagnosis manager whose printers the tests
+// set. No test reaches a printer over the network: the printers that get diagnosed are USB
+// printers whose interface paths lead nowhere.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "KeloDiagnosticCore.h"
+#include "TestFolder.h"
+#include "app/AppMessages.h"
+#include "app/ChooseLanguageDlg.h"
+#include "app/DiagnosticMgr.h"
+#include "app/EnumerateDlg.h"
+#include "app/GdiplusSupport.h"
+#include "app/KeloTessalyApp.h"
+#include "app/TSYParentDlg.h"
+#include "pages/PrgsDlg.h"
+#include "quill/QuillManager.h"
+#include "quill/SNMPNWManager.h"
+#include "sable/DeviceRecords.h"
+#include "sable/SableManager.h"
+#include "ui/Screenshot.h"
+#include "winapi/HostFilesApi.h"
+#include "winapi/SpoolerApi.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+std::string SourceFile(const std::string& relative)
+{
+    const char* root = std::getenv("KELO_SOURCE_DIR");
+    return root != nullptr ? ReadWholeFile(WinePathOf(std::string(root) + "/" + relative)) : std::string();
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::wstring ItemText(HWND dialog, int id) { return TextOf(::GetDlgItem(dialog, id)); }
+
+// Shown by its own style. Under Xvfb without a window manager Wine waits up to 2 s whenever a
+// visible top-level window goes away, so most tests keep their top-level windows unmapped.
+bool Visible(HWND window)
+{
+    return window != nullptr && (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// Messages waiting on this thread, as a modal loop would have handled them.
+void Pump()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+// Pumps until `done` or the limit.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s)
+{
+    for (auto end = Clock::now() + limit; Clock::now() < end;) {
+        Pump();
+        if (done())
+            return true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return done();
+}
+
+// Runs `step` from a timer of this thread, which the modal loop of whatever dialog runs then
+// dispatches, until it returns true.
+class WhileModal {
+public:
+    explicit WhileModal(std::function<bool()> step, UINT period = 30) : step_(std::move(step))
+    {
+        current_ = this;
+        timer_ = ::SetTimer(nullptr, 0, period, &WhileModal::Tick);
+    }
+    ~WhileModal()
+    {
+        if (timer_ != 0)
+            ::KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    WhileModal(const WhileModal&) = delete;
+    WhileModal& operator=(const WhileModal&) = delete;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        if (current_ == nullptr || id != current_->timer_ || current_->busy_)
+            return;
+        current_->busy_ = true;
+        if (current_->step_()) {
+            ::KillTimer(nullptr, current_->timer_);
+            current_->timer_ = 0;
+        }
+        current_->busy_ = false;
+    }
+    static inline WhileModal* current_ = nullptr;
+    std::function<bool()> step_;
+    UINT_PTR timer_ = 0;
+    bool busy_ = false;
+};
+
+// A click on a row of the printer list of the selection page `page`.
+void ClickRow(HWND page, int row)
+{
+    HWND list = ::GetDlgItem(page, kPrinterListId);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(list, row);
+    NMITEMACTIVATE click = {};
+    click.hdr = {list, static_cast<UINT_PTR>(kPrinterListId), static_cast<UINT>(NM_CLICK)};
+    click.iItem = row;
+    ::SendMessageW(page, WM_NOTIFY, kPrinterListId, reinterpret_cast<LPARAM>(&click));
+}
+
+// A top-level window of this thread whose caption is `title`.
+struct TitleSearch {
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<TitleSearch*>(param);
+    if (::IsWindowVisible(hwnd) && TextOf(hwnd) == *search->title) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ThreadWindowTitled(const std::wstring& title)
+{
+    TitleSearch search = {&title, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring ListText(HWND list, int row, int column)
+{
+    wchar_t text[512] = {};
+    ListView_GetItemText(list, row, column, text, 512);
+    return text;
+}
+
+std::wstring ColumnTitle(HWND list, int column)
+{
+    wchar_t text[256] = {};
+    LVCOLUMNW info = {};
+    info.mask = LVCF_TEXT | LVCF_WIDTH;
+    info.pszText = text;
+    info.cchTextMax = 256;
+    if (!ListView_GetColumn(list, column, &info))
+        return L"<none>";
+    return text;
+}
+
+int ColumnWidth(HWND list, int column) { return ListView_GetColumnWidth(list, column); }
+
+// Where a page sits in the main window's client area.
+RECT RectIn(HWND parent, HWND child)
+{
+    RECT rect = {};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Keys held (or toggled) for this thread, as GetKeyState reports them.
+class HeldKeys {
+public:
+    HeldKeys(bool control, bool shiftDown, bool shiftToggled = false)
+    {
+        ::GetKeyboardState(saved_);
+        BYTE state[256];
+        ::GetKeyboardState(state);
+        state[VK_CONTROL] = control ? 0x80 : 0;
+        state[VK_SHIFT] = static_cast<BYTE>((shiftDown ? 0x80 : 0) | (shiftToggled ? 0x01 : 0));
+        ::SetKeyboardState(state);
+    }
+    ~HeldKeys() { ::SetKeyboardState(saved_); }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+private:
+    BYTE saved_[256];
+};
+
+// The program's folder is the test folder; the USB device library loads only when a test says so.
+class TestKernel : public FakeExecutableFolder {
+public:
+    using FakeExecutableFolder::FakeExecutableFolder;
+    HMODULE LoadLibraryW(LPCWSTR name) override
+    {
+        if (::lstrcmpiW(name, L"kelodev12.dll") == 0) {
+            ++usbLibraryLoads;
+            return usbLibraryPresent ? ::GetModuleHandleW(nullptr) : nullptr;
+        }
+        return FakeExecutableFolder::LoadLibraryW(name);
+    }
+    BOOL FreeLibrary(HMODULE module) override
+    {
+        return module == ::GetModuleHandleW(nullptr) ? TRUE : FakeExecutableFolder::FreeLibrary(module);
+    }
+    bool usbLibraryPresent = false;
+    int usbLibraryLoads = 0;
+};
+
+// The user's application data folder lies in the test folder.
+class TestHostFiles : public NGWinApi::CHostFilesApi {
+public:
+    explicit TestHostFiles(std::wstring appData) : appData_(std::move(appData)) {}
+    BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int folder, BOOL create) override
+    {
+        if (folder != CSIDL_APPDATA)
+            return CHostFilesApi::SHGetSpecialFolderPathW(owner, path, folder, create);
+        ::lstrcpynW(path, appData_.c_str(), MAX_PATH);
+        return TRUE;
+    }
+
+private:
+    std::wstring appData_;
+};
+
+// One print queue whose work-offline state the tests choose; every change is recorded.
+class QueueSpooler : public NGWinApi::CSpoolerApi {
+public:
+    explicit QueueSpooler(std::wstring queue) : queue_(std::move(queue)) {}
+    BOOL OpenPrinterW(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW) override
+    {
+        opened.push_back(name);
+        if (queue_ != name)
+            return FALSE;
+        *printer = reinterpret_cast<HANDLE>(0x5150);
+        return TRUE;
+    }
+    BOOL GetPrinterW(HANDLE, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) override
+    {
+        *needed = sizeof(PRINTER_INFO_2W);
+        if (level != 2 || buffer == nullptr || size < sizeof(PRINTER_INFO_2W)) {
+            ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = const_cast<wchar_t*>(queue_.c_str());
+        info.Attributes = attributes;
+        memcpy(buffer, &info, sizeof info);
+        return TRUE;
+    }
+    BOOL SetPrinterW(HANDLE, DWORD level, LPBYTE buffer, DWORD) override
+    {
+        if (level == 2)
+            attributes = reinterpret_cast<PRINTER_INFO_2W*>(buffer)->Attributes;
+        ++changes;
+        return TRUE;
+    }
+    BOOL ClosePrinter(HANDLE) override { return TRUE; }
+
+    DWORD attributes = PRINTER_ATTRIBUTE_WORK_OFFLINE;
+    int changes = 0;
+    std::vector<std::wstring> opened;
+
+private:
+    std::wstring queue_;
+};
+
+// The diagnostic core's network information, reporting settings: the computer has a network.
+class NetworkInfoStandIn : public INetworkInfo {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_INetworkInfo) {
+            *object = this;
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetNetworkSettings(VARIANT* settings) override
+    {
+        settings->vt = VT_UNKNOWN;
+        settings->punkVal = this;
+        return S_OK;
+    }
+};
+
+class NetworkComApi : public NGWinApi::CComApi {
+public:
+    HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* object) override
+    {
+        if (clsid == CLSID_NetworkInfo)
+            return info.QueryInterface(iid, object);
+        return CComApi::CoCreateInstance(clsid, outer, context, iid, object);
+    }
+    NetworkInfoStandIn info;
+};
+
+// The demo printers as the selection page lists them: two installed network printers, a Sable
+// and a Quill printer on USB.
+DeviceList DemoPrinters()
+{
+    Device_Dev sableNet;
+    sableNet.deviceName = L"Kelo Workline 4420 Series (127.0.0.10)";
+    sableNet.friendlyName = L"Kelo Workline 4420 Series (127.0.0.10)";
+    sableNet.address = L"127.0.0.10";
+    sableNet.productId = L"5912";
+    sableNet.printerName = L"Kelo Workline 4420 Series (127.0.0.10)";
+    sableNet.isNetwork = true;
+    sableNet.driverInstalled = 1;
+    Device_Dev quillNet = sableNet;
+    quillNet.deviceName = quillNet.friendlyName = quillNet.printerName = L"Kelo Workline 6500 Series (127.0.0.11)";
+    quillNet.address = L"127.0.0.11";
+    quillNet.productId = L"7511";
+    Device_Dev sableUsb;
+    sableUsb.deviceName = L"Kelo Homeline 2150 All-in-One";
+    sableUsb.address = L"\\\\?\\usb#vid_0a7e&pid_2112#kelo-test-none#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    sableUsb.productId = L"2112";
+    sableUsb.printerName = L"Kelo Homeline 2150 Series (USB001)";
+    sableUsb.hardwareId = L"VID_0A7E&PID_2112";
+    Device_Dev quillUsb = sableUsb;
+    quillUsb.deviceName = L"Kelo Homeline 2510 All-in-One";
+    quillUsb.address = L"\\\\?\\usb#vid_0a7e&pid_9311#kelo-test-none#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    quillUsb.productId = L"9311";
+    quillUsb.printerName = L"Kelo Homeline 2510 Series (USB002)";
+    quillUsb.hardwareId = L"VID_0A7E&PID_9311";
+    return {sableNet, quillNet, sableUsb, quillUsb};
+}
+
+Device_Dev UsbPrinter(const std::wstring& productId, uint32_t driverInstalled = 0)
+{
+    Device_Dev device = DemoPrinters()[2];
+    device.deviceName = L"Kelo USB " + productId;
+    device.productId = productId;
+    device.driverInstalled = driverInstalled;
+    return device;
+}
+
+// A window in the main window's place that records what the pages send it.
+class MainStandIn {
+public:
+    MainStandIn()
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &MainStandIn::Procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KeloMainStandIn";
+        ::RegisterClassW(&windowClass);
+        window_ = ::CreateWindowW(L"KeloMainStandIn", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~MainStandIn() { ::DestroyWindow(window_); }
+    HWND Window() const { return window_; }
+    std::vector<WPARAM> commands;
+    int closes = 0;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<MainStandIn*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self != nullptr && message == kMsgPageCommandToMain) {
+            self->commands.push_back(wParam);
+            return 0;
+        }
+        if (self != nullptr && message == WM_CLOSE) {
+            ++self->closes;
+            return 0;
+        }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+struct MessageBoxCall {
+    std::wstring text, caption;
+    UINT type;
+};
+
+class ShellWindows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
+        ::InitCommonControlsEx(&controls);
+        gdiplus_ = new GdiplusSession;
+        ::OleInitialize(nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        ::OleUninitialize();
+        delete gdiplus_;
+    }
+
+    ShellWindows() : kernel_(folder_.Path()), scopedKernel_(kernel_), host_(folder_.Path())
+    {
+        previousHost_ = NGWinApi::Replace(&host_);
+        folder_.Write(L"strings\\1033.xml", SourceFile("data/strings/1033.xml"));
+        folder_.Write(L"config\\product_info.xml", SourceFile("data/config/product_info.xml"));
+        XMLHandler& strings = theApp.Strings();
+        strings.SetLanguageFixed(true);
+        strings.SetLanguageId(1033);
+        EXPECT_TRUE(strings.Load());
+        static bool resourcesLoaded = false;
+        if (!std::exchange(resourcesLoaded, true))
+            theApp.LoadInterfaceResources();
+
+        saved_ = {CEnumerateDlg::messageBox, CEnumerateDlg::verifyDriver, CEnumerateDlg::askUsbOrNetwork,
+                  CEnumerateDlg::searchNetworkPrinters};
+        savedMain_ = {CTSYParentDlg::trackMenu, CTSYParentDlg::runFeedback, CTSYParentDlg::chooseLanguage};
+        CEnumerateDlg::messageBox = [this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
+            messageBoxes_.push_back({text, caption, type});
+            return IDOK;
+        };
+        CEnumerateDlg::verifyDriver = [this](HWND) {
+            ++driverQuestions_;
+            return driverAnswer_;
+        };
+        CEnumerateDlg::askUsbOrNetwork = [this](HWND) {
+            ++connectionQuestions_;
+            return connectionAnswer_;
+        };
+        CTSYParentDlg::trackMenu = [this](HWND, HMENU menu, int x, int y) {
+            menus_.push_back(MenuIds(menu));
+            menuAt_ = {x, y};
+        };
+        CTSYParentDlg::runFeedback = [this](HWND owner) {
+            ++feedbacks_;
+            feedbackOwnerVisible_ = Visible(owner);
+        };
+        CTSYParentDlg::chooseLanguage = [this](HWND) {
+            ++languageChoices_;
+            return -1;
+        };
+        CPrgsDlg::SetMinimumShowTime(20);
+    }
+
+    ~ShellWindows() override
+    {
+        theApp.AdoptDiagnosisManager(nullptr);
+        theApp.SetMainWindow(nullptr);
+        theApp.SetSelectedListRow(-1);
+        std::tie(CEnumerateDlg::messageBox, CEnumerateDlg::verifyDriver, CEnumerateDlg::askUsbOrNetwork,
+                 CEnumerateDlg::searchNetworkPrinters) = saved_;
+        std::tie(CTSYParentDlg::trackMenu, CTSYParentDlg::runFeedback, CTSYParentDlg::chooseLanguage) = savedMain_;
+        CPrgsDlg::SetMinimumShowTime(kProgressMinimumShowMs);
+        NGWinApi::Replace(previousHost_);
+    }
+
+    CDiagnosticMgr& UseManager(const DeviceList& devices)
+    {
+        auto manager = std::make_unique<CDiagnosticMgr>();
+        manager->BuildTests();
+        manager->ReplaceDevices(devices);
+        CDiagnosticMgr& used = *manager;
+        theApp.AdoptDiagnosisManager(std::move(manager));
+        return used;
+    }
+
+    // Every command id of a menu and its sub-menus, in order.
+    static std::vector<UINT> MenuIds(HMENU menu)
+    {
+        std::vector<UINT> ids;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            if (HMENU sub = ::GetSubMenu(menu, i)) {
+                auto inner = MenuIds(sub);
+                ids.insert(ids.end(), inner.begin(), inner.end());
+            } else {
+                ids.push_back(::GetMenuItemID(menu, i));
+            }
+        }
+        return ids;
+    }
+
+    std::wstring Picture(const wchar_t* name) const { return L"Z:\\tmp\\" + std::wstring(name); }
+
+    static inline GdiplusSession* gdiplus_ = nullptr;
+    TestFolder folder_;
+    TestKernel kernel_;
+    NGWinApi::ScopedApi<NGWinApi::CKernelApi> scopedKernel_;
+    TestHostFiles host_;
+    NGWinApi::CHostFilesApi* previousHost_ = nullptr;
+
+    std::vector<MessageBoxCall> messageBoxes_;
+    int driverQuestions_ = 0;
+    INT_PTR driverAnswer_ = IDOK;
+    int connectionQuestions_ = 0;
+    INT_PTR connectionAnswer_ = IDCANCEL;
+    std::vector<std::vector<UINT>> menus_;
+    POINT menuAt_ = {};
+    int feedbacks_ = 0;
+    bool feedbackOwnerVisible_ = true;
+    int languageChoices_ = 0;
+
+    std::tuple<decltype(CEnumerateDlg::messageBox), decltype(CEnumerateDlg::verifyDriver),
+               decltype(CEnumerateDlg::askUsbOrNetwork), decltype(CEnumerateDlg::searchNetworkPrinters)>
+        saved_;
+    std::tuple<decltype(CTSYParentDlg::trackMenu), decltype(CTSYParentDlg::runFeedback),
+               decltype(CTSYParentDlg::chooseLanguage)>
+        savedMain_;
+};
+
+// The selection page alone, with a stand-in main window that records its page commands.
+class SelectionPage : public ShellWindows {
+protected:
+    void Open(const DeviceList& devices)
+    {
+        manager_ = &UseManager(devices);
+        theApp.SetMainWindow(main_.Window());
+        ASSERT_TRUE(page_.Create(main_.Window()));
+        ::ShowWindow(page_.GetSafeHwnd(), SW_SHOW);
+    }
+    HWND List() const { return page_.GetDlgItem(kPrinterListId); }
+    void Click(int id) { ::SendMessageW(page_.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void ClickRow(int row) { ::ClickRow(page_.GetSafeHwnd(), row); }
+
+    MainStandIn main_;
+    CEnumerateDlg page_;
+    CDiagnosticMgr* manager_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(SelectionPage, ListsEveryPrinterWithItsConnectionAndLogsThem)
+{
+    LogTail log;
+    Open(DemoPrinters());
+    HWND list = List();
+    ASSERT_EQ(ListView_GetItemCount(list), 4);
+    EXPECT_EQ(ColumnTitle(list, 0), L"Printer");
+    EXPECT_EQ(ColumnTitle(list, 1), L"Connection");
+    EXPECT_EQ(ColumnWidth(list, 0), 500);
+    EXPECT_EQ(ColumnWidth(list, 1), 208);
+    EXPECT_EQ(ColumnTitle(list, 2), L"<none>");
+    const DWORD extended = ListView_GetExtendedListViewStyle(list);
+    EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(extended & LVS_EX_ONECLICKACTIVATE);
+
+    // Network printers show their address, USB printers their queue; no friendly name, the device name.
+    EXPECT_EQ(ListText(list, 0, 0), L"Kelo Workline 4420 Series (127.0.0.10)");
+    EXPECT_EQ(ListText(list, 0, 1), L"127.0.0.10");
+    EXPECT_EQ(ListText(list, 1, 1), L"127.0.0.11");
+    EXPECT_EQ(ListText(list, 2, 0), L"Kelo Homeline 2150 All-in-One");
+    EXPECT_EQ(ListText(list, 2, 1), L"Kelo Homeline 2150 Series (USB001)");
+    EXPECT_EQ(ListText(list, 3, 1), L"Kelo Homeline 2510 Series (USB002)");
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+    EXPECT_EQ(ListView_GetSelectionMark(list), 0);
+
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kEnumerateTextId),
+              theApp.Strings().GetString(L"TSY_ENUMERATE_STRING1"));
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kDiagnoseButtonId), L"Diagnose");
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kNotListedButtonId), L"Not Listed");
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), IDCANCEL), L"Cancel");
+
+    const std::string lines = log.Appended();
+    const std::string expected[] = {"):@ CEnumerateDlg::FillDeviceList()\r\n",
+                                    "): Device Name : Kelo Workline 4420 Series (127.0.0.10)\r\n",
+                                    "): Friendly Name : Kelo Workline 4420 Series (127.0.0.10)\r\n",
+                                    "): Interface Name : 127.0.0.10\r\n",
+                                    "): Device Name : Kelo Workline 6500 Series (127.0.0.11)\r\n",
+                                    "): Interface Name : 127.0.0.11\r\n",
+                                    "): Device Name : Kelo Homeline 2150 All-in-One\r\n",
+                                    "): Friendly Name : \r\n",
+                                    "): Device Name : Kelo Homeline 2510 All-in-One\r\n"};
+    size_t at = 0;
+    for (const std::string& line : expected) {
+        const size_t found = lines.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << "\nin\n" << lines;
+        at = found + line.size();
+    }
+    EXPECT_EQ(lines.find("Interface Name", at), std::string::npos) << "USB printers have no interface line";
+
+    // Refilling follows the manager's list.
+    manager_->Devices().pop_back();
+    page_.FillDeviceList();
+    EXPECT_EQ(ListView_GetItemCount(list), 3);
+}
+
+TEST_F(SelectionPage, DiagnoseWithoutTouchingTheListDiagnosesTheFirstPrinter)
+{
+    Open(DemoPrinters());
+    manager_->SetSelectedIndex(3);
+    ListView_SetSelectionMark(List(), -1);
+    Click(kDiagnoseButtonId);
+    EXPECT_EQ(main_.commands, std::vector<WPARAM>{28});
+    EXPECT_EQ(manager_->SelectedIndex(), 0);
+    EXPECT_EQ(manager_->CurrentTestIndex(), 0);
+    EXPECT_EQ(theApp.RepaintWindow(), main_.Window());
+    EXPECT_FALSE(Visible(page_.GetSafeHwnd()));
+    EXPECT_EQ(driverQuestions_, 0);
+}
+
+TEST_F(SelectionPage, AClickedRowIsRememberedAndDiagnosed)
+{
+    Open(DemoPrinters());
+    EXPECT_FALSE(page_.ListClicked());
+    ClickRow(1);
+    EXPECT_TRUE(page_.ListClicked());
+    EXPECT_EQ(theApp.SelectedListRow(), 1);
+    Click(kDiagnoseButtonId);
+    EXPECT_EQ(manager_->SelectedIndex(), 1);
+    EXPECT_EQ(main_.commands, std::vector<WPARAM>{28});
+}
+
+TEST_F(SelectionPage, AnEmptyListOnlyWarns)
+{
+    Open({});
+    Click(kDiagnoseButtonId);
+    ASSERT_EQ(messageBoxes_.size(), 1u);
+    EXPECT_EQ(messageBoxes_[0].text, theApp.Strings().GetString(L"TSY_MESSAGE_NOPRINTER"));
+    EXPECT_EQ(messageBoxes_[0].caption, L"Kelo Tessaly 4.0");
+    EXPECT_EQ(messageBoxes_[0].type, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_TRUE(main_.commands.empty());
+    EXPECT_TRUE(Visible(page_.GetSafeHwnd()));
+}
+
+TEST_F(SelectionPage, AnUnsupportedPrinterLeadsToTheNotSupportedPage)
+{
+    Open({UsbPrinter(L"ffff", 1)});
+    Click(kDiagnoseButtonId);
+    EXPECT_EQ(main_.commands, std::vector<WPARAM>{6});
+    EXPECT_FALSE(Visible(page_.GetSafeHwnd()));
+}
+
+TEST_F(SelectionPage, AnOfflineQueueIsPutBackOnlineUnlessTheNetworkWasSearched)
+{
+    for (bool searched : {false, true}) {
+        SCOPED_TRACE(searched);
+        QueueSpooler spooler(L"Kelo Workline 4420 Series (127.0.0.10)");
+        NGWinApi::CSpoolerApi* previous = NGWinApi::Replace(&spooler);
+        main_.commands.clear();
+        if (page_.GetSafeHwnd() == nullptr)
+            Open(DemoPrinters());
+        manager_->SetNetworkSearchDone(searched);
+        Click(kDiagnoseButtonId);
+        NGWinApi::Replace(previous);
+        EXPECT_EQ(spooler.changes, searched ? 0 : 1);
+        EXPECT_EQ(spooler.attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE, searched ? PRINTER_ATTRIBUTE_WORK_OFFLINE : 0u);
+        EXPECT_EQ(main_.commands, std::vector<WPARAM>{28});
+    }
+}
+
+TEST_F(SelectionPage, TheDriverCheckOfUsbPrinters)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* productId;
+        uint32_t driverInstalled;
+        bool libraryPresent;
+        INT_PTR answer;
+        int questions;
+        std::vector<WPARAM> commands;
+        int closes;
+    };
+    const Case cases[] = {
+        {"Quill without driver, library loads", L"9311", 0, true, IDOK, 0, {28}, 0},
+        {"Quill without driver or library, user goes on", L"9311", 0, false, IDOK, 1, {28}, 0},
+        {"Quill without driver or library, user leaves", L"9311", 0, false, IDCANCEL, 1, {}, 1},
+        {"Quill with driver, no library", L"9311", 1, false, IDOK, 0, {28}, 0},
+        {"Sable without driver needs one despite the library", L"2112", 0, true, IDCANCEL, 1, {}, 1},
+        {"Sable with driver", L"2112", 1, true, IDOK, 0, {28}, 0},
+        {"7811 on USB is a Sable product here", L"7811", 0, true, IDOK, 1, {28}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CEnumerateDlg page;
+        MainStandIn main;
+        UseManager({UsbPrinter(c.productId, c.driverInstalled)});
+        theApp.SetMainWindow(main.Window());
+        ASSERT_TRUE(page.Create(main.Window()));
+        kernel_.usbLibraryPresent = c.libraryPresent;
+        driverQuestions_ = 0;
+        driverAnswer_ = c.answer;
+        ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+        EXPECT_EQ(driverQuestions_, c.questions);
+        EXPECT_EQ(main.commands, c.commands);
+        EXPECT_EQ(main.closes, c.closes);
+    }
+}
+
+TEST_F(SelectionPage, NotListedAsksForTheConnectionOnlyBeforeANetworkSearch)
+{
+    NetworkComApi com;
+    Open({DemoPrinters()[2]});
+
+    // USB: the page for a USB printer missing from the list.
+    connectionAnswer_ = IDCANCEL;
+    Click(kNotListedButtonId);
+    EXPECT_EQ(main_.commands, std::vector<WPARAM>{3});
+    EXPECT_FALSE(Visible(page_.GetSafeHwnd()));
+
+    // Network without network settings: the no network page.
+    main_.commands.clear();
+    connectionAnswer_ = IDOK;
+    Click(kNotListedButtonId);
+    EXPECT_EQ(main_.commands, std::vector<WPARAM>{25});
+
+    // Network with settings: the search replaces the list and the page stays.
+    main_.commands.clear();
+    ::ShowWindow(page_.GetSafeHwnd(), SW_SHOW);
+    int searches = 0;
+    CEnumerateDlg::searchNetworkPrinters = [&](HWND) {
+        ++searches;
+        manager_->ReplaceDevices(DemoPrinters());
+    };
+    {
+        NGWinApi::ScopedApi<NGWinApi::CComApi> scoped(com);
+        Click(kNotListedButtonId);
+    }
+    EXPECT_EQ(searches, 1);
+    EXPECT_TRUE(main_.commands.empty());
+    EXPECT_TRUE(manager_->NetworkSearchDone());
+    EXPECT_EQ(ListView_GetItemCount(List()), 4);
+    EXPECT_TRUE(Visible(page_.GetSafeHwnd()));
+
+    // After the search: straight to the network printer not listed page.
+    const int asked = connectionQuestions_;
+    Click(kNotListedButtonId);
+    EXPECT_EQ(main_.commands, std::vector<WPARAM>{24});
+    EXPECT_EQ(connectionQuestions_, asked);
+}
+
+TEST_F(SelectionPage, CancelClosesTheTool)
+{
+    Open(DemoPrinters());
+    Click(IDCANCEL);
+    EXPECT_EQ(main_.closes, 1);
+}
+
+namespace {
+
+// The real main window, modeless, around the demo printers.
+class MainWindow : public ShellWindows {
+protected:
+    ~MainWindow() override { window_.reset(); }
+    void Open(const DeviceList& devices)
+    {
+        manager_ = &UseManager(devices);
+        window_ = std::make_unique<CTSYParentDlg>();
+        ASSERT_TRUE(window_->Create(nullptr));
+        Pump();
+    }
+    // On screen, for pictures and painting (it costs Wine a wait when it goes).
+    void ShowOnScreen()
+    {
+        ::ShowWindow(Main(), SW_SHOW);
+        ::UpdateWindow(Main());
+        Pump();
+    }
+    HWND Main() const { return window_->GetSafeHwnd(); }
+    HWND Strip() const { return window_->GetDlgItem(kMainTabStripId); }
+    void PageCommand(int command) { ::SendMessageW(Main(), kMsgPageCommandToMain, command, 0); }
+    void SelectTab(int tab)
+    {
+        window_->TabStrip().SetCurSel(tab);
+        CTC_NMHDR notice = {};
+        notice.hdr = {Strip(), static_cast<UINT_PTR>(kMainTabStripId), static_cast<UINT>(kTabNotifySelChange)};
+        notice.nItem = tab;
+        ::SendMessageW(Main(), WM_NOTIFY, kMainTabStripId, reinterpret_cast<LPARAM>(&notice));
+    }
+    // Diagnoses the USB Sable printer from the selection page (its interface path leads nowhere,
+    // so the Connectivity Test fails at once) and waits until the wizard has the outcome.
+    void StartDiagnosis()
+    {
+        HWND page = window_->EnumeratePage().GetSafeHwnd();
+        ClickRow(page, 2);
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+        EXPECT_EQ(manager_->SelectedIndex(), 2);
+        EXPECT_FALSE(Visible(page));
+        PumpUntil([&] { return manager_->TestAt(kConnectivityTestIndex)->result != 0; }, 3s);
+        Pump();
+    }
+    std::wstring AppData(const wchar_t* name) const { return folder_.Path() + L"\\" + name; }
+
+    std::unique_ptr<CTSYParentDlg> window_;
+    CDiagnosticMgr* manager_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
+{
+    Open(DemoPrinters());
+    EXPECT_EQ(theApp.MainWindow(), Main());
+    EXPECT_EQ(TextOf(Main()), L"Kelo Tessaly 4.0");
+    EXPECT_EQ(ItemText(Main(), kMainHeadingId), L"Kelo Tessaly 4.0");
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendDlgItemMessageW(Main(), kMainHeadingId, WM_GETFONT, 0, 0)),
+              theApp.AppFont(2));
+    HMENU menu = ::GetSystemMenu(Main(), FALSE);
+    const int items = ::GetMenuItemCount(menu);
+    EXPECT_EQ(::GetMenuItemID(menu, items - 1), kSysCommandAbout);
+    EXPECT_EQ(::GetMenuState(menu, static_cast<UINT>(items - 2), MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+    wchar_t about[64] = {};
+    ::GetMenuStringW(menu, kSysCommandAbout, about, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(about, L"About Kelo Tessaly");
+
+    ASSERT_NE(Strip(), nullptr);
+    wchar_t className[64] = {};
+    ::GetClassNameW(Strip(), className, 64);
+    EXPECT_STREQ(className, L"CCustomTabCtrl");
+    EXPECT_FALSE(Visible(Strip()));
+    EXPECT_TRUE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+    EXPECT_EQ(::GetParent(window_->EnumeratePage().GetSafeHwnd()), Main());
+    EXPECT_EQ(window_->CurrentPage(), &window_->EnumeratePage());
+    EXPECT_EQ(window_->CurrentPageCommand(), 1);
+    // The main window took the manager's notices until the wizard took them over.
+    EXPECT_TRUE(manager_->NotifyWindow() == Main() || manager_->NotifyWindow() == window_->Wizard().GetSafeHwnd());
+    EXPECT_TRUE(window_->PagesCreated());
+    EXPECT_NE(window_->ResetsPage().GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(Visible(window_->Wizard().GetSafeHwnd()));
+    EXPECT_EQ(ListView_GetItemCount(window_->EnumeratePage().GetDlgItem(kPrinterListId)), 4);
+
+    ShowOnScreen();
+    ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_selection.bmp")));
+}
+
+TEST_F(MainWindow, WithoutPrintersTheTabPagesWaitUntilASimulationStarts)
+{
+    Open({});
+    EXPECT_FALSE(window_->PagesCreated());
+    EXPECT_EQ(window_->Wizard().GetSafeHwnd(), nullptr);
+    PageCommand(3);
+    EXPECT_FALSE(window_->PagesCreated());
+
+    // With an empty device list a simulated outcome still starts the wizard.
+    manager_->SetSimulatedErrorKind(2);
+    ::SendMessageW(Main(), kMsgSimulatedStatus, 4, 0);
+    EXPECT_TRUE(manager_->ErrorSimulationActive());
+    EXPECT_TRUE(window_->PagesCreated());
+    EXPECT_NE(window_->Wizard().GetSafeHwnd(), nullptr);
+    EXPECT_EQ(window_->CurrentPageCommand(), 28);
+}
+
+TEST_F(MainWindow, PageCommandsShowTheirPages)
+{
+    Open(DemoPrinters());
+    struct Case {
+        int command;
+        CDialogBase* page;
+    };
+    const Case cases[] = {{3, &window_->NotListedPage()},
+                          {6, &window_->NotSupportedPage()},
+                          {24, &window_->NotListedNetworkPage()},
+                          {25, &window_->NoNetworkPage()},
+                          {1, &window_->EnumeratePage()}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        manager_->SetSelectedIndex(2);
+        PageCommand(c.command);
+        EXPECT_EQ(window_->CurrentPage(), c.page);
+        EXPECT_TRUE(Visible(c.page->GetSafeHwnd()));
+        EXPECT_EQ(::GetParent(c.page->GetSafeHwnd()), Main());
+        EXPECT_EQ(window_->CurrentPageCommand(), c.command);
+        // Each page ends itself when it sends the next command.
+        c.page->EndDialog(2);
+    }
+    EXPECT_EQ(manager_->SelectedIndex(), 0) << "the selection page starts from the first printer";
+
+    // The language choice leaves the current page command alone; unknown commands are remembered.
+    PageCommand(21);
+    EXPECT_EQ(languageChoices_, 1);
+    EXPECT_EQ(window_->CurrentPageCommand(), 1);
+    PageCommand(99);
+    EXPECT_EQ(window_->CurrentPageCommand(), 99);
+}
+
+TEST_F(MainWindow, DiagnosingAnUnsupportedPrinterShowsTheNotSupportedPage)
+{
+    Open({UsbPrinter(L"ffff", 1)});
+    HWND selection = window_->EnumeratePage().GetSafeHwnd();
+    ::SendMessageW(selection, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+    EXPECT_EQ(window_->CurrentPageCommand(), 6);
+    EXPECT_EQ(window_->CurrentPage(), &window_->NotSupportedPage());
+    EXPECT_TRUE(Visible(window_->NotSupportedPage().GetSafeHwnd()));
+    EXPECT_FALSE(Visible(selection));
+    EXPECT_FALSE(Visible(Strip()));
+}
+
+TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
+{
+    Open(DemoPrinters());
+    StartDiagnosis();
+    CCustomTabCtrl& tabs = window_->TabStrip();
+    ASSERT_EQ(tabs.GetItemCount(), 4);
+    EXPECT_EQ(tabs.GetItemText(0), L"Diagnosis");
+    EXPECT_EQ(tabs.GetItemText(1), L"Printer Services");
+    EXPECT_EQ(tabs.GetItemText(2), L"Ink Levels");
+    EXPECT_EQ(tabs.GetItemText(3), L"Printer Information");
+    EXPECT_EQ(tabs.GetCurSel(), 0);
+    const LONG_PTR style = ::GetWindowLongPtrW(Strip(), GWL_STYLE);
+    EXPECT_EQ(style & (kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons),
+              static_cast<LONG_PTR>(kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons));
+    EXPECT_TRUE(Visible(Strip()));
+
+    HWND wizard = window_->Wizard().GetSafeHwnd();
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_TRUE(Visible(wizard));
+    const RECT strip = RectIn(Main(), Strip());
+    const RECT placed = RectIn(Main(), wizard);
+    RECT client;
+    ::GetClientRect(Main(), &client);
+    EXPECT_EQ(placed.left, strip.left);
+    EXPECT_EQ(placed.top, strip.bottom);
+    EXPECT_EQ(placed.right - placed.left, client.right);
+    EXPECT_EQ(placed.bottom - placed.top, client.bottom);
+    EXPECT_EQ(window_->CurrentPageCommand(), 28);
+    EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestFailed) << "the wizard ran the first test";
+
+    ShowOnScreen();
+    ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_diagnosis.bmp")));
+
+    // Back to the selection page: the strip goes, the wizard only hides.
+    PageCommand(1);
+    EXPECT_FALSE(Visible(Strip()));
+    EXPECT_FALSE(Visible(wizard));
+    EXPECT_TRUE(::IsWindow(wizard));
+    EXPECT_TRUE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+}
+
+TEST_F(MainWindow, TabChangesKeepOnlyTheWizardAlive)
+{
+    Open(DemoPrinters());
+    StartDiagnosis();
+    HWND wizard = window_->Wizard().GetSafeHwnd();
+    ASSERT_NE(wizard, nullptr);
+    const RECT strip = RectIn(Main(), Strip());
+
+    SelectTab(kTabServices);
+    HWND services = window_->ServicesPage().GetSafeHwnd();
+    ASSERT_NE(services, nullptr);
+    EXPECT_TRUE(Visible(services));
+    EXPECT_EQ(RectIn(Main(), services).left, strip.left);
+    EXPECT_EQ(RectIn(Main(), services).top, strip.bottom - 2);
+    EXPECT_FALSE(Visible(wizard));
+    EXPECT_TRUE(::IsWindow(wizard));
+    EXPECT_EQ(window_->ResetsPage().GetSafeHwnd(), nullptr) << "no tab shows the resets page";
+
+    // The ink levels and firmware tabs read the printer behind the progress popup.
+    manager_->Sable().MutableRecords().deviceInfo.modelName = L"stale";
+    SelectTab(kTabInkLevels);
+    EXPECT_EQ(manager_->Sable().Records().deviceInfo.modelName, L"Not available");
+    EXPECT_TRUE(Visible(window_->InkLevelPage().GetSafeHwnd()));
+    EXPECT_EQ(window_->ServicesPage().GetSafeHwnd(), nullptr);
+    EXPECT_EQ(PrinterRegionText(), L"Not available");
+
+    SelectTab(kTabFirmware);
+    EXPECT_TRUE(Visible(window_->FirmwarePage().GetSafeHwnd()));
+    EXPECT_EQ(window_->InkLevelPage().GetSafeHwnd(), nullptr);
+    EXPECT_EQ(window_->SelectedTab(), kTabFirmware);
+
+    window_->Wizard().SetInitialPageCommand(17);
+    window_->Wizard().SetSimulatedStatusCode(8);
+    SelectTab(kTabWizard);
+    EXPECT_TRUE(Visible(wizard));
+    EXPECT_EQ(window_->FirmwarePage().GetSafeHwnd(), nullptr);
+    EXPECT_EQ(window_->Wizard().InitialPageCommand(), 23);
+    EXPECT_EQ(window_->Wizard().SimulatedStatusCode(), 0);
+    EXPECT_EQ(window_->SelectedTab(), kTabWizard);
+}
+
+namespace {
+
+// A test that runs until it is released, as a slow printer keeps the Connectivity Test busy.
+class HeldTest : public CTest {
+public:
+    HeldTest() : release_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~HeldTest() override { ::CloseHandle(release_); }
+    int32_t Run(Device_Dev&) override
+    {
+        running = true;
+        return ::WaitForSingleObject(release_, 10000) == WAIT_OBJECT_0 ? kRunPassed : kRunFailed;
+    }
+    void Release() { ::SetEvent(release_); }
+    std::atomic<bool> running{false};
+
+private:
+    HANDLE release_;
+};
+
+} // namespace
+
+TEST_F(MainWindow, ATestKeepsRunningWhileAnotherTabIsShown)
+{
+    Open(DemoPrinters());
+    auto held = std::make_unique<HeldTest>();
+    HeldTest* test = held.get();
+    manager_->TestAt(kConnectivityTestIndex)->test = std::move(held);
+    manager_->TestAt(kDeviceStatusTestIndex)->test = std::make_unique<CPrintEvaluationTest>(); // passes at once
+    HWND page = window_->EnumeratePage().GetSafeHwnd();
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+    ASSERT_TRUE(PumpUntil([&] { return test->running.load(); }));
+
+    SelectTab(kTabServices);
+    EXPECT_FALSE(Visible(window_->Wizard().GetSafeHwnd()));
+    test->Release();
+    // The wizard, hidden, takes both outcomes and moves on to the print test step.
+    EXPECT_TRUE(PumpUntil([&] { return manager_->TestAt(kDeviceStatusTestIndex)->result == kTestPassed; }));
+    EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestPassed);
+    SelectTab(kTabWizard);
+    EXPECT_TRUE(Visible(window_->Wizard().GetSafeHwnd()));
+    ASSERT_NE(window_->Wizard().CurrentPage(), nullptr);
+    EXPECT_NE(window_->Wizard().CurrentPage()->GetDlgItem(1212), nullptr) << "the print test page";
+}
+
+TEST_F(MainWindow, ControlShiftOpensTheSecretMenuOnlyOnTheSelectionPage)
+{
+    Open(DemoPrinters());
+    {
+        HeldKeys keys(true, true);
+        ::SendMessageW(Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    ASSERT_EQ(menus_.size(), 1u);
+    EXPECT_EQ(feedbacks_, 0) << "the system command is dropped";
+    const std::set<UINT> secret(menus_[0].begin(), menus_[0].end());
+    const std::set<UINT> expected = {32775, 32788, 32799, 32800, 32798, 32794, 32795, 32796,
+                                     32797, 32778, 32779, 32780, 32781, 32782};
+    EXPECT_EQ(secret, expected);
+    EXPECT_EQ(menus_[0].front(), kMenuChooseLanguage);
+    RECT window;
+    ::GetWindowRect(Main(), &window);
+    EXPECT_EQ(menuAt_.x, window.left + ::GetSystemMetrics(SM_CXDLGFRAME));
+    EXPECT_EQ(menuAt_.y,
+              window.top + ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYDLGFRAME) + 3);
+
+    // Its language item runs the language choice.
+    ::SendMessageW(Main(), WM_COMMAND, kMenuChooseLanguage, 0);
+    EXPECT_EQ(languageChoices_, 1);
+
+    // On another page neither menu opens while no simulation runs.
+    PageCommand(3);
+    {
+        HeldKeys keys(true, true);
+        ::SendMessageW(Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    EXPECT_EQ(menus_.size(), 1u);
+
+    // Without the keys the command is carried out: closing.
+    ::SendMessageW(Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(feedbacks_, 1);
+}
+
+TEST_F(MainWindow, BackLeavesTheSimulationForTheSelectionPage)
+{
+    Open(DemoPrinters());
+    manager_->SetSimulatedErrorKind(1);
+    ::SendMessageW(Main(), kMsgSimulatedStatus, 5, 1);
+    ASSERT_TRUE(manager_->ErrorSimulationActive());
+    EXPECT_EQ(window_->CurrentPageCommand(), 28);
+    EXPECT_FALSE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+
+    // Control with Shift merely toggled opens the Back menu while simulating.
+    {
+        HeldKeys keys(true, false, true);
+        ::SendMessageW(Main(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    }
+    ASSERT_EQ(menus_.size(), 1u);
+    EXPECT_EQ(menus_[0], std::vector<UINT>{kMenuBack});
+
+    ::SendMessageW(Main(), WM_COMMAND, kMenuBack, 0);
+    EXPECT_FALSE(manager_->ErrorSimulationActive());
+    EXPECT_EQ(manager_->CurrentTestIndex(), -1);
+    EXPECT_EQ(window_->CurrentPageCommand(), 1);
+    EXPECT_TRUE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+    EXPECT_FALSE(Visible(Strip()));
+}
+
+TEST_F(MainWindow, ASimulatedStatusCodeChoosesTheDeviceStatusVariant)
+{
+    struct Case {
+        int32_t kind;
+        int code;
+        LPARAM dirtyPowerUp;
+        int command;
+    };
+    const Case cases[] = {{1, 8, 1, 17}, {1, 61, 0, 17}, {1, 5, 1, 18}, {1, 5, 0, 16}, {2, 3, 0, 22}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.kind << "/" << c.code << "/" << c.dirtyPowerUp);
+        Open(DemoPrinters());
+        ClickRow(window_->EnumeratePage().GetSafeHwnd(), 1);
+        manager_->SetSimulatedErrorKind(c.kind);
+        ::SendMessageW(Main(), kMsgSimulatedStatus, static_cast<WPARAM>(c.code), c.dirtyPowerUp);
+        EXPECT_EQ(window_->Wizard().InitialPageCommand(), c.command);
+        EXPECT_EQ(window_->Wizard().SimulatedStatusCode(), c.code);
+        EXPECT_TRUE(manager_->ErrorSimulationActive());
+        EXPECT_EQ(manager_->SelectedIndex(), 1) << "the clicked row is the simulated printer";
+        EXPECT_FALSE(window_->EnumeratePage().ListClicked());
+        EXPECT_EQ(theApp.SelectedListRow(), -1);
+        window_.reset();
+    }
+}
+
+TEST_F(MainWindow, TheAboutBoxShowsTheProductVersion)
+{
+    Open(DemoPrinters());
+    std::wstring message, copyright, button;
+    bool closed = false;
+    {
+        WhileModal driver([&] {
+            HWND about = ThreadWindowTitled(L"About Kelo Tessaly");
+            if (about == nullptr)
+                return false;
+            SaveWindowPicture(about, L"Z:\\tmp\\main_window_about.bmp");
+            message = ItemText(about, 1033);
+            copyright = ItemText(about, 1056);
+            button = ItemText(about, IDOK);
+            ::SendMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            closed = true;
+            return true;
+        });
+        ::SendMessageW(Main(), WM_SYSCOMMAND, kSysCommandAbout, 0);
+    }
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(message, L"Kelo Tessaly printer diagnostics, version 4.0.0.35");
+    EXPECT_EQ(copyright, theApp.Strings().GetString(L"TSY_ABOUT_COPY"));
+    EXPECT_EQ(button, L"OK");
+}
+
+TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
+{
+    folder_.Write(L"strings\\1036.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<Strings>
+  <String ID="TSY_TITLE_STRING" Value="Kelo Tessaly (essai) %1"/>
+  <String ID="TSY_ABOUT_STRING" Value="A propos de Kelo Tessaly"/>
+  <String ID="TSY_PRINTER_LIST" Value="Imprimante"/>
+  <String ID="TSY_CONNECTION_LIST" Value="Liaison"/>
+  <String ID="TSY_DIAGNOSE_BUTTON" Value="Diagnostiquer"/>
+  <String ID="TSY_NOTLISTED_BUTTON" Value="Absente"/>
+  <String ID="TSY_CANCEL_BUTTON" Value="Annuler"/>
+  <String ID="TSY_ENUMERATE_STRING1" Value="Choisissez votre imprimante."/>
+</Strings>
+)");
+    Open(DemoPrinters());
+    CTSYParentDlg::chooseLanguage = std::get<2>(savedMain_); // the real dialog
+    HMENU menu = ::GetSystemMenu(Main(), FALSE);
+    const int menuItems = ::GetMenuItemCount(menu);
+
+    // The real dialog: 21 languages in their order; OK without a row changes nothing.
+    int rows = -1;
+    std::vector<std::wstring> ids;
+    {
+        WhileModal driver([&] {
+            HWND dialog = ThreadWindowTitled(L"Choose Language");
+            if (dialog == nullptr)
+                return false;
+            HWND list = ::GetDlgItem(dialog, kLanguageListId);
+            rows = ListView_GetItemCount(list);
+            for (int row = 0; row < rows; ++row)
+                ids.push_back(ListText(list, row, 0));
+            ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return true;
+        });
+        PageCommand(21);
+    }
+    ASSERT_EQ(rows, 21);
+    EXPECT_EQ(ids.front(), L"1033");
+    EXPECT_EQ(ids[8], L"1036");
+    EXPECT_EQ(ids.back(), L"2052");
+    EXPECT_EQ(theApp.Strings().LanguageId(), 1033);
+    EXPECT_FALSE(theApp.Strings().GetString(L"TSY_MESSAGE_PROGRESS").empty());
+
+    // Choosing French (row 8).
+    {
+        WhileModal driver([&] {
+            HWND dialog = ThreadWindowTitled(L"Choose Language");
+            if (dialog == nullptr)
+                return false;
+            HWND list = ::GetDlgItem(dialog, kLanguageListId);
+            ListView_SetItemState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            SaveWindowPicture(dialog, L"Z:\\tmp\\main_window_languages.bmp");
+            ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return true;
+        });
+        PageCommand(21);
+    }
+    EXPECT_EQ(theApp.Strings().LanguageId(), 1036);
+    EXPECT_TRUE(theApp.Strings().IsLanguageFixed());
+    EXPECT_EQ(TextOf(Main()), L"Kelo Tessaly (essai) 4.0");
+    EXPECT_EQ(ItemText(Main(), kMainHeadingId), L"Kelo Tessaly (essai) 4.0");
+    EXPECT_EQ(::GetMenuItemCount(menu), menuItems);
+    wchar_t about[64] = {};
+    ::GetMenuStringW(menu, kSysCommandAbout, about, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(about, L"A propos de Kelo Tessaly");
+    EXPECT_EQ(window_->CurrentPageCommand(), 1);
+
+    CEnumerateDlg& page = window_->EnumeratePage();
+    HWND list = page.GetDlgItem(kPrinterListId);
+    EXPECT_EQ(ColumnTitle(list, 0), L"Imprimante");
+    EXPECT_EQ(ColumnTitle(list, 1), L"Liaison");
+    EXPECT_EQ(ColumnTitle(list, 2), L"<none>");
+    EXPECT_EQ(ListView_GetItemCount(list), 4);
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), kDiagnoseButtonId), L"Diagnostiquer");
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), kNotListedButtonId), L"Absente");
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), IDCANCEL), L"Annuler");
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), kEnumerateTextId), L"Choisissez votre imprimante.");
+    // Other languages than the four take the page's own, smaller fonts.
+    const auto font = [&](int id) {
+        return reinterpret_cast<HFONT>(::SendDlgItemMessageW(page.GetSafeHwnd(), id, WM_GETFONT, 0, 0));
+    };
+    EXPECT_EQ(font(kPrinterListId), page.PageFont(1));
+    EXPECT_EQ(font(kEnumerateTextId), page.PageFont(4));
+    EXPECT_EQ(font(kDiagnoseButtonId), page.PageFont(5));
+    ShowOnScreen();
+    ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_french.bmp")));
+
+    // Closing with a language other than English offers no feedback.
+    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(feedbacks_, 0);
+    EXPECT_FALSE(Visible(Main()));
+}
+
+TEST_F(MainWindow, ClosingOffersFeedbackInEnglishAndRemovesTheStripPicture)
+{
+    Open(DemoPrinters());
+    const std::wstring picture = AppData(L"TSY_temp.bmp");
+    ASSERT_EQ(TabBackgroundPath(), picture);
+    ShowOnScreen();
+    const std::string bytes = ReadWholeFile(picture);
+    ASSERT_GT(bytes.size(), sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    BITMAPINFOHEADER header;
+    memcpy(&header, bytes.data() + sizeof(BITMAPFILEHEADER), sizeof header);
+    const RECT strip = RectIn(Main(), Strip());
+    EXPECT_EQ(header.biWidth, strip.right - strip.left);
+    EXPECT_EQ(header.biHeight, strip.bottom - strip.top);
+
+    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(feedbacks_, 1);
+    EXPECT_FALSE(feedbackOwnerVisible_) << "the main window hides before the survey";
+    EXPECT_EQ(::GetFileAttributesW(picture.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(MainWindow, ClosingEndsAProgressPopupThatIsShowing)
+{
+    Open(DemoPrinters());
+    StartDiagnosis();
+    CPrgsDlg::SetMinimumShowTime(20000);
+    bool sawPopup = false;
+    const auto started = Clock::now();
+    {
+        WhileModal closer([&] {
+            if (CPrgsDlg::ShowingWindow() == nullptr)
+                return false;
+            sawPopup = true;
+            ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+            return true;
+        });
+        ::SendMessageW(Main(), kMsgReadDeviceAgain, 2, 0);
+    }
+    EXPECT_TRUE(sawPopup);
+    EXPECT_LT(Clock::now() - started, 10s);
+    EXPECT_EQ(CPrgsDlg::ShowingWindow(), nullptr);
+    EXPECT_FALSE(Visible(Main()));
+}
+
+namespace {
+
+class ProgressPopup : public ShellWindows {
+protected:
+    // Runs `operation` behind a popup owned by a plain window; the modal call's duration.
+    std::chrono::milliseconds Run(CPrgsDlg& popup, int32_t operation)
+    {
+        popup.SetOperation(operation);
+        const auto started = Clock::now();
+        EXPECT_EQ(popup.DoModal(owner_.Window()), 1);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    }
+    MainStandIn owner_;
+};
+
+} // namespace
+
+TEST_F(ProgressPopup, ShowsAtLeastTheMinimumTimeAndEndsWithTheOperation)
+{
+    UseManager({UsbPrinter(L"9311")});
+    CPrgsDlg::SetMinimumShowTime(400);
+    for (int32_t operation : {0, 7}) {
+        SCOPED_TRACE(operation);
+        CPrgsDlg popup;
+        EXPECT_FALSE(popup.Running());
+        const auto took = Run(popup, operation);
+        EXPECT_GE(took.count(), 390);
+        EXPECT_LT(took.count(), 2500);
+        EXPECT_FALSE(popup.Running());
+        EXPECT_EQ(popup.Succeeded(), operation == 7);
+        EXPECT_EQ(CPrgsDlg::ShowingWindow(), nullptr);
+    }
+    EXPECT_EQ(kProgressMinimumShowMs, 3000u);
+
+    // Without a diagnosis manager there is nothing to run.
+    theApp.AdoptDiagnosisManager(nullptr);
+    CPrgsDlg popup;
+    Run(popup, 7);
+    EXPECT_FALSE(popup.Succeeded());
+}
+
+TEST_F(ProgressPopup, TheBarMovesInStepsOfThreeAndWrapsAfterNinetyNine)
+{
+    UseManager({UsbPrinter(L"9311")});
+    CPrgsDlg::SetMinimumShowTime(1500);
+    std::vector<int> positions;
+    int startedAt = -1;
+    bool moved = false;
+    std::wstring text;
+    HFONT font = nullptr;
+    CPrgsDlg popup;
+    {
+        WhileModal driver([&] {
+            HWND window = CPrgsDlg::ShowingWindow();
+            if (window == nullptr)
+                return false;
+            HWND bar = ::GetDlgItem(window, 1081);
+            const int position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+            if (startedAt < 0) {
+                startedAt = position;
+                text = ItemText(window, 1102);
+                font = reinterpret_cast<HFONT>(::SendDlgItemMessageW(window, 1102, WM_GETFONT, 0, 0));
+                const PBRANGE range = [&] {
+                    PBRANGE r = {};
+                    ::SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&r));
+                    return r;
+                }();
+                EXPECT_EQ(range.iLow, 0);
+                EXPECT_EQ(range.iHigh, 100);
+                return false;
+            }
+            // The popup's own timer moves the bar; then the ticks are driven one by one.
+            if (!moved) {
+                moved = position > startedAt;
+                if (!moved)
+                    return false;
+            }
+            SaveWindowPicture(window, L"Z:\\tmp\\progress_popup.bmp");
+            ::SendMessageW(bar, PBM_SETPOS, 0, 0);
+            for (int tick = 0; tick < 37; ++tick) {
+                ::SendMessageW(window, WM_TIMER, kProgressTimerId, 0);
+                positions.push_back(static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0)));
+            }
+            return true;
+        });
+        Run(popup, 0);
+    }
+    EXPECT_EQ(startedAt, 0);
+    EXPECT_TRUE(moved) << "timer 1001 moves the bar every 200 ms";
+    EXPECT_EQ(text, L"Communicating with the printer. Please wait...");
+    EXPECT_EQ(font, theApp.AppFont(4));
+    ASSERT_EQ(positions.size(), 37u);
+    for (int tick = 0; tick < 33; ++tick)
+        EXPECT_EQ(positions[static_cast<size_t>(tick)], 3 * (tick + 1));
+    EXPECT_EQ(positions[33], 100) << "102 is kept at the maximum";
+    EXPECT_EQ(positions[34], 0);
+    EXPECT_EQ(positions[35], 3);
+    EXPECT_EQ(positions[36], 6);
+}
+
+TEST_F(ProgressPopup, TheAccessPathOfTheSelectedPrinter)
+{
+    CPrgsDlg::SetMinimumShowTime(0);
+    struct Case {
+        const char* name;
+        Device_Dev device;
+        int32_t operation;
+        bool succeeded;
+    };
+    Device_Dev networkQuill = DemoPrinters()[1];
+    const Case cases[] = {
+        // USB 7811 is a Sable product in the catalogue but is served over the USB device library,
+        // where reading the status is nothing to do.
+        {"USB 7811 status", UsbPrinter(L"7811"), 7, true},
+        {"USB Quill status", UsbPrinter(L"9311"), 7, true},
+        // The Sable path talks to the device interface, which leads nowhere.
+        {"USB Sable status", UsbPrinter(L"2112"), 7, false},
+        {"an unknown operation", UsbPrinter(L"9311"), 42, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(DeviceOperationPath(c.device) == AccessPath::QuillUsb, c.device.productId != L"2112");
+        UseManager({c.device});
+        CPrgsDlg popup;
+        Run(popup, c.operation);
+        EXPECT_EQ(popup.Succeeded(), c.succeeded);
+    }
+    EXPECT_EQ(DeviceOperationPath(networkQuill), AccessPath::QuillNetwork);
+}
+
+TEST_F(ProgressPopup, ConstructionResetsAllThreeManagersAndAnInkReadTheRegion)
+{
+    CDiagnosticMgr& manager = UseManager({UsbPrinter(L"9311")});
+    for (CDeviceAccessManager* access : std::initializer_list<CDeviceAccessManager*>{
+             &manager.Sable(), &manager.QuillUsb(), &manager.QuillNetwork()}) {
+        DeviceRecords& records = access->MutableRecords();
+        records.deviceInfo.serialNumber = L"CN0000";
+        records.deviceInfo.totalImpressions = 12;
+        records.inkList.resize(2);
+        records.printHeadList.resize(1);
+    }
+    SetPrinterRegionText(L"Europe");
+    CPrgsDlg::SetMinimumShowTime(0);
+    CPrgsDlg popup;
+    for (CDeviceAccessManager* access : std::initializer_list<CDeviceAccessManager*>{
+             &manager.Sable(), &manager.QuillUsb(), &manager.QuillNetwork()}) {
+        const DeviceRecords records = access->Records();
+        EXPECT_EQ(records.deviceInfo.serialNumber, L"Not available");
+        EXPECT_EQ(records.deviceInfo.totalImpressions, -1);
+        EXPECT_TRUE(records.inkList.empty());
+        EXPECT_TRUE(records.printHeadList.empty());
+    }
+    EXPECT_EQ(PrinterRegionText(), L"Europe") << "only an ink read resets the region";
+    Run(popup, 2);
+    EXPECT_EQ(PrinterRegionText(), L"Not available");
+}

@@ -1,0 +1,27 @@
+#include "ui/Screenshot.h"
+
+#include "app/TSYParentDlg.h"
+#include "winapi/Handles.h"
+
+bool SaveWindowPicture(HWND window, const std::wstring& path)
+{
+    if (!::IsWindow(window))
+        return false;
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    HDC source = ::GetWindowDC(window);
+    HDC copy = ::CreateCompatibleDC(source);
+    NGWinApi::UniqueBitmap picture(::CreateCompatibleBitmap(source, width, height));
+    HGDIOBJ previous = ::SelectObject(copy, picture.get());
+    // What the window shows now, its child windows included.
+    ::BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    ::SelectObject(copy, previous);
+    ::DeleteDC(copy);
+    ::ReleaseDC(window, source);
+    return SaveBitmapFile(picture.get(), path);
+}

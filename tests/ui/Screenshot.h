@@ -1,0 +1,9 @@
+#pragma once
+// Pictures of windows for people to look at: a window as it is on screen, frame included.
+#include <windows.h>
+
+#include <string>
+
+// Brings the window's painting up to date and writes what it shows as a 24-bit BMP file.
+// False when the window or the file cannot be read or written.
+bool SaveWindowPicture(HWND window, const std::wstring& path);
