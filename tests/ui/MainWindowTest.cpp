@@ -1022,13 +1022,17 @@ TEST_F(MainWindow, ATestKeepsRunningWhileAnotherTabIsShown)
     SelectTab(kTabServices);
     EXPECT_FALSE(Visible(window_->Wizard().GetSafeHwnd()));
     test->Release();
-    // The wizard, hidden, takes both outcomes and moves on to the print test step.
-    EXPECT_TRUE(PumpUntil([&] { return manager_->TestAt(kDeviceStatusTestIndex)->result == kTestPassed; }));
+    // The wizard, hidden, takes both outcomes and moves on to the print test page.
+    const auto onPrintTestPage = [&] {
+        const CDialogBase* page = window_->Wizard().CurrentPage();
+        return page != nullptr && page->GetDlgItem(1212) != nullptr;
+    };
+    EXPECT_TRUE(PumpUntil(onPrintTestPage));
     EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestPassed);
+    EXPECT_EQ(manager_->TestAt(kDeviceStatusTestIndex)->result, kTestPassed);
     SelectTab(kTabWizard);
     EXPECT_TRUE(Visible(window_->Wizard().GetSafeHwnd()));
-    ASSERT_NE(window_->Wizard().CurrentPage(), nullptr);
-    EXPECT_NE(window_->Wizard().CurrentPage()->GetDlgItem(1212), nullptr) << "the print test page";
+    EXPECT_TRUE(onPrintTestPage());
 }
 
 TEST_F(MainWindow, ControlShiftOpensTheSecretMenuOnlyOnTheSelectionPage)
