@@ -7,6 +7,8 @@
 #include "app/KeloTessalyApp.h"
 #include "app/TSYParentDlg.h"
 #include "discovery/PrintQueue.h"
+#include "pages/DriverVerificationDlg.h"
+#include "pages/USBNetworkPopup.h"
 #include "res/resource.h"
 #include "support/LanguageChoice.h"
 #include "support/LogFile.h"
@@ -35,10 +37,14 @@ std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> CEnumer
     [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
         return ::MessageBoxW(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), type);
     };
-// Until the driver verification window exists the user is let through.
-std::function<INT_PTR(HWND)> CEnumerateDlg::verifyDriver = [](HWND) -> INT_PTR { return IDOK; };
-// Until the question window exists a missing printer counts as a USB printer.
-std::function<INT_PTR(HWND)> CEnumerateDlg::askUsbOrNetwork = [](HWND) -> INT_PTR { return IDCANCEL; };
+std::function<INT_PTR(HWND)> CEnumerateDlg::verifyDriver = [](HWND owner) -> INT_PTR {
+    CDriverVerificationDlg dialog;
+    return dialog.DoModal(owner);
+};
+std::function<INT_PTR(HWND)> CEnumerateDlg::askUsbOrNetwork = [](HWND owner) -> INT_PTR {
+    CUSBNetworkPopup popup;
+    return popup.DoModal(owner);
+};
 std::function<void(HWND)> CEnumerateDlg::searchNetworkPrinters = [](HWND) {};
 
 CEnumerateDlg::CEnumerateDlg() : CDialogExtended(IDD_ENUMERATE, true) {}

@@ -11,6 +11,7 @@
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
+#include "pages/FeedbackDlg.h"
 #include "pages/PrgsDlg.h"
 #include "res/resource.h"
 #include "sable/DeviceRecords.h"
@@ -93,7 +94,10 @@ std::function<void(HWND, HMENU, int, int)> CTSYParentDlg::trackMenu = [](HWND ow
     ::PostMessageW(owner, WM_NULL, 0, 0);
 };
 // Until the feedback page exists closing offers nothing.
-std::function<void(HWND)> CTSYParentDlg::runFeedback = [](HWND) {};
+std::function<void(HWND)> CTSYParentDlg::runFeedback = [](HWND owner) {
+    CFeedbackDlg feedback;
+    feedback.DoModal(owner);
+};
 std::function<int(HWND)> CTSYParentDlg::chooseLanguage = [](HWND owner) {
     CChooseLanguageDlg dialog;
     return static_cast<int>(dialog.DoModal(owner));

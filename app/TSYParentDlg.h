@@ -62,7 +62,7 @@ public:
     // Replaceable so tests never block: a pop-up menu shown at a screen position; the default
     // tracks it, the chosen item arriving as WM_COMMAND.
     static std::function<void(HWND owner, HMENU popup, int x, int y)> trackMenu;
-    // The feedback survey offered on closing with an English interface; the default shows nothing.
+    // The feedback survey offered on closing with an English interface; the default runs CFeedbackDlg.
     static std::function<void(HWND owner)> runFeedback;
     // The language dialog; the default runs CChooseLanguageDlg modally. -1: nothing chosen.
     static std::function<int(HWND owner)> chooseLanguage;

@@ -1,6 +1,7 @@
 #pragma once
 // The copy evaluation page: the user judges the copy.
-// For now the page shows its heading, step list, message and buttons; its actions follow.
+#include <cstdint>
+
 #include "pages/WizardPage.h"
 
 class CCopyEvaluationDlg : public CWizardPage {
@@ -9,5 +10,10 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnPrepare(int32_t command) override;
+    bool OnButton(int id) override;
+
+private:
+    void Refresh();
 };

@@ -1,6 +1,7 @@
 #pragma once
-// The copy test page: the user makes a copy on the printer itself.
-// For now the page shows its heading, step list, message and buttons; its actions follow.
+// The copy test page: the user makes a copy on the printer itself and says whether one came out.
+#include <cstdint>
+
 #include "pages/WizardPage.h"
 
 class CCopyTestDlg : public CWizardPage {
@@ -9,5 +10,11 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnPrepare(int32_t command) override;
+    bool OnButton(int id) override;
+
+private:
+    void Refresh();
+    void OnCopyFailed();
 };

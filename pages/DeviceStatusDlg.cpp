@@ -1,32 +1,385 @@
 #include "pages/DeviceStatusDlg.h"
 
+#include <cwchar>
+
 #include "app/DiagnosticMgr.h"
+#include "app/KeloTessalyApp.h"
+#include "discovery/UsbStatus.h"
+#include "links/LinkRules.h"
+#include "links/SupportLinkBuilder.h"
+#include "pages/FeedbackDlg.h"
+#include "pages/DeviceStatusRules.h"
+#include "pages/TroubleShootDlg.h"
 #include "res/resource.h"
+#include "support/LogFile.h"
+
+namespace {
+
+constexpr int kIdTroubleshoot = 1000;
+constexpr int kIdCancel = 1002;
+constexpr int kIdRetry = 1005;
+constexpr int kIdClose = 1020;
+constexpr int kIdCareFramed = 1032;
+constexpr int kIdKeywordHelp = 1035;
+constexpr int kIdManualSteps = 1036;
+constexpr int kIdFeedback = 1037;
+constexpr int kIdCare = 1038;
+constexpr int kIdForum = 1041;
+constexpr int kIdResetsTitle = 1092;
+constexpr int kIdPicture = 1146;
+constexpr int kIdSupport = 1211;
+
+constexpr int kSwitchedControls[] = {kIdTroubleshoot, kIdPicture,  kIdResetsTitle, kIdCareFramed, kIdKeywordHelp,
+                                     kIdManualSteps,  kIdFeedback, kIdCare,        kIdForum,      kIdSupport,
+                                     kIdRetry,        kIdClose,    kIdCancel};
+
+std::wstring TextOf(HWND window)
+{
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+bool Simulating()
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    return manager != nullptr && manager->ErrorSimulationActive();
+}
+
+const Device_Dev* SelectedDevice()
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    return manager != nullptr ? manager->Selected() : nullptr;
+}
+
+int32_t CurrentIndex()
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    return manager != nullptr ? manager->CurrentTestIndex() : -1;
+}
+
+void OpenOrLog(const std::wstring& link, const wchar_t* failure)
+{
+    if (!SupportLinkBuilder::OpenLink(link))
+        LogFile().Write(L"%s", failure);
+}
+
+} // namespace
 
 CDeviceStatusDlg::CDeviceStatusDlg() : CWizardPage(IDD_DEVICE_STATUS, false) {}
 
+CDeviceStatusDlg::~CDeviceStatusDlg()
+{
+    if (serviceIcon_ != nullptr)
+        ::DestroyIcon(serviceIcon_);
+}
+
 BOOL CDeviceStatusDlg::OnInitDialog()
 {
-    if (!SetUpPage({{1000, L"TSY_TROUBLESHOOT_BUTTON", FontRole::Button},
-                    {1005, L"TSY_RETRY_BUTTON", FontRole::Button},
-                    {1020, L"TSY_CLOSE_BUTTON", FontRole::Button},
-                    {1002, L"TSY_CANCEL_BUTTON", FontRole::Button}}))
+    if (!SetUpPage({}))
         return TRUE;
-    OnPrepare(0);
+    OnPrepare(devstatus::kWithLinks);
     return TRUE;
 }
 
 void CDeviceStatusDlg::OnPrepare(int32_t command)
 {
+    variant_ = command;
     CWizardPage::OnPrepare(command);
-    FrameAround(kIdMessage);
-    SetKeyText(kIdMessage, command == 15 ? L"TSY_PRINT_FAILED" : L"TSY_DEVID_ERROR_STATUS_MSG");
-    SetFonts({{kIdMessage, FontRole::Message}});
-    // Steps before the one that stopped passed, that one failed.
+    SetKeyText(kIdTroubleshoot, L"TSY_TROUBLESHOOT_BUTTON");
+    SetKeyText(kIdRetry, L"TSY_RETRY_BUTTON");
+    SetKeyText(kIdClose, L"TSY_CLOSE_BUTTON");
+    SetKeyText(kIdCancel, L"TSY_CANCEL_BUTTON");
+    AssignFonts();
+    BuildVariant(command);
+    ArrangeBelowMessage();
     const CDiagnosticMgr* manager = Manager();
-    const int32_t stopped = manager != nullptr ? manager->CurrentTestIndex() : 0;
+    const auto icons = devstatus::StepIconsFor(CurrentIndex(), manager != nullptr && manager->StatusVerdict(),
+                                               Simulating(), simulatedStatusCode_);
     for (int row = 0; row < kStepCount; ++row)
-        SetStepIcon(row, row < stopped ? kStepPassed : row == stopped ? kStepFailed : kStepNotRun);
-    if (stopped >= 2)
-        SetStepIcon(1, VerdictIcon());
+        SetStepIcon(row, icons[static_cast<size_t>(row)]);
+    FrameAround(kIdMessage);
+}
+
+int32_t CDeviceStatusDlg::DetermineFlag(int32_t variant)
+{
+    CDiagnosticMgr* manager = Manager();
+    const Device_Dev* device = SelectedDevice();
+    const bool network = device != nullptr && device->isNetwork;
+    int32_t flag = -1;
+    switch (devstatus::FlagSourceFor(variant, Simulating(), network, CurrentIndex())) {
+    case devstatus::FlagSource::None:
+        return shownFlag_;
+    case devstatus::FlagSource::Simulated:
+        flag = simulatedStatusCode_;
+        manager->SetCurrentTestIndex(1);
+        break;
+    case devstatus::FlagSource::Record:
+        if (device != nullptr)
+            flag = device->statusCode;
+        break;
+    case devstatus::FlagSource::UsbIdentification:
+        // An identification that cannot be read means "status not available".
+        if (device == nullptr || !ReadUsbStatus(device->address, flag))
+            flag = devstatus::kStatusUnavailable;
+        break;
+    }
+    return devstatus::NormalizeFlag(variant, flag);
+}
+
+void CDeviceStatusDlg::BuildVariant(int32_t variant)
+{
+    const int32_t flag = DetermineFlag(variant);
+    const bool simulation = Simulating();
+
+    devstatus::MessageParts parts;
+    if (variant != devstatus::kPrintFailed) {
+        const devstatus::StatusKeys keys = devstatus::KeysFor(variant, flag);
+        if (!keys.status.empty()) {
+            parts.status = Text(keys.status.c_str());
+            parts.error = Text(keys.error.c_str());
+        }
+        parts.heading = Text(L"TSY_DEVID_ERROR_STATUS_MSG");
+        theApp.ErrorTrail() += devstatus::ErrorTrailEntry(variant, flag, CurrentIndex(), parts.status);
+    }
+    if (variant == devstatus::kPowerLoss)
+        parts.powerLoss = Text(L"TSY_DIRTYPOWER_UP");
+    else if (variant == devstatus::kPowerLossManual)
+        parts.powerLoss = Text(L"TSY_DIRTYPOWER_UP_STATUS");
+    else if (variant == devstatus::kWithLinks)
+        parts.linkMessage = Text(L"TSY_LINKMSG_STATUS");
+    else if (variant == devstatus::kPrintFailed)
+        parts.printFailed = Text(L"TSY_PRINT_FAILED");
+    SetItemText(kIdMessage, devstatus::MessageText(variant, parts));
+
+    bool troubleshooting = false;
+    if (variant == devstatus::kFault || variant == devstatus::kFeeder) {
+        const CDiagnosticMgr* manager = Manager();
+        const Device_Dev* device = SelectedDevice();
+        const bool adf = simulation ? manager->SimulatedErrorKind() == 2 : device != nullptr && device->adfStatus;
+        troubleshooting = devstatus::TroubleshootingApplies(variant, simulation, CurrentIndex(), flag, adf);
+    }
+    if (variant != devstatus::kPrintFailed)
+        shownFlag_ = flag;
+
+    const devstatus::Layout layout = devstatus::LayoutFor(variant, troubleshooting, flag, theApp.Strings().LanguageId());
+    if (layout.careLink != 0)
+        SetItemText(layout.careLink, devstatus::CareText(Text(L"TSY_CUSTOMERCARE_DEVICE_STATUS_MSG"),
+                                                         Text(L"TSY_LINK_CUSTOMERCARE"), Text(L"TSY_ADDITIONAL_HELP_MSG")));
+    if (layout.supportLinks) {
+        SetItemText(kIdSupport, LinkWithText(Text(L"TSY_LINK_KELO1"), Text(L"TSY_LINK_CUSTOMERCARE"), L""));
+        SetItemText(kIdForum, LinkWithText(Text(L"TSY_LINK_FORUM1"), Text(L"TSY_LINK_SUPPORTFORUM"), L""));
+        SetItemText(kIdFeedback, LinkMarkup(Text(L"TSY_LINK_FEEDBACK")));
+    }
+    if (layout.resetsTitle)
+        SetKeyText(kIdResetsTitle, L"TSY_RESETS_HEAD1");
+    if (layout.manualSteps)
+        SetItemText(kIdManualSteps, devstatus::ExpandLineBreaks(Text(L"TSY_DIRTYPOWER_UPMANUAL_STATUS")));
+    if (layout.picture) {
+        if (serviceIcon_ == nullptr)
+            serviceIcon_ = static_cast<HICON>(
+                ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SERVICE), IMAGE_ICON, 32, 32, 0));
+        ::SendMessageW(GetDlgItem(kIdPicture), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(serviceIcon_));
+    }
+    if (variant == devstatus::kPowerLoss)
+        if (CDiagnosticMgr* manager = Manager())
+            manager->SetStatusShown(true);
+    if (variant == devstatus::kPrintFailed)
+        if (CDiagnosticMgr* manager = Manager())
+            manager->SetCurrentTestIndex(2);
+
+    const auto shown = [&](int id) {
+        switch (id) {
+        case kIdTroubleshoot: return layout.troubleshoot;
+        case kIdPicture: return layout.picture;
+        case kIdResetsTitle: return layout.resetsTitle;
+        case kIdManualSteps: return layout.manualSteps;
+        case kIdCareFramed:
+        case kIdCare: return layout.careLink == id;
+        case kIdSupport:
+        case kIdForum: return layout.supportLinks;
+        case kIdFeedback: return layout.feedback;
+        case kIdRetry: return layout.retry;
+        case kIdClose: return layout.close;
+        case kIdCancel: return layout.cancel;
+        default: return false;
+        }
+    };
+    for (int id : kSwitchedControls)
+        ShowItem(id, shown(id));
+    frameMode_ = layout.frame;
+    if (layout.retry && (variant == devstatus::kFault || variant == devstatus::kFeeder) &&
+        ::IsWindowVisible(GetSafeHwnd()))
+        ::SetFocus(GetDlgItem(kIdRetry));
+}
+
+namespace {
+
+// Height of `text` wrapped to `width` pixels in the control's font; link markup takes no room.
+int WrappedHeight(HWND control, std::wstring text, int width)
+{
+    for (const wchar_t* tag : {L"<a>", L"</a>"})
+        for (size_t at = text.find(tag); at != std::wstring::npos; at = text.find(tag, at))
+            text.erase(at, std::wcslen(tag));
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT area = {0, 0, width, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return area.bottom - area.top;
+}
+
+RECT PlaceOf(HWND page, HWND control)
+{
+    RECT area;
+    ::GetWindowRect(control, &area);
+    ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+} // namespace
+
+void CDeviceStatusDlg::ArrangeBelowMessage()
+{
+    // Texts differ in length by condition and language: the shown links and explanations follow
+    // the message directly instead of sitting at fixed places.
+    HWND page = GetSafeHwnd();
+    HWND message = GetDlgItem(kIdMessage);
+    const RECT area = PlaceOf(page, message);
+    const int width = area.right - area.left;
+    RECT unit = {0, 0, 4, 4};
+    ::MapDialogRect(page, &unit);
+    const int gap = unit.bottom;
+    int top = area.top + WrappedHeight(message, TextOf(message), width) + 2 * gap;
+    for (int id : {kIdResetsTitle, kIdManualSteps, kIdCareFramed, kIdCare, kIdSupport, kIdForum, kIdFeedback,
+                   kIdTroubleshoot}) {
+        HWND control = GetDlgItem(id);
+        if (control == nullptr || !(::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE))
+            continue;
+        if (id == kIdTroubleshoot) {
+            ::SetWindowPos(control, nullptr, area.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            break;
+        }
+        int controlWidth = width;
+        if (id == kIdManualSteps && (::GetWindowLongW(GetDlgItem(kIdPicture), GWL_STYLE) & WS_VISIBLE)) {
+            // The reset picture stands beside the steps.
+            const RECT picture = PlaceOf(page, GetDlgItem(kIdPicture));
+            const int side = picture.right - picture.left;
+            controlWidth = width - side - gap;
+            ::SetWindowPos(GetDlgItem(kIdPicture), nullptr, area.right - side, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
+        const int height = WrappedHeight(control, TextOf(control), controlWidth) + 2;
+        ::SetWindowPos(control, nullptr, area.left, top, controlWidth, height, SWP_NOZORDER);
+        top += height + (id == kIdResetsTitle ? gap / 2 : gap);
+    }
+    ::RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CDeviceStatusDlg::AssignFonts()
+{
+    SetFonts({{kIdStepList, FontRole::StepList},
+              {kIdHeading, FontRole::Heading},
+              {kIdMessage, FontRole::Message},
+              {kIdCareFramed, FontRole::Link},
+              {kIdKeywordHelp, FontRole::Link},
+              {kIdManualSteps, FontRole::Link},
+              {kIdCare, FontRole::Link},
+              {kIdForum, FontRole::Link},
+              {kIdSupport, FontRole::Link},
+              {kIdFeedback, FontRole::SmallLink},
+              {kIdRetry, FontRole::Button},
+              {kIdClose, FontRole::Button},
+              {kIdCancel, FontRole::Button}});
+}
+
+bool CDeviceStatusDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    if (message == WM_SETFOCUS) {
+        ::SetFocus(GetDlgItem(kIdRetry));
+        result = 0;
+        return true;
+    }
+    return CWizardPage::OnMessage(message, wParam, lParam, result);
+}
+
+bool CDeviceStatusDlg::OnButton(int id)
+{
+    CDiagnosticMgr* manager = Manager();
+    switch (id) {
+    case kIdRetry: {
+        if (Simulating())
+            return true;
+        const devstatus::RetryPlan plan = devstatus::RetryFor(CurrentIndex());
+        if (plan.setIndex >= 0 && manager != nullptr)
+            manager->SetCurrentTestIndex(plan.setIndex);
+        SendPageCommand(plan.command);
+        return true;
+    }
+    case kIdCancel:
+        if (CurrentIndex() == 1)
+            SendPageCommand(19);
+        else
+            CloseMainWindow();
+        return true;
+    case kIdClose:
+        CloseMainWindow();
+        return true;
+    case kIdTroubleshoot:
+        if (!Simulating()) {
+            CTroubleShootDlg steps;
+            steps.SetCase(shownFlag_);
+            steps.DoModal(GetSafeHwnd());
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CDeviceStatusDlg::OpenCustomerCareLink()
+{
+    const Device_Dev* device = SelectedDevice();
+    SupportLinkBuilder links;
+    links.UseApplicationSettings();
+    links.OpenProductSupportLink(Text(L"TSY_LANG_CODE"),
+                                 device != nullptr ? ModelNameForSupportLink(device->friendlyName, device->deviceName)
+                                                   : std::wstring(),
+                                 L"s-001", L"s-h-e021-1", device != nullptr ? device->productId : std::wstring());
+}
+
+void CDeviceStatusDlg::OnLinkClicked(int id)
+{
+    switch (id) {
+    case kIdCareFramed:
+    case kIdSupport:
+        OpenCustomerCareLink();
+        break;
+    case kIdKeywordHelp: {
+        const Device_Dev* device = SelectedDevice();
+        SupportLinkBuilder links;
+        OpenOrLog(links.BuildKeywordHubLink(device != nullptr ? device->productId : std::wstring()),
+                  L"Error while opening link TSY_URL_KELO.");
+        break;
+    }
+    case kIdManualSteps:
+    case kIdForum:
+        OpenOrLog(Text(L"TSY_URL_FORUM"), L"Error while opening link TSY_URL_FORUM.");
+        break;
+    case kIdFeedback:
+        OpenSurveyLink();
+        break;
+    case kIdCare:
+        if (devstatus::CareLinkOpensSurvey(CurrentIndex(), variant_)) {
+            OpenSurveyLink(SurveyCaller::Page, false);
+        } else {
+            OpenCustomerCareLink();
+        }
+        break;
+    default:
+        break;
+    }
 }

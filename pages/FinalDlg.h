@@ -1,13 +1,21 @@
 #pragma once
-// The final page: every step passed.
-// For now the page shows its heading, step list, message and buttons; its actions follow.
+// The final page: every step passed. Back starts the tool over on the printer selection page;
+// the links lead to downloads, support, the forum and the survey.
 #include "pages/WizardPage.h"
 
 class CFinalDlg : public CWizardPage {
 public:
     CFinalDlg();
+    void RefreshShown() override;
 
 protected:
     BOOL OnInitDialog() override;
     void OnPrepare(int32_t command) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnLinkClicked(int id) override;
+    bool OnButton(int id) override;
+
+private:
+    void ShowStepIcons();
+    void StartOver();
 };

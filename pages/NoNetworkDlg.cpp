@@ -1,2 +1,180 @@
 #include "pages/NoNetworkDlg.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/AppMessages.h"
+#include "app/DiagnosticMgr.h"
+#include "app/KeloTessalyApp.h"
+#include "discovery/DeviceEnumeration.h"
+#include "pages/FeedbackDlg.h"
+#include "pages/WizardPageRules.h"
+
+namespace {
+
+constexpr int kIdMessage = 1023;
+constexpr int kIdBack = 1006;
+
+bool IsSysLink(HWND control)
+{
+    wchar_t name[32] = {};
+    ::GetClassNameW(control, name, 32);
+    return ::lstrcmpiW(name, WC_LINK) == 0;
+}
+
+} // namespace
+
+CMainResultPage::CMainResultPage(UINT templateId, std::initializer_list<unsigned short> applicationFontLanguages)
+    : CDialogExtended(templateId, false), applicationFontLanguages_(applicationFontLanguages)
+{
+}
+
+CMainResultPage::~CMainResultPage() { ReleaseLinkFonts(); }
+
+void CMainResultPage::ReleaseLinkFonts()
+{
+    // Wine's SysLink deletes its font when it goes; the links hold the shared fonts.
+    for (int id : {kResultCustomerCareId, kResultForumId, kResultDownloadId})
+        if (HWND link = GetDlgItem(id); link != nullptr && IsSysLink(link))
+            ::SendMessageW(link, WM_SETFONT, 0, FALSE);
+}
+
+HFONT CMainResultPage::RoleFont(int n) const
+{
+    const unsigned short language = theApp.Strings().LanguageId();
+    const bool application = std::find(applicationFontLanguages_.begin(), applicationFontLanguages_.end(),
+                                       language) != applicationFontLanguages_.end();
+    return application ? theApp.AppFont(n) : PageFont(n);
+}
+
+BOOL CMainResultPage::OnInitDialog()
+{
+    Prepare();
+    return TRUE;
+}
+
+std::wstring CMainResultPage::Text(const wchar_t* key) { return theApp.Strings().GetString(key); }
+
+std::wstring CMainResultPage::WithLineBreaks(const std::wstring& text)
+{
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'n') {
+            out += L"\r\n";
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void CMainResultPage::SetText(int id, const std::wstring& text, int font)
+{
+    HWND control = GetDlgItem(id);
+    if (control == nullptr)
+        return;
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(RoleFont(font)), TRUE);
+    ::SetWindowTextW(control, text.c_str());
+}
+
+void CMainResultPage::SetSupportLinks()
+{
+    SetText(kResultCustomerCareId, LinkWithText(L"", Text(L"TSY_LINK_CUSTOMERCARE"), Text(L"TSY_LINK_KELO1")), 4);
+    SetText(kResultForumId, LinkWithText(L"", Text(L"TSY_LINK_SUPPORTFORUM"), Text(L"TSY_LINK_FORUM1")), 4);
+    SetText(kResultDownloadId, LinkWithText(L"", Text(L"TSY_LINK_DOWNLOADDU"), Text(L"TSY_LINK_DU")), 4);
+}
+
+void CMainResultPage::BackToSelection()
+{
+    if (HWND main = theApp.MainWindow())
+        ::SendMessageW(main, kMsgPageCommandToMain, 1, 0);
+    EndDialog(2);
+}
+
+void CMainResultPage::CloseToParent() { ::SendMessageW(::GetParent(GetSafeHwnd()), WM_CLOSE, 0, 0); }
+
+void CMainResultPage::EnumerateAgain()
+{
+    CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (manager == nullptr)
+        return;
+    DeviceList found;
+    EnumeratePrinters(found);
+    manager->ReplaceDevices(found);
+}
+
+bool CMainResultPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        // The main window has drawn the background beneath the page; these pages have no frame.
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        result = TRUE;
+        return true;
+    case WM_DESTROY:
+        ReleaseLinkFonts();
+        return false;
+    case WM_CTLCOLORSTATIC:
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        return true;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if ((header->code == NM_CLICK || header->code == NM_RETURN) && IsSysLink(header->hwndFrom)) {
+            OnLinkClicked(static_cast<int>(header->idFrom));
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL &&
+            OnButton(LOWORD(wParam))) {
+            result = 0;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return CDialogExtended::OnMessage(message, wParam, lParam, result);
+}
+
+CNoNetworkDlg::CNoNetworkDlg() : CMainResultPage(IDD_NO_NETWORK, {1033, 1028, 1041, 2052}) {}
+
+void CNoNetworkDlg::Prepare()
+{
+    if (GetSafeHwnd() == nullptr)
+        return;
+    SetText(kIdMessage, WithLineBreaks(Text(L"TSY_NONETWORK_STRING1")), 4);
+    SetSupportLinks();
+    SetText(kIdBack, Text(L"TSY_BACK_BUTTON"), 5);
+    SetText(IDCANCEL, Text(L"TSY_CANCEL_BUTTON"), 5);
+}
+
+void CNoNetworkDlg::OnLinkClicked(int id)
+{
+    switch (id) {
+    case kResultCustomerCareId:
+        OpenStringTableLink(L"TSY_URL_KELO", L"@CNoNetworkDlg::OnNMClickSyslink1 Page not found\r\n%s");
+        break;
+    case kResultForumId:
+        OpenStringTableLink(L"TSY_URL_FORUM", L"@CNoNetworkDlg::OnNMClickSyslink2 Page not found\r\n%s");
+        break;
+    case kResultDownloadId:
+        OpenStringTableLink(L"TSY_URL_DU", L"@CNoNetworkDlg::OnNMClickSyslink3 Page not found\r\n%s");
+        break;
+    default:
+        break;
+    }
+}
+
+bool CNoNetworkDlg::OnButton(int id)
+{
+    if (id != kIdBack)
+        return false;
+    BackToSelection();
+    return true;
+}

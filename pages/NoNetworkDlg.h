@@ -1,10 +1,65 @@
 #pragma once
-// The page shown when the computer has no network settings. Its links and buttons come later.
-#include "pages/PlaceholderPage.h"
+// The result pages of the main window (no step list) share CMainResultPage: texts looked up when
+// prepared, fonts by role for the languages each page names, transparent statics over the main
+// window's background, support links and buttons. CNoNetworkDlg is the page shown when the
+// computer has no network settings.
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/DialogExtended.h"
 #include "res/resource.h"
 
-class CNoNetworkDlg : public CPlaceholderPage {
+class CMainResultPage : public CDialogExtended {
 public:
-    CNoNetworkDlg() : CPlaceholderPage(IDD_NO_NETWORK, L"TSY_NONETWORK_STRING1") {}
-    void PrepareNoNetworkPage() { PreparePlaceholder(); }
+    CMainResultPage(UINT templateId, std::initializer_list<unsigned short> applicationFontLanguages);
+    // The links let go of the shared fonts before the window goes.
+    ~CMainResultPage() override;
+
+    // Application font n for the page's languages, else page font n.
+    HFONT RoleFont(int n) const;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnCancel() override { CloseToParent(); }
+
+    // Texts, fonts and links for the moment the page is shown.
+    virtual void Prepare() = 0;
+    virtual void OnLinkClicked(int id) { (void)id; }
+    // A button other than OK and Cancel; true when handled.
+    virtual bool OnButton(int id) { (void)id; return false; }
+
+    static std::wstring Text(const wchar_t* key);
+    // The two-character sequences backslash-n of a string file text as line breaks.
+    static std::wstring WithLineBreaks(const std::wstring& text);
+    void SetText(int id, const std::wstring& text, int font);
+    // Customer care, forum and download links with their plain texts, in controls 1028, 1029, 1031.
+    void SetSupportLinks();
+    // Page command 1 to the main window; the page ends.
+    void BackToSelection();
+    // WM_CLOSE to the parent: the tool's closing sequence.
+    void CloseToParent();
+    // Empties the device list and enumerates the printers into it again.
+    static void EnumerateAgain();
+
+private:
+    void ReleaseLinkFonts();
+
+    std::vector<unsigned short> applicationFontLanguages_;
+};
+
+inline constexpr int kResultCustomerCareId = 1028;
+inline constexpr int kResultForumId = 1029;
+inline constexpr int kResultDownloadId = 1031;
+
+class CNoNetworkDlg : public CMainResultPage {
+public:
+    CNoNetworkDlg();
+    void PrepareNoNetworkPage() { Prepare(); }
+
+protected:
+    void Prepare() override;
+    void OnLinkClicked(int id) override;
+    bool OnButton(int id) override;
 };

@@ -1,10 +1,14 @@
 #include "pages/NoPrintDlg.h"
 
 #include "app/DiagnosticMgr.h"
+#include "app/KeloTessalyApp.h"
+#include "pages/FeedbackDlg.h"
 #include "res/resource.h"
 
 namespace {
 
+constexpr int kIdRetry = 1005;
+constexpr int kIdClose = 1020;
 constexpr int kIdForum = 1041;
 constexpr int kIdFeedback = 1042;
 constexpr int kIdCustomerCare = 1043;
@@ -16,13 +20,9 @@ CNoPrintDlg::CNoPrintDlg() : CWizardPage(IDD_NO_PRINT, false) {}
 BOOL CNoPrintDlg::OnInitDialog()
 {
     if (!SetUpPage({{1027, L"TSY_NOPRINT", FontRole::Message},
-                    {1005, L"TSY_RETRY_BUTTON", FontRole::Button},
-                    {1020, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
+                    {kIdRetry, L"TSY_RETRY_BUTTON", FontRole::Button},
+                    {kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
         return TRUE;
-    SetItemText(kIdCustomerCare, CustomerCareLinkText());
-    SetItemText(kIdForum, ForumLinkText());
-    SetFonts({{kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}});
-    SetFeedbackLink(kIdFeedback);
     OnPrepare(0);
     return TRUE;
 }
@@ -30,6 +30,63 @@ BOOL CNoPrintDlg::OnInitDialog()
 void CNoPrintDlg::OnPrepare(int32_t command)
 {
     CWizardPage::OnPrepare(command);
+    SetItemText(kIdCustomerCare, CustomerCareLinkText());
+    SetItemText(kIdForum, ForumLinkText());
+    SetFonts({{kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}});
+    SetFeedbackLink(kIdFeedback);
     FrameAround(kIdMessage);
-    SetStepIcons({kStepPassed, VerdictIcon(), kStepPassed, kStepFailed, kStepNotRun, kStepNotRun});
+    ShowStepIcons();
+}
+
+void CNoPrintDlg::ShowStepIcons()
+{
+    const CDiagnosticMgr* manager = Manager();
+    const bool simulating = manager != nullptr && manager->ErrorSimulationActive();
+    SetStepIcons({kStepPassed, simulating ? kStepPassed : VerdictIcon(), kStepPassed, kStepFailed, kStepNotRun,
+                  kStepNotRun});
+}
+
+bool CNoPrintDlg::OnButton(int id)
+{
+    if (id == kIdRetry) {
+        CDiagnosticMgr* manager = Manager();
+        if (manager == nullptr || manager->ErrorSimulationActive())
+            return true;
+        manager->SetCurrentTestIndex(kLowLevelPrintTestIndex);
+        SendPageCommand(2);
+        return true;
+    }
+    if (id == kIdClose) {
+        ::SendMessageW(::GetParent(GetSafeHwnd()), WM_CLOSE, 0, 0);
+        return true;
+    }
+    return false;
+}
+
+void CNoPrintDlg::OnLinkClicked(int id)
+{
+    switch (id) {
+    case kIdCustomerCare:
+        OpenProductSupport(L"s-001");
+        break;
+    case kIdForum:
+        OpenStringTableLink(L"TSY_URL_FORUM", L"@CNoPrintDlg::OnNMClickSyslinkForum Page not found\r\n%s");
+        break;
+    case kIdFeedback:
+        OpenSurveyLink();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CNoPrintDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    if (message == WM_SETFOCUS && HasContent()) {
+        ShowStepIcons();
+        ::SetFocus(GetDlgItem(kIdRetry));
+        result = 0;
+        return true;
+    }
+    return CWizardPage::OnMessage(message, wParam, lParam, result);
 }

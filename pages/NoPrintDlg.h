@@ -1,6 +1,6 @@
 #pragma once
-// The no-print page: no page came out of the printer.
-// For now the page shows its heading, step list, message and buttons; its actions follow.
+// The no-print page: no page came out of the printer although it reports no error. Retry prints
+// the test page again; the links lead to support, the forum and the survey.
 #include "pages/WizardPage.h"
 
 class CNoPrintDlg : public CWizardPage {
@@ -10,4 +10,10 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnPrepare(int32_t command) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnLinkClicked(int id) override;
+    bool OnButton(int id) override;
+
+private:
+    void ShowStepIcons();
 };

@@ -1,10 +1,15 @@
 #pragma once
-// The page for a USB printer missing from the list. Its advice and Retry come later.
-#include "pages/PlaceholderPage.h"
-#include "res/resource.h"
+// The page for a USB printer missing from the list: what to check, Retry looks for printers
+// again, Exit closes the tool.
+#include "pages/NoNetworkDlg.h"
 
-class CNotListedDlg : public CPlaceholderPage {
+class CNotListedDlg : public CMainResultPage {
 public:
-    CNotListedDlg() : CPlaceholderPage(IDD_NOT_LISTED, L"TSY_NOTLISTED_STRING0") {}
-    void PrepareNotListedPage() { PreparePlaceholder(); }
+    CNotListedDlg();
+    void PrepareNotListedPage() { Prepare(); }
+
+protected:
+    void Prepare() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    bool OnButton(int id) override;
 };

@@ -1,10 +1,17 @@
 #pragma once
-// The page for a network printer the search did not find. Its links and Retry come later.
-#include "pages/PlaceholderPage.h"
-#include "res/resource.h"
+// The page for a network printer the search did not find: advice, support links, Retry
+// searches again (or tells that the computer has no network), Exit.
+#include <functional>
 
-class CNotListedNetworkDlg : public CPlaceholderPage {
+#include "pages/NoNetworkDlg.h"
+
+class CNotListedNetworkDlg : public CMainResultPage {
 public:
-    CNotListedNetworkDlg() : CPlaceholderPage(IDD_NOT_LISTED_NETWORK, L"TSY_NOTLISTEDNETWORK_STRING1") {}
-    void PrepareNotListedNetworkPage() { PreparePlaceholder(); }
+    CNotListedNetworkDlg();
+    void PrepareNotListedNetworkPage() { Prepare(); }
+
+protected:
+    void Prepare() override;
+    void OnLinkClicked(int id) override;
+    bool OnButton(int id) override;
 };

@@ -1,7 +1,14 @@
 #include "pages/NotSupportedDlg.h"
 
+#include <commctrl.h>
+
+#include "app/AppMessages.h"
 #include "app/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
+#include "discovery/DeviceEnumeration.h"
+#include "links/LinkRules.h"
+#include "links/SupportLinkBuilder.h"
+#include "pages/FeedbackDlg.h"
 #include "res/resource.h"
 
 namespace {
@@ -10,6 +17,7 @@ constexpr int kIdNotSupportedMessage = 1023;
 constexpr int kIdCustomerCare = 1028;
 constexpr int kIdForum = 1029;
 constexpr int kIdDownload = 1031;
+constexpr int kIdBack = 1006;
 
 // The selected printer's name; the placeholder printer without devices.
 std::wstring PrinterName()
@@ -21,6 +29,19 @@ std::wstring PrinterName()
     return device->friendlyName.empty() ? device->deviceName : device->friendlyName;
 }
 
+// The product's support page found through the portal's product query.
+void OpenSupportByQuery()
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
+    SupportLinkBuilder links;
+    links.UseApplicationSettings();
+    links.OpenProductSupportLinkByQuery(
+        theApp.Strings().GetString(L"TSY_LANG_CODE"),
+        device != nullptr ? ModelNameForSupportLink(device->friendlyName, device->deviceName) : std::wstring(),
+        L"s-001");
+}
+
 } // namespace
 
 CNotSupportedDlg::CNotSupportedDlg() : CWizardPage(IDD_NOT_SUPPORTED, false) {}
@@ -29,12 +50,6 @@ BOOL CNotSupportedDlg::OnInitDialog()
 {
     if (!HasContent())
         return TRUE;
-    ApplyTexts({{1006, L"TSY_BACK_BUTTON", FontRole::Button},
-                {2, L"TSY_CANCEL_BUTTON", FontRole::Button}});
-    SetItemText(kIdCustomerCare, CustomerCareLinkText());
-    SetItemText(kIdForum, ForumLinkText());
-    SetItemText(kIdDownload, DownloadLinkText());
-    SetFonts({{kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}, {kIdDownload, FontRole::Link}});
     OnPrepare(0);
     return TRUE;
 }
@@ -42,6 +57,16 @@ BOOL CNotSupportedDlg::OnInitDialog()
 void CNotSupportedDlg::OnPrepare(int32_t command)
 {
     (void)command;
+    ApplyTexts({{kIdBack, L"TSY_BACK_BUTTON", FontRole::Button}, {2, L"TSY_CANCEL_BUTTON", FontRole::Button}});
+    SetItemText(kIdCustomerCare, CustomerCareLinkText());
+    SetItemText(kIdForum, ForumLinkText());
+    SetItemText(kIdDownload, DownloadLinkText());
+    SetFonts({{kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}, {kIdDownload, FontRole::Link}});
+    ShowMessage();
+}
+
+void CNotSupportedDlg::ShowMessage()
+{
     std::wstring message = Text(L"TSY_NOTSUPPORTED_STRING1") + L"\r\n\r\n" + Text(L"TSY_NOTSUPPORTED_STRING2") +
                            L"\r\n\r\n" + Text(L"TSY_NOTSUPPORTED_STRING3");
     const std::wstring name = PrinterName();
@@ -50,4 +75,59 @@ void CNotSupportedDlg::OnPrepare(int32_t command)
     SetItemText(kIdNotSupportedMessage, message);
     SetFonts({{kIdNotSupportedMessage, FontRole::Message}});
     FrameAround(kIdNotSupportedMessage);
+}
+
+bool CNotSupportedDlg::OnButton(int id)
+{
+    if (id != kIdBack)
+        return false;
+    if (CDiagnosticMgr* manager = Manager()) {
+        DeviceList found;
+        EnumeratePrinters(found);
+        manager->ReplaceDevices(found);
+        manager->SetNetworkSearchDone(false);
+    }
+    // The selection page belongs to the main window, also when the wizard shows this page.
+    if (HWND main = theApp.MainWindow())
+        ::SendMessageW(main, kMsgPageCommandToMain, 1, 0);
+    EndDialog(2);
+    return true;
+}
+
+void CNotSupportedDlg::OnSupportLink(int id)
+{
+    switch (id) {
+    case kIdCustomerCare:
+        OpenSupportByQuery();
+        break;
+    case kIdForum:
+        OpenStringTableLink(L"TSY_URL_FORUM", L"@CNotSupportedDlg::OnNMClickSyslink2 Page not found\r\n%s");
+        break;
+    case kIdDownload:
+        OpenStringTableLink(L"TSY_URL_DU", L"@CNotSupportedDlg::OnNMClickSyslink3 Page not found\r\n%s");
+        break;
+    default:
+        break;
+    }
+}
+
+bool CNotSupportedDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    if (message == WM_SETFOCUS && HasContent()) {
+        ShowMessage();
+        result = 0;
+        return true;
+    }
+    if (message == WM_NOTIFY) {
+        // Unlike the other wizard pages' links these also work under error simulation.
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        const int id = static_cast<int>(header->idFrom);
+        if ((header->code == NM_CLICK || header->code == NM_RETURN) &&
+            (id == kIdCustomerCare || id == kIdForum || id == kIdDownload)) {
+            OnSupportLink(id);
+            result = 0;
+            return true;
+        }
+    }
+    return CWizardPage::OnMessage(message, wParam, lParam, result);
 }

@@ -1,13 +1,39 @@
 #pragma once
-// The print bad page: the test page printed badly; cleaning and alignment may help.
-// For now the page shows its heading, step list, message and buttons; its actions follow.
+// The print bad page: the test page printed badly. Cleaning and alignment may help (unless the
+// product cannot do them), Retry prints the test page again.
+#include "app/DeviceOperations.h"
 #include "pages/WizardPage.h"
+#include "winapi/Handles.h"
+
+inline constexpr int kPrintBadCleanId = 1138;
+inline constexpr int kPrintBadAlignId = 1143;
+
+// Products whose printheads cannot be cleaned or aligned from the tool (ids turned to lower case;
+// an entry that contains the id excludes the product).
+bool CleaningExcluded(const std::wstring& productId);
+bool AlignmentExcluded(const std::wstring& productId);
 
 class CPrintBadDlg : public CWizardPage {
 public:
     CPrintBadDlg();
+    ~CPrintBadDlg() override;
+
+    // The operation of the last progress popup this page ran; None before the first.
+    DeviceOperation LastServiceOperation() const { return lastOperation_; }
 
 protected:
     BOOL OnInitDialog() override;
     void OnPrepare(int32_t command) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnLinkClicked(int id) override;
+    bool OnButton(int id) override;
+
+private:
+    void ApplyExclusions();
+    void ShowStepIcons();
+    void RunService(int buttonId, DeviceOperation operation);
+
+    HICON cleanIcon_ = nullptr;
+    HICON alignIcon_ = nullptr;
+    DeviceOperation lastOperation_ = DeviceOperation::None;
 };

@@ -38,7 +38,20 @@ bool IsSysLink(HWND control)
     return ::lstrcmpiW(name, WC_LINK) == 0;
 }
 
+BOOL CALLBACK ReleaseLinkFont(HWND child, LPARAM)
+{
+    if (IsSysLink(child))
+        ::SendMessageW(child, WM_SETFONT, 0, FALSE);
+    return TRUE;
+}
+
 } // namespace
+
+CWizardPage::~CWizardPage()
+{
+    if (HWND hwnd = GetSafeHwnd())
+        ::EnumChildWindows(hwnd, &ReleaseLinkFont, 0);
+}
 
 BOOL CWizardPage::OnInitDialog() { return TRUE; }
 
@@ -253,6 +266,11 @@ bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
         result = TRUE;
         return true;
     }
+    case WM_DESTROY:
+        // Wine's SysLink deletes the font it was given when it is destroyed; the links hold
+        // the application's shared fonts, so they let go of them first.
+        ::EnumChildWindows(GetSafeHwnd(), &ReleaseLinkFont, 0);
+        return false;
     case WM_CTLCOLORSTATIC:
         // Statics let the page background and the frame show through.
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);

@@ -31,6 +31,8 @@ struct PageText {
 class CWizardPage : public CDialogExtended {
 public:
     CWizardPage(UINT templateId, bool frameMode) : CDialogExtended(templateId, frameMode) {}
+    // The links let go of the shared fonts before the window goes.
+    ~CWizardPage() override;
 
     // Called by the wizard for the page command that shows the page: sets heading, texts and
     // step icons for the moment. `command` is the page command (the variant of pages that have

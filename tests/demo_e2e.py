@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End to end on the demo printers, installed as print queues of the Wine prefix: every command
-of the console front end with its exit codes, and the tool itself diagnosing a printer up to the
-print test page.
+of the console front end with its exit codes, and the tool itself diagnosing a printer to the
+final page and closing it through the feedback dialog.
 
 Environment: KELO_SOURCE_DIR (the checkout), KELO_DIST (the folder with kelotsy.exe),
 KELO_PRINTER_SIM (the native simulator), KELO_UI_STARTUP_TESTS (the window test program that
@@ -125,7 +125,7 @@ class Kelotsy(unittest.TestCase):
         self.assertEqual(code, 0, err)
         self.assertTrue(self.sim.received("quill-net", "/sets").decode().strip())
 
-    def test_the_tool_diagnoses_a_demo_printer_up_to_the_print_test_page(self):
+    def test_the_tool_diagnoses_a_demo_printer_to_the_end(self):
         program = os.environ.get("KELO_UI_STARTUP_TESTS")
         if not program:
             self.skipTest("KELO_UI_STARTUP_TESTS names the window test program")
@@ -135,6 +135,7 @@ class Kelotsy(unittest.TestCase):
         output = result.stdout.decode("utf-8", "replace")
         self.assertEqual(result.returncode, 0, output)
         self.assertIn("[  PASSED  ] 1 test", output)
+        self.assertGreater(self.sim.counts("sable-net")["print-jobs"] + self.sim.counts("quill-net")["print-jobs"], 0)
 
     def test_usage_and_environment_errors_exit_with_2(self):
         for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],

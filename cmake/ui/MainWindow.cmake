@@ -20,3 +20,15 @@ kelo_test(main_window_tests
   SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_win)
 set_tests_properties(main_window_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# The result pages, the USB-or-network question, the driver warning and the feedback survey under
+# Xvfb; links go to a shell stand-in, support hosts to loopback.
+target_sources(kelo_win PRIVATE
+  pages/DriverVerificationDlg.cpp
+  pages/FeedbackDlg.cpp
+  pages/USBNetworkPopup.cpp
+)
+kelo_test(result_pages_tests
+  SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_win)
+set_tests_properties(result_pages_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -642,7 +642,8 @@ TEST_F(WizardFlow, ASimulatedOutcomeShowsItsPageWithoutRunningATest)
     ASSERT_TRUE(Shows(status));
     EXPECT_EQ(status->PreparedCommand(), 17);
     EXPECT_EQ(status->SimulatedStatusCode(), 61);
-    EXPECT_EQ(manager_->CurrentTestIndex(), 0);
+    // The status page explains a simulated code as found by the device status step.
+    EXPECT_EQ(manager_->CurrentTestIndex(), 1);
     EXPECT_TRUE(g_kernel->Threads().empty());
     EXPECT_EQ(connectivity.Runs(), 0);
     // Outside simulation the page keeps no pretended code.

@@ -1,0 +1,55 @@
+#include "pages/TroubleShootDlg.h"
+
+#include <string>
+
+#include "app/FontUtil.h"
+#include "app/KeloTessalyApp.h"
+#include "pages/DeviceStatusRules.h"
+
+namespace {
+
+constexpr int kIdSteps = 1048;
+constexpr int kIdClose = 1020;
+
+// Unlike the pages, this window keeps its own fonts for Japanese.
+bool UsesApplicationFontsHere(int32_t languageId)
+{
+    return languageId == 1033 || languageId == 1028 || languageId == 2052;
+}
+
+} // namespace
+
+BOOL CTroubleShootDlg::OnInitDialog()
+{
+    ::SetWindowTextW(GetSafeHwnd(), L"");
+    const std::wstring key = devstatus::TroubleshootStepsKey(case_);
+    if (!key.empty())
+        ::SetDlgItemTextW(GetSafeHwnd(), kIdSteps,
+                          devstatus::ExpandLineBreaks(theApp.Strings().GetString(key.c_str())).c_str());
+    ::SetDlgItemTextW(GetSafeHwnd(), kIdClose, theApp.Strings().GetString(L"TSY_CLOSE_BUTTON").c_str());
+    HFONT text = nullptr;
+    HFONT button = nullptr;
+    if (UsesApplicationFontsHere(theApp.Strings().LanguageId())) {
+        text = theApp.AppFont(4);
+        button = theApp.AppFont(5);
+    } else {
+        textFont_.reset(CreateInterfaceFont(15, 500));
+        buttonFont_.reset(CreateInterfaceFont(15, 400));
+        text = textFont_.get();
+        button = buttonFont_.get();
+    }
+    ::SendMessageW(GetDlgItem(kIdSteps), WM_SETFONT, reinterpret_cast<WPARAM>(text), TRUE);
+    ::SendMessageW(GetDlgItem(kIdClose), WM_SETFONT, reinterpret_cast<WPARAM>(button), TRUE);
+    ::SetFocus(GetDlgItem(kIdClose));
+    return FALSE; // the focus is set
+}
+
+bool CTroubleShootDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    if (message == WM_COMMAND && LOWORD(wParam) == kIdClose && HIWORD(wParam) == BN_CLICKED) {
+        EndDialog(kIdClose);
+        result = 0;
+        return true;
+    }
+    return CDialogBase::OnMessage(message, wParam, lParam, result);
+}

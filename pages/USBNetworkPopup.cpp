@@ -1,0 +1,48 @@
+#include "pages/USBNetworkPopup.h"
+
+#include "app/KeloTessalyApp.h"
+
+CUSBNetworkPopup::CUSBNetworkPopup() : CDialogBase(kUsbNetworkTemplateId) {}
+
+BOOL CUSBNetworkPopup::OnInitDialog()
+{
+    HWND hwnd = GetSafeHwnd();
+    const XMLHandler& strings = theApp.Strings();
+    // The same fonts whatever the language.
+    const std::pair<int, int> fonts[] = {{kUsbNetworkTextId, 4}, {kUsbButtonId, 5}, {kNetworkButtonId, 5}};
+    for (const auto& [id, n] : fonts)
+        ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(theApp.AppFont(n)), TRUE);
+    ::SetDlgItemTextW(hwnd, kUsbNetworkTextId, strings.GetString(L"TSY_USBNETWORKPOPUP_STRING1").c_str());
+    ::SetDlgItemTextW(hwnd, kUsbButtonId, strings.GetString(L"TSY_USB_STRING").c_str());
+    ::SetDlgItemTextW(hwnd, kNetworkButtonId, strings.GetString(L"TSY_NETWORK_STRING").c_str());
+    return TRUE;
+}
+
+bool CUSBNetworkPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORBTN:
+        result = reinterpret_cast<INT_PTR>(::GetStockObject(LTGRAY_BRUSH));
+        return true;
+    case WM_CTLCOLORSTATIC:
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kUsbButtonId) {
+            EndDialog(IDCANCEL);
+            result = TRUE;
+            return true;
+        }
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kNetworkButtonId) {
+            EndDialog(IDOK);
+            result = TRUE;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return CDialogBase::OnMessage(message, wParam, lParam, result);
+}
