@@ -313,3 +313,34 @@ TEST_F(Startup, DiagnosesTheFirstDemoPrinterToTheEndAndClosesThroughTheFeedback)
     ::PostMessageW(feedback, WM_CLOSE, 0, 0);
     EXPECT_TRUE(tool.Exited());
 }
+
+// Run by the demo end-to-end test with every demo printer reporting a paper jam: the device
+// status test fails and the run ends on the device status page, which explains code 14.
+TEST_F(Startup, DiagnosesAJammedDemoPrinterToTheDeviceStatusPage)
+{
+    if (std::getenv("KELO_DEMO_PRINTERS_JAMMED") == nullptr)
+        GTEST_SKIP() << "needs the demo printers in a paper jam (the demo end-to-end test runs it)";
+    LogTail log;
+    Tool tool(DistFolder() + L"\\KeloTessaly.exe");
+    ASSERT_TRUE(tool.Started());
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
+    HWND diagnose = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (diagnose = VisibleControl(main, 1003)) != nullptr; }));
+    ::PostMessageW(diagnose, BM_CLICK, 0, 0);
+    // The device status page: its Retry (1005) next to the status text (1027), on the page that
+    // also holds the picture button 1146.
+    HWND retry = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        retry = VisibleControl(main, 1005);
+        return retry != nullptr && ::GetDlgItem(::GetParent(retry), 1146) != nullptr;
+    }, 60s)) << log.Appended();
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(::GetParent(retry), 1027, text, 512);
+    EXPECT_NE(std::wstring(text), L"") << "the status is explained";
+    const std::string lines = log.Appended();
+    EXPECT_TRUE(lines.find(" is 14\r\n") != std::string::npos ||
+                lines.find("Device status test CUE printer") != std::string::npos)
+        << lines;
+    EXPECT_TRUE(CloseTool(tool, main));
+}
