@@ -137,24 +137,30 @@ class Kelotsy(unittest.TestCase):
         self.assertIn("[  PASSED  ] 1 test", output)
         self.assertGreater(self.sim.counts("sable-net")["print-jobs"] + self.sim.counts("quill-net")["print-jobs"], 0)
 
-    def test_the_tool_ends_a_jammed_printer_on_the_device_status_page(self):
+    def run_faulty_printer(self, fault, sable_settings, quill_settings):
         program = os.environ.get("KELO_UI_STARTUP_TESTS")
         if not program:
             self.skipTest("KELO_UI_STARTUP_TESTS names the window test program")
-        self.sim.apply("sable-net", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1")
-        self.sim.apply("quill-net", "status-code = 14")
+        self.sim.apply("sable-net", sable_settings)
+        self.sim.apply("quill-net", quill_settings)
         try:
             result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), program,
-                                     "--gtest_filter=*DiagnosesAJammedDemoPrinter*"],
-                                    env=dict(os.environ, KELO_DEMO_PRINTERS_JAMMED="1"), capture_output=True,
-                                    timeout=180)
+                                     "--gtest_filter=*DiagnosesAFaultyDemoPrinter*"],
+                                    env=dict(os.environ, KELO_DEMO_FAULT=fault), capture_output=True, timeout=180)
         finally:
             self.sim.apply("sable-net", "statuses = ready\nalert =")
-            self.sim.apply("quill-net", "status-code = 0")
+            self.sim.apply("quill-net", "status-code = 0\nfeeder-status = 0010")
         output = result.stdout.decode("utf-8", "replace")
         self.assertEqual(result.returncode, 0, output)
         self.assertIn("[  PASSED  ] 1 test", output)
         self.assertEqual(self.sim.counts("sable-net")["print-jobs"] + self.sim.counts("quill-net")["print-jobs"], 0)
+
+    def test_the_tool_ends_a_jammed_printer_on_the_device_status_page(self):
+        self.run_faulty_printer("jam", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1",
+                                "status-code = 14")
+
+    def test_the_tool_ends_a_feeder_jam_on_the_device_status_page(self):
+        self.run_faulty_printer("adf", "statuses = scannerAdfJam", "feeder-status = 0008")
 
     def test_usage_and_environment_errors_exit_with_2(self):
         for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],
