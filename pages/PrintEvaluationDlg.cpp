@@ -7,11 +7,11 @@
 #include "app/WizardRules.h"
 #include "discovery/UsbStatus.h"
 #include "pages/ImageDlg.h"
-#include "quill/SNMPNWManager.h"
 #include "res/resource.h"
 #include "sable/SableManager.h"
 #include "support/LogFile.h"
 #include "support/ProductInfoColl.h"
+#include "tools/LowLevelPrintTest.h"
 
 namespace {
 
@@ -53,8 +53,7 @@ int32_t ReadAnswerStatusFlag(CDiagnosticMgr& manager)
     int32_t flag = -1;
     if (device->isNetwork) {
         manager.PublishSelection();
-        flag = CProductInfoColl::IsRestDevice(device->productId) ? manager.Sable().GetSableStatusFlag()
-                                                                  : manager.QuillNetwork().GetStatusFlag();
+        flag = ReadNetworkStatusFlag(manager, *device);
     } else {
         int32_t code = -1;
         if (ReadUsbStatus(device->address, code))
