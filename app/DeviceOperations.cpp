@@ -5,14 +5,12 @@
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
 #include "support/LogFile.h"
-#include "support/ProductInfoColl.h"
 
-AccessPath DeviceOperationPath(const Device_Dev& device)
+DeviceProtocol DeviceOperationPath(const Device_Dev& device)
 {
-    const bool sableOverUsbRefused = !device.isNetwork && device.productId.find(L"7811") != std::wstring::npos;
-    if (!sableOverUsbRefused && CProductInfoColl::IsRestDevice(device.productId))
-        return AccessPath::Sable;
-    return device.isNetwork ? AccessPath::QuillNetwork : AccessPath::QuillUsb;
+    if (!device.isNetwork && device.productId.find(L"7811") != std::wstring::npos)
+        return DeviceProtocol::QuillUsb;
+    return CDiagnosticMgr::ProtocolFor(device);
 }
 
 void ResetAllDeviceData(CDiagnosticMgr& manager)
@@ -86,11 +84,11 @@ bool RunDeviceOperation(CDiagnosticMgr& manager, int32_t operation)
         SetPrinterRegionText(NotAvailableText());
     try {
         switch (DeviceOperationPath(*device)) {
-        case AccessPath::Sable:
+        case DeviceProtocol::Sable:
             return RunSable(manager.Sable(), known);
-        case AccessPath::QuillNetwork:
+        case DeviceProtocol::QuillNetwork:
             return RunQuill(manager.QuillNetwork(), known);
-        case AccessPath::QuillUsb:
+        case DeviceProtocol::QuillUsb:
             return RunQuill(manager.QuillUsb(), known);
         }
     } catch (...) {

@@ -3,8 +3,8 @@
 // selected printer, each through the access manager that serves it.
 #include <cstdint>
 
-class CDiagnosticMgr;
-struct Device_Dev;
+#include "app/DiagnosticMgr.h"
+
 
 enum class DeviceOperation : int32_t {
     None = 0,
@@ -17,11 +17,9 @@ enum class DeviceOperation : int32_t {
     ReadDeviceStatus = 7,
 };
 
-enum class AccessPath { Sable, QuillNetwork, QuillUsb };
-
-// Sable when the catalogue says so, except for a USB printer whose product id contains "7811";
-// otherwise Quill by connection.
-AccessPath DeviceOperationPath(const Device_Dev& device);
+// The manager's protocol choice, except that a USB printer whose product id contains "7811" is
+// always served by Quill over USB.
+DeviceProtocol DeviceOperationPath(const Device_Dev& device);
 
 // Resets the records of all three managers to the not-available texts.
 void ResetAllDeviceData(CDiagnosticMgr& manager);

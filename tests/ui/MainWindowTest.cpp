@@ -1406,13 +1406,13 @@ TEST_F(ProgressPopup, TheAccessPathOfTheSelectedPrinter)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(DeviceOperationPath(c.device) == AccessPath::QuillUsb, c.device.productId != L"2112");
+        EXPECT_EQ(DeviceOperationPath(c.device) == DeviceProtocol::QuillUsb, c.device.productId != L"2112");
         UseManager({c.device});
         CPrgsDlg popup;
         Run(popup, c.operation);
         EXPECT_EQ(popup.Succeeded(), c.succeeded);
     }
-    EXPECT_EQ(DeviceOperationPath(networkQuill), AccessPath::QuillNetwork);
+    EXPECT_EQ(DeviceOperationPath(networkQuill), DeviceProtocol::QuillNetwork);
 }
 
 TEST_F(ProgressPopup, ConstructionResetsAllThreeManagersAndAnInkReadTheRegion)
