@@ -17,7 +17,7 @@ target_sources(kelo_win PRIVATE
 # The main window, printer selection, language choice, About box and progress popup under Xvfb,
 # with a diagnosis manager whose printers the tests set; no printer is reached over the network.
 kelo_test(main_window_tests
-  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_win)
 set_tests_properties(main_window_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
@@ -29,6 +29,6 @@ target_sources(kelo_win PRIVATE
   pages/USBNetworkPopup.cpp
 )
 kelo_test(result_pages_tests
-  SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_win)
 set_tests_properties(result_pages_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

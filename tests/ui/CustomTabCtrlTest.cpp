@@ -12,7 +12,7 @@
 #include "app/AppMessages.h"
 #include "app/CustomTabCtrl.h"
 #include "app/GdiplusSupport.h"
-#include "winapi/HostFilesApi.h"
+#include "ui/WindowTestSupport.h"
 
 namespace {
 
@@ -76,22 +76,6 @@ std::vector<WORD> HostTemplate()
     words.push_back(0);
     return words;
 }
-
-// The application data folder, moved into a scratch folder.
-class FakeAppData : public NGWinApi::CHostFilesApi {
-public:
-    explicit FakeAppData(std::wstring folder) : folder_(std::move(folder)) {}
-    BOOL SHGetSpecialFolderPathW(HWND, LPWSTR path, int folder, BOOL) override
-    {
-        if (folder != CSIDL_APPDATA)
-            return FALSE;
-        ::lstrcpynW(path, folder_.c_str(), MAX_PATH);
-        return TRUE;
-    }
-
-private:
-    std::wstring folder_;
-};
 
 // A 24-bit bitmap file from a colour function.
 template <class Colour>
@@ -255,7 +239,7 @@ protected:
     static constexpr POINT kPreviousButton = {8, 10};
 
     TestFolder folder_;
-    FakeAppData appData_{folder_.Path()};
+    AppDataInFolder appData_{folder_.Path()};
     NGWinApi::CHostFilesApi* previousHostFiles_ = nullptr;
     CCustomTabCtrl::MessageBoxFunction previousBox_ = nullptr;
     CCustomTabCtrl::TickFunction previousTicks_ = nullptr;

@@ -11,7 +11,6 @@
 #include <shlobj.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <set>
@@ -24,7 +23,6 @@
 #include "app/ChooseLanguageDlg.h"
 #include "app/DiagnosticMgr.h"
 #include "app/EnumerateDlg.h"
-#include "app/GdiplusSupport.h"
 #include "app/KeloTessalyApp.h"
 #include "app/TSYParentDlg.h"
 #include "pages/PrgsDlg.h"
@@ -33,6 +31,7 @@
 #include "sable/DeviceRecords.h"
 #include "sable/SableManager.h"
 #include "ui/Screenshot.h"
+#include "ui/WindowTestSupport.h"
 #include "winapi/HostFilesApi.h"
 #include "winapi/SpoolerApi.h"
 
@@ -40,86 +39,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-std::string SourceFile(const std::string& relative)
-{
-    const char* root = std::getenv("KELO_SOURCE_DIR");
-    return root != nullptr ? ReadWholeFile(WinePathOf(std::string(root) + "/" + relative)) : std::string();
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[1024] = {};
-    ::GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-std::wstring ItemText(HWND dialog, int id) { return TextOf(::GetDlgItem(dialog, id)); }
-
-// Shown by its own style. Under Xvfb without a window manager Wine waits up to 2 s whenever a
-// visible top-level window goes away, so most tests keep their top-level windows unmapped.
-bool Visible(HWND window)
-{
-    return window != nullptr && (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-// Messages waiting on this thread, as a modal loop would have handled them.
-void Pump()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-// Pumps until `done` or the limit.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s)
-{
-    for (auto end = Clock::now() + limit; Clock::now() < end;) {
-        Pump();
-        if (done())
-            return true;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return done();
-}
-
-// Runs `step` from a timer of this thread, which the modal loop of whatever dialog runs then
-// dispatches, until it returns true.
-class WhileModal {
-public:
-    explicit WhileModal(std::function<bool()> step, UINT period = 30) : step_(std::move(step))
-    {
-        current_ = this;
-        timer_ = ::SetTimer(nullptr, 0, period, &WhileModal::Tick);
-    }
-    ~WhileModal()
-    {
-        if (timer_ != 0)
-            ::KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    WhileModal(const WhileModal&) = delete;
-    WhileModal& operator=(const WhileModal&) = delete;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
-    {
-        if (current_ == nullptr || id != current_->timer_ || current_->busy_)
-            return;
-        current_->busy_ = true;
-        if (current_->step_()) {
-            ::KillTimer(nullptr, current_->timer_);
-            current_->timer_ = 0;
-        }
-        current_->busy_ = false;
-    }
-    static inline WhileModal* current_ = nullptr;
-    std::function<bool()> step_;
-    UINT_PTR timer_ = 0;
-    bool busy_ = false;
-};
 
 // A click on a row of the printer list of the selection page `page`.
 void ClickRow(HWND page, int row)
@@ -131,29 +50,6 @@ void ClickRow(HWND page, int row)
     click.hdr = {list, static_cast<UINT_PTR>(kPrinterListId), static_cast<UINT>(NM_CLICK)};
     click.iItem = row;
     ::SendMessageW(page, WM_NOTIFY, kPrinterListId, reinterpret_cast<LPARAM>(&click));
-}
-
-// A top-level window of this thread whose caption is `title`.
-struct TitleSearch {
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param)
-{
-    auto* search = reinterpret_cast<TitleSearch*>(param);
-    if (::IsWindowVisible(hwnd) && TextOf(hwnd) == *search->title) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND ThreadWindowTitled(const std::wstring& title)
-{
-    TitleSearch search = {&title, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 std::wstring ListText(HWND list, int row, int column)
@@ -226,22 +122,6 @@ public:
     int usbLibraryLoads = 0;
 };
 
-// The user's application data folder lies in the test folder.
-class TestHostFiles : public NGWinApi::CHostFilesApi {
-public:
-    explicit TestHostFiles(std::wstring appData) : appData_(std::move(appData)) {}
-    BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int folder, BOOL create) override
-    {
-        if (folder != CSIDL_APPDATA)
-            return CHostFilesApi::SHGetSpecialFolderPathW(owner, path, folder, create);
-        ::lstrcpynW(path, appData_.c_str(), MAX_PATH);
-        return TRUE;
-    }
-
-private:
-    std::wstring appData_;
-};
-
 // One print queue whose work-offline state the tests choose; every change is recorded.
 class QueueSpooler : public NGWinApi::CSpoolerApi {
 public:
@@ -282,35 +162,6 @@ public:
 
 private:
     std::wstring queue_;
-};
-
-// The diagnostic core's network information, reporting settings: the computer has a network.
-class NetworkInfoStandIn : public INetworkInfo {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_INetworkInfo) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetNetworkSettings(VARIANT* settings) override
-    {
-        settings->vt = VT_UNKNOWN;
-        settings->punkVal = this;
-        return S_OK;
-    }
 };
 
 class NetworkComApi : public NGWinApi::CComApi {
@@ -407,31 +258,15 @@ struct MessageBoxCall {
 
 class ShellWindows : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
-        ::InitCommonControlsEx(&controls);
-        gdiplus_ = new GdiplusSession;
-        ::OleInitialize(nullptr);
-    }
-    static void TearDownTestSuite()
-    {
-        ::OleUninitialize();
-        delete gdiplus_;
-    }
+    static void SetUpTestSuite() { SuiteWindowServices::Start(); }
+    static void TearDownTestSuite() { SuiteWindowServices::Stop(); }
 
     ShellWindows() : kernel_(folder_.Path()), scopedKernel_(kernel_), host_(folder_.Path())
     {
         previousHost_ = NGWinApi::Replace(&host_);
-        folder_.Write(L"strings\\1033.xml", SourceFile("data/strings/1033.xml"));
-        folder_.Write(L"config\\product_info.xml", SourceFile("data/config/product_info.xml"));
-        XMLHandler& strings = theApp.Strings();
-        strings.SetLanguageFixed(true);
-        strings.SetLanguageId(1033);
-        EXPECT_TRUE(strings.Load());
-        static bool resourcesLoaded = false;
-        if (!std::exchange(resourcesLoaded, true))
-            theApp.LoadInterfaceResources();
+        WriteProgramData(folder_);
+        EXPECT_TRUE(LoadEnglishStrings());
+        LoadInterfaceResourcesOnce();
 
         saved_ = {CEnumerateDlg::messageBox, CEnumerateDlg::verifyDriver, CEnumerateDlg::askUsbOrNetwork,
                   CEnumerateDlg::searchNetworkPrinters};
@@ -454,7 +289,7 @@ protected:
         };
         CTSYParentDlg::runFeedback = [this](HWND owner) {
             ++feedbacks_;
-            feedbackOwnerVisible_ = Visible(owner);
+            feedbackOwnerVisible_ = HasVisibleStyle(owner);
         };
         CTSYParentDlg::chooseLanguage = [this](HWND) {
             ++languageChoices_;
@@ -500,13 +335,12 @@ protected:
         return ids;
     }
 
-    std::wstring Picture(const wchar_t* name) const { return L"Z:\\tmp\\" + std::wstring(name); }
+    std::wstring Picture(const wchar_t* name) const { return TmpPicturePath(name); }
 
-    static inline GdiplusSession* gdiplus_ = nullptr;
     TestFolder folder_;
     TestKernel kernel_;
     NGWinApi::ScopedApi<NGWinApi::CKernelApi> scopedKernel_;
-    TestHostFiles host_;
+    AppDataInFolder host_;
     NGWinApi::CHostFilesApi* previousHost_ = nullptr;
 
     std::vector<MessageBoxCall> messageBoxes_;
@@ -539,7 +373,7 @@ protected:
         ::ShowWindow(page_.GetSafeHwnd(), SW_SHOW);
     }
     HWND List() const { return page_.GetDlgItem(kPrinterListId); }
-    void Click(int id) { ::SendMessageW(page_.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void Click(int id) { ClickButton(page_, id); }
     void ClickRow(int row) { ::ClickRow(page_.GetSafeHwnd(), row); }
 
     MainStandIn main_;
@@ -575,7 +409,7 @@ TEST_F(SelectionPage, ListsEveryPrinterWithItsConnectionAndLogsThem)
     EXPECT_EQ(ListView_GetSelectionMark(list), 0);
 
     EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kEnumerateTextId),
-              theApp.Strings().GetString(L"TSY_ENUMERATE_STRING1"));
+              UiText(L"TSY_ENUMERATE_STRING1"));
     EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kDiagnoseButtonId), L"Diagnose");
     EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kNotListedButtonId), L"Not Listed");
     EXPECT_EQ(ItemText(page_.GetSafeHwnd(), IDCANCEL), L"Cancel");
@@ -614,7 +448,7 @@ TEST_F(SelectionPage, DiagnoseWithoutTouchingTheListDiagnosesTheFirstPrinter)
     EXPECT_EQ(manager_->SelectedIndex(), 0);
     EXPECT_EQ(manager_->CurrentTestIndex(), 0);
     EXPECT_EQ(theApp.RepaintWindow(), main_.Window());
-    EXPECT_FALSE(Visible(page_.GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(page_.GetSafeHwnd()));
     EXPECT_EQ(driverQuestions_, 0);
 }
 
@@ -635,11 +469,11 @@ TEST_F(SelectionPage, AnEmptyListOnlyWarns)
     Open({});
     Click(kDiagnoseButtonId);
     ASSERT_EQ(messageBoxes_.size(), 1u);
-    EXPECT_EQ(messageBoxes_[0].text, theApp.Strings().GetString(L"TSY_MESSAGE_NOPRINTER"));
+    EXPECT_EQ(messageBoxes_[0].text, UiText(L"TSY_MESSAGE_NOPRINTER"));
     EXPECT_EQ(messageBoxes_[0].caption, L"Kelo Tessaly 4.0");
     EXPECT_EQ(messageBoxes_[0].type, static_cast<UINT>(MB_ICONWARNING));
     EXPECT_TRUE(main_.commands.empty());
-    EXPECT_TRUE(Visible(page_.GetSafeHwnd()));
+    EXPECT_TRUE(HasVisibleStyle(page_.GetSafeHwnd()));
 }
 
 TEST_F(SelectionPage, AnUnsupportedPrinterLeadsToTheNotSupportedPage)
@@ -647,7 +481,7 @@ TEST_F(SelectionPage, AnUnsupportedPrinterLeadsToTheNotSupportedPage)
     Open({UsbPrinter(L"ffff", 1)});
     Click(kDiagnoseButtonId);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{6});
-    EXPECT_FALSE(Visible(page_.GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(page_.GetSafeHwnd()));
 }
 
 TEST_F(SelectionPage, AnOfflineQueueIsPutBackOnlineUnlessTheNetworkWasSearched)
@@ -715,7 +549,7 @@ TEST_F(SelectionPage, NotListedAsksForTheConnectionOnlyBeforeANetworkSearch)
     connectionAnswer_ = IDCANCEL;
     Click(kNotListedButtonId);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{3});
-    EXPECT_FALSE(Visible(page_.GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(page_.GetSafeHwnd()));
 
     // Network without network settings: the no network page.
     main_.commands.clear();
@@ -739,7 +573,7 @@ TEST_F(SelectionPage, NotListedAsksForTheConnectionOnlyBeforeANetworkSearch)
     EXPECT_TRUE(main_.commands.empty());
     EXPECT_TRUE(manager_->NetworkSearchDone());
     EXPECT_EQ(ListView_GetItemCount(List()), 4);
-    EXPECT_TRUE(Visible(page_.GetSafeHwnd()));
+    EXPECT_TRUE(HasVisibleStyle(page_.GetSafeHwnd()));
 
     // After the search: straight to the network printer not listed page.
     const int asked = connectionQuestions_;
@@ -766,14 +600,14 @@ protected:
         manager_ = &UseManager(devices);
         window_ = std::make_unique<CTSYParentDlg>();
         ASSERT_TRUE(window_->Create(nullptr));
-        Pump();
+        PumpWaiting();
     }
     // On screen, for pictures and painting (it costs Wine a wait when it goes).
     void ShowOnScreen()
     {
         ::ShowWindow(Main(), SW_SHOW);
         ::UpdateWindow(Main());
-        Pump();
+        PumpWaiting();
     }
     HWND Main() const { return window_->GetSafeHwnd(); }
     HWND Strip() const { return window_->GetDlgItem(kMainTabStripId); }
@@ -794,9 +628,9 @@ protected:
         ClickRow(page, 2);
         ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
         EXPECT_EQ(manager_->SelectedIndex(), 2);
-        EXPECT_FALSE(Visible(page));
+        EXPECT_FALSE(HasVisibleStyle(page));
         PumpUntil([&] { return manager_->TestAt(kConnectivityTestIndex)->result != 0; }, 3s);
-        Pump();
+        PumpWaiting();
     }
     std::wstring AppData(const wchar_t* name) const { return folder_.Path() + L"\\" + name; }
 
@@ -827,8 +661,8 @@ TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
     wchar_t className[64] = {};
     ::GetClassNameW(Strip(), className, 64);
     EXPECT_STREQ(className, L"CCustomTabCtrl");
-    EXPECT_FALSE(Visible(Strip()));
-    EXPECT_TRUE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(Strip()));
+    EXPECT_TRUE(HasVisibleStyle(window_->EnumeratePage().GetSafeHwnd()));
     EXPECT_EQ(::GetParent(window_->EnumeratePage().GetSafeHwnd()), Main());
     EXPECT_EQ(window_->CurrentPage(), &window_->EnumeratePage());
     EXPECT_EQ(window_->CurrentPageCommand(), 1);
@@ -836,7 +670,7 @@ TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
     EXPECT_TRUE(manager_->NotifyWindow() == Main() || manager_->NotifyWindow() == window_->Wizard().GetSafeHwnd());
     EXPECT_TRUE(window_->PagesCreated());
     EXPECT_NE(window_->ResetsPage().GetSafeHwnd(), nullptr);
-    EXPECT_FALSE(Visible(window_->Wizard().GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(window_->Wizard().GetSafeHwnd()));
     EXPECT_EQ(ListView_GetItemCount(window_->EnumeratePage().GetDlgItem(kPrinterListId)), 4);
 
     ShowOnScreen();
@@ -877,7 +711,7 @@ TEST_F(MainWindow, PageCommandsShowTheirPages)
         manager_->SetSelectedIndex(2);
         PageCommand(c.command);
         EXPECT_EQ(window_->CurrentPage(), c.page);
-        EXPECT_TRUE(Visible(c.page->GetSafeHwnd()));
+        EXPECT_TRUE(HasVisibleStyle(c.page->GetSafeHwnd()));
         EXPECT_EQ(::GetParent(c.page->GetSafeHwnd()), Main());
         EXPECT_EQ(window_->CurrentPageCommand(), c.command);
         // Each page ends itself when it sends the next command.
@@ -900,9 +734,9 @@ TEST_F(MainWindow, DiagnosingAnUnsupportedPrinterShowsTheNotSupportedPage)
     ::SendMessageW(selection, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
     EXPECT_EQ(window_->CurrentPageCommand(), 6);
     EXPECT_EQ(window_->CurrentPage(), &window_->NotSupportedPage());
-    EXPECT_TRUE(Visible(window_->NotSupportedPage().GetSafeHwnd()));
-    EXPECT_FALSE(Visible(selection));
-    EXPECT_FALSE(Visible(Strip()));
+    EXPECT_TRUE(HasVisibleStyle(window_->NotSupportedPage().GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(selection));
+    EXPECT_FALSE(HasVisibleStyle(Strip()));
 }
 
 TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
@@ -919,11 +753,11 @@ TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
     const LONG_PTR style = ::GetWindowLongPtrW(Strip(), GWL_STYLE);
     EXPECT_EQ(style & (kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons),
               static_cast<LONG_PTR>(kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons));
-    EXPECT_TRUE(Visible(Strip()));
+    EXPECT_TRUE(HasVisibleStyle(Strip()));
 
     HWND wizard = window_->Wizard().GetSafeHwnd();
     ASSERT_NE(wizard, nullptr);
-    EXPECT_TRUE(Visible(wizard));
+    EXPECT_TRUE(HasVisibleStyle(wizard));
     const RECT strip = RectIn(Main(), Strip());
     const RECT placed = RectIn(Main(), wizard);
     RECT client;
@@ -940,10 +774,10 @@ TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
 
     // Back to the selection page: the strip goes, the wizard only hides.
     PageCommand(1);
-    EXPECT_FALSE(Visible(Strip()));
-    EXPECT_FALSE(Visible(wizard));
+    EXPECT_FALSE(HasVisibleStyle(Strip()));
+    EXPECT_FALSE(HasVisibleStyle(wizard));
     EXPECT_TRUE(::IsWindow(wizard));
-    EXPECT_TRUE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+    EXPECT_TRUE(HasVisibleStyle(window_->EnumeratePage().GetSafeHwnd()));
 }
 
 TEST_F(MainWindow, TabChangesKeepOnlyTheWizardAlive)
@@ -957,10 +791,10 @@ TEST_F(MainWindow, TabChangesKeepOnlyTheWizardAlive)
     SelectTab(kTabServices);
     HWND services = window_->ServicesPage().GetSafeHwnd();
     ASSERT_NE(services, nullptr);
-    EXPECT_TRUE(Visible(services));
+    EXPECT_TRUE(HasVisibleStyle(services));
     EXPECT_EQ(RectIn(Main(), services).left, strip.left);
     EXPECT_EQ(RectIn(Main(), services).top, strip.bottom - 2);
-    EXPECT_FALSE(Visible(wizard));
+    EXPECT_FALSE(HasVisibleStyle(wizard));
     EXPECT_TRUE(::IsWindow(wizard));
     EXPECT_EQ(window_->ResetsPage().GetSafeHwnd(), nullptr) << "no tab shows the resets page";
 
@@ -968,19 +802,19 @@ TEST_F(MainWindow, TabChangesKeepOnlyTheWizardAlive)
     manager_->Sable().MutableRecords().deviceInfo.modelName = L"stale";
     SelectTab(kTabInkLevels);
     EXPECT_EQ(manager_->Sable().Records().deviceInfo.modelName, L"Not available");
-    EXPECT_TRUE(Visible(window_->InkLevelPage().GetSafeHwnd()));
+    EXPECT_TRUE(HasVisibleStyle(window_->InkLevelPage().GetSafeHwnd()));
     EXPECT_EQ(window_->ServicesPage().GetSafeHwnd(), nullptr);
     EXPECT_EQ(PrinterRegionText(), L"Not available");
 
     SelectTab(kTabFirmware);
-    EXPECT_TRUE(Visible(window_->FirmwarePage().GetSafeHwnd()));
+    EXPECT_TRUE(HasVisibleStyle(window_->FirmwarePage().GetSafeHwnd()));
     EXPECT_EQ(window_->InkLevelPage().GetSafeHwnd(), nullptr);
     EXPECT_EQ(window_->SelectedTab(), kTabFirmware);
 
     window_->Wizard().SetInitialPageCommand(17);
     window_->Wizard().SetSimulatedStatusCode(8);
     SelectTab(kTabWizard);
-    EXPECT_TRUE(Visible(wizard));
+    EXPECT_TRUE(HasVisibleStyle(wizard));
     EXPECT_EQ(window_->FirmwarePage().GetSafeHwnd(), nullptr);
     EXPECT_EQ(window_->Wizard().InitialPageCommand(), 23);
     EXPECT_EQ(window_->Wizard().SimulatedStatusCode(), 0);
@@ -1020,7 +854,7 @@ TEST_F(MainWindow, ATestKeepsRunningWhileAnotherTabIsShown)
     ASSERT_TRUE(PumpUntil([&] { return test->running.load(); }));
 
     SelectTab(kTabServices);
-    EXPECT_FALSE(Visible(window_->Wizard().GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(window_->Wizard().GetSafeHwnd()));
     test->Release();
     // The wizard, hidden, takes both outcomes and moves on to the print test page.
     const auto onPrintTestPage = [&] {
@@ -1031,7 +865,7 @@ TEST_F(MainWindow, ATestKeepsRunningWhileAnotherTabIsShown)
     EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestPassed);
     EXPECT_EQ(manager_->TestAt(kDeviceStatusTestIndex)->result, kTestPassed);
     SelectTab(kTabWizard);
-    EXPECT_TRUE(Visible(window_->Wizard().GetSafeHwnd()));
+    EXPECT_TRUE(HasVisibleStyle(window_->Wizard().GetSafeHwnd()));
     EXPECT_TRUE(onPrintTestPage());
 }
 
@@ -1079,7 +913,7 @@ TEST_F(MainWindow, BackLeavesTheSimulationForTheSelectionPage)
     ::SendMessageW(Main(), kMsgSimulatedStatus, 5, 1);
     ASSERT_TRUE(manager_->ErrorSimulationActive());
     EXPECT_EQ(window_->CurrentPageCommand(), 28);
-    EXPECT_FALSE(Visible(window_->EnumeratePage().GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(window_->EnumeratePage().GetSafeHwnd()));
 
     // Control with Shift merely toggled opens the Back menu while simulating.
     {
@@ -1093,8 +927,8 @@ TEST_F(MainWindow, BackLeavesTheSimulationForTheSelectionPage)
     EXPECT_FALSE(manager_->ErrorSimulationActive());
     EXPECT_EQ(manager_->CurrentTestIndex(), -1);
     EXPECT_EQ(window_->CurrentPageCommand(), 1);
-    EXPECT_TRUE(Visible(window_->EnumeratePage().GetSafeHwnd()));
-    EXPECT_FALSE(Visible(Strip()));
+    EXPECT_TRUE(HasVisibleStyle(window_->EnumeratePage().GetSafeHwnd()));
+    EXPECT_FALSE(HasVisibleStyle(Strip()));
 }
 
 TEST_F(MainWindow, ASimulatedStatusCodeChoosesTheDeviceStatusVariant)
@@ -1129,10 +963,10 @@ TEST_F(MainWindow, TheAboutBoxShowsTheProductVersion)
     bool closed = false;
     {
         WhileModal driver([&] {
-            HWND about = ThreadWindowTitled(L"About Kelo Tessaly");
+            HWND about = VisibleThreadWindow(L"About Kelo Tessaly");
             if (about == nullptr)
                 return false;
-            SaveWindowPicture(about, L"Z:\\tmp\\main_window_about.bmp");
+            SaveWindowPicture(about, TmpPicturePath(L"main_window_about.bmp"));
             message = ItemText(about, 1033);
             copyright = ItemText(about, 1056);
             button = ItemText(about, IDOK);
@@ -1144,7 +978,7 @@ TEST_F(MainWindow, TheAboutBoxShowsTheProductVersion)
     }
     ASSERT_TRUE(closed);
     EXPECT_EQ(message, L"Kelo Tessaly printer diagnostics, version 4.0.0.35");
-    EXPECT_EQ(copyright, theApp.Strings().GetString(L"TSY_ABOUT_COPY"));
+    EXPECT_EQ(copyright, UiText(L"TSY_ABOUT_COPY"));
     EXPECT_EQ(button, L"OK");
 }
 
@@ -1172,7 +1006,7 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     std::vector<std::wstring> ids;
     {
         WhileModal driver([&] {
-            HWND dialog = ThreadWindowTitled(L"Choose Language");
+            HWND dialog = VisibleThreadWindow(L"Choose Language");
             if (dialog == nullptr)
                 return false;
             HWND list = ::GetDlgItem(dialog, kLanguageListId);
@@ -1189,17 +1023,17 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     EXPECT_EQ(ids[8], L"1036");
     EXPECT_EQ(ids.back(), L"2052");
     EXPECT_EQ(theApp.Strings().LanguageId(), 1033);
-    EXPECT_FALSE(theApp.Strings().GetString(L"TSY_MESSAGE_PROGRESS").empty());
+    EXPECT_FALSE(UiText(L"TSY_MESSAGE_PROGRESS").empty());
 
     // Choosing French (row 8).
     {
         WhileModal driver([&] {
-            HWND dialog = ThreadWindowTitled(L"Choose Language");
+            HWND dialog = VisibleThreadWindow(L"Choose Language");
             if (dialog == nullptr)
                 return false;
             HWND list = ::GetDlgItem(dialog, kLanguageListId);
             ListView_SetItemState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-            SaveWindowPicture(dialog, L"Z:\\tmp\\main_window_languages.bmp");
+            SaveWindowPicture(dialog, TmpPicturePath(L"main_window_languages.bmp"));
             ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
         });
@@ -1238,7 +1072,7 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     // Closing with a language other than English offers no feedback.
     ::SendMessageW(Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(feedbacks_, 0);
-    EXPECT_FALSE(Visible(Main()));
+    EXPECT_FALSE(HasVisibleStyle(Main()));
 }
 
 TEST_F(MainWindow, ClosingOffersFeedbackInEnglishAndRemovesTheStripPicture)
@@ -1282,7 +1116,7 @@ TEST_F(MainWindow, ClosingEndsAProgressPopupThatIsShowing)
     EXPECT_TRUE(sawPopup);
     EXPECT_LT(Clock::now() - started, 10s);
     EXPECT_EQ(CPrgsDlg::ShowingWindow(), nullptr);
-    EXPECT_FALSE(Visible(Main()));
+    EXPECT_FALSE(HasVisibleStyle(Main()));
 }
 
 namespace {
@@ -1362,7 +1196,7 @@ TEST_F(ProgressPopup, TheBarMovesInStepsOfThreeAndWrapsAfterNinetyNine)
                 if (!moved)
                     return false;
             }
-            SaveWindowPicture(window, L"Z:\\tmp\\progress_popup.bmp");
+            SaveWindowPicture(window, TmpPicturePath(L"progress_popup.bmp"));
             ::SendMessageW(bar, PBM_SETPOS, 0, 0);
             for (int tick = 0; tick < 37; ++tick) {
                 ::SendMessageW(window, WM_TIMER, kProgressTimerId, 0);

@@ -8,18 +8,14 @@
 
 #include <array>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "sable/SimControl.h"
-#include "TestFolder.h"
 #include "app/AppMessages.h"
 #include "app/DiagnosticMgr.h"
-#include "app/GdiplusSupport.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardDlg.h"
 #include "app/WizardRules.h"
@@ -30,115 +26,18 @@
 #include "pages/PrintEvaluationDlg.h"
 #include "pages/PrintTestDlg.h"
 #include "tools/LowLevelPrintTest.h"
-#include "ui/Screenshot.h"
+#include "ui/WindowTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string EnvironmentText(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
-
-// The executable's folder is a scratch folder (strings, catalogue and print file beside it);
-// the threads the pages start are kept so a test can wait for them.
-class TestKernel : public FakeExecutableFolder {
-public:
-    using FakeExecutableFolder::FakeExecutableFolder;
-    HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                        LPVOID parameter, DWORD flags, LPDWORD threadId) override
-    {
-        HANDLE thread = CKernelApi::CreateThread(attributes, stackSize, start, parameter, flags, threadId);
-        HANDLE copy = nullptr;
-        if (thread != nullptr && ::DuplicateHandle(::GetCurrentProcess(), thread, ::GetCurrentProcess(), &copy, 0,
-                                                   FALSE, DUPLICATE_SAME_ACCESS)) {
-            std::lock_guard lock(lock_);
-            threads_.push_back(copy);
-        }
-        return thread;
-    }
-    std::vector<HANDLE> Threads()
-    {
-        std::lock_guard lock(lock_);
-        return threads_;
-    }
-    void ForgetThreads()
-    {
-        std::lock_guard lock(lock_);
-        for (HANDLE thread : threads_)
-            ::CloseHandle(thread);
-        threads_.clear();
-    }
-
-private:
-    std::mutex lock_;
-    std::vector<HANDLE> threads_;
-};
-
-TestKernel* g_kernel = nullptr;
-const TestFolder* g_folder = nullptr;
 const std::string kPrintJob = "\x1b%-12345X@PJL ENTER LANGUAGE=PCL3GUI\r\nKELO TEST PAGE\r\n\x1b%-12345X";
 
-class PrintPagesEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        const std::string source = EnvironmentText("KELO_SOURCE_DIR");
-        ASSERT_FALSE(source.empty()) << "KELO_SOURCE_DIR is not set";
-        folder_ = std::make_unique<TestFolder>();
-        folder_->Write(L"strings\\1033.xml", ReadWholeFile(WinePathOf(source + "/data/strings/1033.xml")));
-        folder_->Write(L"config\\product_info.xml", ReadWholeFile(WinePathOf(source + "/data/config/product_info.xml")));
-        folder_->Write(L"config\\corvid_small.prn", kPrintJob);
-        g_folder = folder_.get();
-        kernel_ = std::make_unique<TestKernel>(folder_->Path());
-        previous_ = NGWinApi::Replace(static_cast<NGWinApi::CKernelApi*>(kernel_.get()));
-        g_kernel = kernel_.get();
-        theApp.Strings().SetLanguageId(1033);
-        theApp.Strings().SetLanguageFixed(true);
-        ASSERT_TRUE(theApp.Strings().Load());
-        gdiplus_ = std::make_unique<GdiplusSession>();
-        // Fonts, step icons and the expected-page pictures, as start-up makes them.
-        theApp.LoadInterfaceResources();
-    }
-    void TearDown() override
-    {
-        gdiplus_.reset();
-        NGWinApi::Replace(previous_);
-        g_kernel = nullptr;
-        kernel_.reset();
-        g_folder = nullptr;
-        folder_.reset();
-    }
+WindowTestEnvironment& g_environment =
+    WindowTestEnvironment::Install({.interfaceResources = true, .extraFiles = {{L"config\\corvid_small.prn", kPrintJob}}});
 
-private:
-    std::unique_ptr<TestFolder> folder_;
-    std::unique_ptr<TestKernel> kernel_;
-    NGWinApi::CKernelApi* previous_ = nullptr;
-    std::unique_ptr<GdiplusSession> gdiplus_;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new PrintPagesEnvironment);
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-            if (done())
-                return true;
-        }
-        if (done())
-            return true;
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+constexpr SIZE kHostSize = {760, 500};
 
 // A test that answers as told, for the steps that are not the point of a case.
 class ScriptedTest : public CTest {
@@ -150,57 +49,9 @@ private:
     int32_t result_;
 };
 
-// The main window and window to repaint in one; counts the closes the pages ask for.
-struct Host {
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l)
-    {
-        if (message == WM_CLOSE) {
-            ++closes;
-            return 0;
-        }
-        return ::DefWindowProcW(hwnd, message, w, l);
-    }
-    static HWND Get()
-    {
-        static HWND hwnd = [] {
-            WNDCLASSW windowClass = {};
-            windowClass.lpfnWndProc = &Host::Proc;
-            windowClass.hInstance = ::GetModuleHandleW(nullptr);
-            windowClass.hbrBackground = ::GetSysColorBrush(COLOR_3DFACE);
-            windowClass.lpszClassName = L"KeloPrintPagesHost";
-            ::RegisterClassW(&windowClass);
-            return ::CreateWindowW(L"KeloPrintPagesHost", L"Print pages host", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0,
-                                   760, 500, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        }();
-        closes = 0;
-        return hwnd;
-    }
-    static inline int closes = 0;
-};
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[1024] = {};
-    ::GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-std::wstring Key(const wchar_t* key) { return theApp.Strings().GetString(key); }
-
-bool Shows(const CDialogBase* page) { return page != nullptr && ::IsWindowVisible(page->GetSafeHwnd()); }
-
 bool ShownAndEnabled(HWND control) { return ::IsWindowVisible(control) && ::IsWindowEnabled(control); }
 
-using RowIcons = std::array<int32_t, 6>;
 using Commands = std::vector<int32_t>;
-
-RowIcons Rows(const CWizardPage& page)
-{
-    RowIcons icons{};
-    for (int row = 0; row < 6; ++row)
-        icons[static_cast<size_t>(row)] = page.StepIconOf(row);
-    return icons;
-}
 
 // The page commands and test progress the wizard gets.
 struct WizardWatch {
@@ -220,58 +71,24 @@ LRESULT CALLBACK WatchWizard(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_P
     return ::DefSubclassProc(hwnd, message, w, l);
 }
 
-bool SavePicture(HWND window, const std::wstring& path)
-{
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpUntil([] { return false; }, 300ms);
-    return SaveWindowPicture(window, path);
-}
-
-void Click(const CDialogBase& page, int id)
-{
-    ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(page.GetDlgItem(id)));
-}
-
-class PrintPages : public ::testing::Test {
+class PrintPages : public WizardInHost {
 protected:
-    void SetUp() override { Begin(); }
-    void TearDown() override { Finish(); }
-
-    void Begin()
+    void Begin() override
     {
-        auto manager = std::make_unique<CDiagnosticMgr>();
-        manager->BuildTests();
-        manager_ = manager.get();
-        theApp.AdoptDiagnosisManager(std::move(manager));
-        host_ = Host::Get();
-        theApp.SetMainWindow(host_);
-        theApp.SetRepaintWindow(host_);
+        BeginWizardHost(kHostSize);
         theApp.AnswerTrail().clear();
         watch_ = WizardWatch{};
     }
 
-    void Finish()
+    void Finish() override
     {
-        const bool ended = PumpUntil([] {
-            for (HANDLE thread : g_kernel->Threads())
-                if (::WaitForSingleObject(thread, 0) != WAIT_OBJECT_0)
-                    return false;
-            return true;
-        }, 20s);
-        EXPECT_TRUE(ended) << "a test worker is still running";
-        g_kernel->ForgetThreads();
-        wizard_.reset();
+        EndWizardHost(g_environment.Kernel(), 20s);
         // The pages borrow the application's fonts; none may delete one.
         for (int n = 1; n <= 8; ++n) {
             LOGFONTW font = {};
             EXPECT_EQ(::GetObjectW(theApp.AppFont(n), sizeof(font), &font), static_cast<int>(sizeof(font)))
                 << "application font " << n << " was deleted";
         }
-        theApp.AdoptDiagnosisManager(nullptr);
-        manager_ = nullptr;
-        theApp.SetMainWindow(nullptr);
-        theApp.SetRepaintWindow(nullptr);
     }
 
     // A simulated network printer (127.0.13.x) of catalogue product `productId`.
@@ -291,25 +108,16 @@ protected:
     // A USB printer whose device interface does not exist: its status cannot be read.
     Device_Dev& AddUsbPrinter()
     {
-        Device_Dev device;
-        device.deviceName = L"Kelo Vireo 4500";
-        device.address = L"\\\\?\\usb#vid_0a7e&pid_2312#gone#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-        device.productId = L"2312";
-        manager_->Devices().push_back(device);
+        manager_->Devices().push_back(GoneUsbPrinter());
         manager_->SetSelectedIndex(0);
         return manager_->Devices().back();
     }
 
     CWizardDlg& CreateWizard()
     {
-        wizard_ = std::make_unique<CWizardDlg>();
-        EXPECT_TRUE(wizard_->Create(host_));
-        HWND hwnd = wizard_->GetSafeHwnd();
-        RECT client;
-        ::GetClientRect(host_, &client);
-        ::SetWindowPos(hwnd, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_SHOWWINDOW);
-        ::SetWindowSubclass(hwnd, &WatchWizard, 7, reinterpret_cast<DWORD_PTR>(&watch_));
-        return *wizard_;
+        CWizardDlg& wizard = CreateWizardInHost();
+        ::SetWindowSubclass(wizard.GetSafeHwnd(), &WatchWizard, 7, reinterpret_cast<DWORD_PTR>(&watch_));
+        return wizard;
     }
 
     // The wizard as it stands after a passed device status step.
@@ -327,18 +135,12 @@ protected:
         ::SendMessageW(wizard_->GetSafeHwnd(), kMsgPageCommand, static_cast<WPARAM>(command), 0);
     }
 
-    template <class Page>
-    const Page* Current() const
-    {
-        return dynamic_cast<const Page*>(wizard_->CurrentPage());
-    }
-
     // The page the wizard shows now, which must be a `Page`.
     template <class Page>
     const Page& Showing() const
     {
         const Page* page = Current<Page>();
-        EXPECT_TRUE(Shows(page));
+        EXPECT_TRUE(PageShows(page));
         static Page none;
         return page != nullptr ? *page : none;
     }
@@ -348,9 +150,6 @@ protected:
         return Commands(watch_.commands.begin() + static_cast<std::ptrdiff_t>(first), watch_.commands.end());
     }
 
-    CDiagnosticMgr* manager_ = nullptr;
-    HWND host_ = nullptr;
-    std::unique_ptr<CWizardDlg> wizard_;
     WizardWatch watch_;
 };
 
@@ -383,7 +182,7 @@ struct ExpectedPageVisit {
         title = TextOf(window);
         closeText = TextOf(::GetDlgItem(window, 2));
         closeHasFocus = ::GetFocus() == ::GetDlgItem(window, 2);
-        SavePicture(window, L"Z:\\tmp\\pp_expected_page.bmp");
+        SavePictureWhenPainted(window, L"Z:\\tmp\\pp_expected_page.bmp");
         ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
     }
 };
@@ -398,98 +197,98 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     Device_Dev& printer = AddNetworkPrinter(L"127.0.13.10");
     WizardAtPrintTest();
     const CPrintTestDlg& print = Showing<CPrintTestDlg>();
-    EXPECT_EQ(TextOf(print.GetDlgItem(1021)), Key(L"TSY_SENDTESTPRINT_BUTTON"));
-    EXPECT_EQ(TextOf(print.GetDlgItem(1212)), Key(L"TSY_SKIPPRINT_BUTTON"));
-    EXPECT_EQ(TextOf(print.GetDlgItem(2)), Key(L"TSY_EXIT_BUTTON"));
-    EXPECT_EQ(TextOf(print.GetDlgItem(kIdMessage)), Key(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(1021)), UiText(L"TSY_SENDTESTPRINT_BUTTON"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(1212)), UiText(L"TSY_SKIPPRINT_BUTTON"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(2)), UiText(L"TSY_EXIT_BUTTON"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(kIdMessage)), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG"));
     EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(1021)));
     EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(1212)));
-    EXPECT_EQ(TextOf(print.GetDlgItem(kIdHeading)), Key(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_print_test.bmp"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_test.bmp"));
 
-    Click(print, 1021);
+    ClickButton(print, 1021);
     EXPECT_TRUE(print.PrintSent());
     EXPECT_EQ(manager_->CurrentTestIndex(), kLowLevelPrintTestIndex);
     EXPECT_FALSE(::IsWindowVisible(print.GetDlgItem(1021)));
     EXPECT_FALSE(::IsWindowVisible(print.GetDlgItem(1212)));
-    EXPECT_EQ(TextOf(print.GetDlgItem(kIdMessage)), Key(L"TSY_SEND_TESTPRINT_MSG"));
-    ASSERT_TRUE(PumpUntil([&] { return Shows(Current<CPrintEvaluationDlg>()); }, 20s)) << "the print did not pass";
+    EXPECT_EQ(TextOf(print.GetDlgItem(kIdMessage)), UiText(L"TSY_SEND_TESTPRINT_MSG"));
+    ASSERT_TRUE(PumpUntil([&] { return PageShows(Current<CPrintEvaluationDlg>()); }, 20s)) << "the print did not pass";
     EXPECT_EQ(watch_.commands, (Commands{19, 7}));
     EXPECT_EQ(sim.Get("/printers/pp-copier/received/print"), kPrintJob);
     EXPECT_NE(printer.printFile.find(L"corvid_small.prn"), std::wstring::npos);
 
     const CPrintEvaluationDlg& evaluation = Showing<CPrintEvaluationDlg>();
-    EXPECT_EQ(Rows(evaluation), (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun,
+    EXPECT_EQ(StepIconsOf(evaluation), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun,
                                           kStepNotRun}));
-    EXPECT_EQ(TextOf(evaluation.GetDlgItem(kIdHeading)), Key(L"TSY_DIAGNOSE_HEADING") + L" Kelo Homeline 2150");
-    EXPECT_EQ(TextOf(evaluation.GetDlgItem(kIdMessage)), Key(L"TSY_DIAGNOSE_PRINTEVALUATION_MSG"));
+    EXPECT_EQ(TextOf(evaluation.GetDlgItem(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Kelo Homeline 2150");
+    EXPECT_EQ(TextOf(evaluation.GetDlgItem(kIdMessage)), UiText(L"TSY_DIAGNOSE_PRINTEVALUATION_MSG"));
     EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(1003));
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_print_evaluation.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_evaluation.bmp"));
 
     // Show Page opens the picture of the colour boxes page for this print file, modally.
     ::SetTimer(nullptr, 0, 100, &ExpectedPageVisit::Tick);
-    Click(evaluation, 1019);
+    ClickButton(evaluation, 1019);
     ASSERT_NE(ExpectedPageVisit::seen, nullptr);
     EXPECT_FALSE(::IsWindow(ExpectedPageVisit::seen));
     EXPECT_EQ(ExpectedPageVisit::title, theApp.WindowTitle());
-    EXPECT_EQ(ExpectedPageVisit::closeText, Key(L"TSY_CLOSE_BUTTON"));
+    EXPECT_EQ(ExpectedPageVisit::closeText, UiText(L"TSY_CLOSE_BUTTON"));
     EXPECT_TRUE(ExpectedPageVisit::closeHasFocus);
     EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(1003));
     EXPECT_EQ(watch_.commands, (Commands{19, 7}));
 
     // Print Good on a printer with copier: the copy test page, the print step current again.
-    Click(evaluation, 1003);
+    ClickButton(evaluation, 1003);
     EXPECT_EQ(SentAfter(2), (Commands{8}));
     EXPECT_EQ(manager_->CurrentTestIndex(), kLowLevelPrintTestIndex);
-    EXPECT_FALSE(Shows(&evaluation));
+    EXPECT_FALSE(PageShows(&evaluation));
     const CCopyTestDlg& copy = Showing<CCopyTestDlg>();
-    EXPECT_EQ(Rows(copy), (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun}));
-    EXPECT_EQ(TextOf(copy.GetDlgItem(kIdHeading)), Key(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
-    EXPECT_EQ(TextOf(copy.GetDlgItem(kIdMessage)), Key(L"TSY_DIAGNOSE_COPYTEST_MSG"));
-    EXPECT_EQ(TextOf(copy.GetDlgItem(1020)), Key(L"TSY_COPYFAILED_BUTTON"));
+    EXPECT_EQ(StepIconsOf(copy), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun}));
+    EXPECT_EQ(TextOf(copy.GetDlgItem(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
+    EXPECT_EQ(TextOf(copy.GetDlgItem(kIdMessage)), UiText(L"TSY_DIAGNOSE_COPYTEST_MSG"));
+    EXPECT_EQ(TextOf(copy.GetDlgItem(1020)), UiText(L"TSY_COPYFAILED_BUTTON"));
     EXPECT_EQ(::GetFocus(), copy.GetDlgItem(1002));
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_copy_test.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_test.bmp"));
 
-    Click(copy, 1002);
+    ClickButton(copy, 1002);
     const CCopyEvaluationDlg& copyEvaluation = Showing<CCopyEvaluationDlg>();
-    EXPECT_EQ(Rows(copyEvaluation),
-              (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent}));
+    EXPECT_EQ(StepIconsOf(copyEvaluation),
+              (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent}));
     EXPECT_EQ(::GetFocus(), copyEvaluation.GetDlgItem(1045));
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_copy_evaluation.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_evaluation.bmp"));
 
-    Click(copyEvaluation, 1044);
+    ClickButton(copyEvaluation, 1044);
     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
     const CCopyFailedDlg& failed = Showing<CCopyFailedDlg>();
     EXPECT_EQ(failed.Mode(), 13);
-    EXPECT_EQ(Rows(failed), (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed}));
-    EXPECT_EQ(TextOf(failed.GetDlgItem(1207)), L"<a>" + Key(L"TSY_TROUBLESHOOT_COPY_LINK") + L"</a>");
+    EXPECT_EQ(StepIconsOf(failed), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed}));
+    EXPECT_EQ(TextOf(failed.GetDlgItem(1207)), L"<a>" + UiText(L"TSY_TROUBLESHOOT_COPY_LINK") + L"</a>");
     EXPECT_EQ(TextOf(failed.GetDlgItem(1041)),
-              Key(L"TSY_SUPPORT_FORUM_MSG") + L"\r\n\r\n<a>" + Key(L"TSY_SUPPORT_FORUM_LINK") + L"</a>");
+              UiText(L"TSY_SUPPORT_FORUM_MSG") + L"\r\n\r\n<a>" + UiText(L"TSY_SUPPORT_FORUM_LINK") + L"</a>");
     EXPECT_TRUE(ShownAndEnabled(failed.GetDlgItem(1042)));
     EXPECT_EQ(::GetFocus(), failed.GetDlgItem(1005));
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_copy_bad.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_bad.bmp"));
 
     // Retry goes back to the copy test; no copy at all with a ready printer: mode 14.
-    Click(failed, 1005);
-    Click(Showing<CCopyTestDlg>(), 1020);
+    ClickButton(failed, 1005);
+    ClickButton(Showing<CCopyTestDlg>(), 1020);
     EXPECT_EQ(printer.statusCode, 0);
     EXPECT_EQ(Showing<CCopyFailedDlg>().Mode(), 14);
-    EXPECT_EQ(Rows(failed), (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun}));
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_copy_failed.bmp"));
+    EXPECT_EQ(StepIconsOf(failed), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun}));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_failed.bmp"));
 
-    Click(failed, 1005);
-    Click(Showing<CCopyTestDlg>(), 1002);
-    Click(Showing<CCopyEvaluationDlg>(), 1045);
+    ClickButton(failed, 1005);
+    ClickButton(Showing<CCopyTestDlg>(), 1002);
+    ClickButton(Showing<CCopyEvaluationDlg>(), 1045);
     EXPECT_EQ(SentAfter(2), (Commands{8, 11, 13, 8, 14, 8, 11, 12}));
     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
     EXPECT_EQ(theApp.AnswerTrail(), L"@PrintGood@CopyBad@CopyFailed@CopyGood");
 
     // The tool's Cancel and Close buttons close the main window.
-    Click(copy, 1004);
-    Click(copyEvaluation, 1002);
-    Click(failed, 1020);
-    Click(evaluation, 1002);
-    EXPECT_EQ(Host::closes, 4);
+    ClickButton(copy, 1004);
+    ClickButton(copyEvaluation, 1002);
+    ClickButton(failed, 1020);
+    ClickButton(evaluation, 1002);
+    EXPECT_EQ(HostWindow::closes, 4);
 }
 
 // The answer No Print and a failed copy read the printer's status now and send the page that
@@ -511,16 +310,11 @@ TEST_F(PrintPages, NoPrintAndCopyFailedFollowTheStatusReadNow)
         {"other status", "cartridgeInWrongOrder", false, {18, 16}, {18, 16}},
         {"USB status unreadable", nullptr, false, {17, 17}, {17, 17}},
     };
-    bool first = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (const bool copyPage : {false, true}) {
             SCOPED_TRACE(copyPage ? "Copy Failed" : "No Print");
-            if (!first) {
-                Finish();
-                Begin();
-            }
-            first = false;
+            NextCase();
             if (c.statuses != nullptr) {
                 ASSERT_TRUE(sim.Settings("pp-copier", std::string("alert =\nstatuses = ") + c.statuses));
                 AddNetworkPrinter(L"127.0.13.10");
@@ -533,11 +327,11 @@ TEST_F(PrintPages, NoPrintAndCopyFailedFollowTheStatusReadNow)
             for (int round = 0; round < 2; ++round) {
                 if (copyPage) {
                     Command(wizard::kCmdCopyTest);
-                    Click(Showing<CCopyTestDlg>(), 1020);
+                    ClickButton(Showing<CCopyTestDlg>(), 1020);
                     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
                 } else {
                     Command(wizard::kCmdPrintEvaluation);
-                    Click(Showing<CPrintEvaluationDlg>(), 1013);
+                    ClickButton(Showing<CPrintEvaluationDlg>(), 1013);
                 }
             }
             const Commands& expected = copyPage ? c.copyFailed : c.noPrint;
@@ -560,7 +354,7 @@ TEST_F(PrintPages, PrintBadShowsThePrintBadPage)
     AddNetworkPrinter(L"127.0.13.10");
     CreateWizard();
     Command(wizard::kCmdPrintEvaluation);
-    Click(Showing<CPrintEvaluationDlg>(), 1018);
+    ClickButton(Showing<CPrintEvaluationDlg>(), 1018);
     EXPECT_EQ(watch_.commands, (Commands{7, 9}));
     EXPECT_EQ(theApp.AnswerTrail(), L"@PrintBad");
 }
@@ -582,16 +376,11 @@ TEST_F(PrintPages, WithoutCopierTheAnswersEndAtTheFinalPage)
         {"model without copier", L"127.0.13.11", L"2112", false},
         {"model unreadable: the catalogue decides", L"127.0.13.99", L"2112", true},
     };
-    bool first = true;
     for (const auto& p : printers) {
         SCOPED_TRACE(p.name);
         for (const bool skip : {false, true}) {
             SCOPED_TRACE(skip ? "Skip Print" : "Print Good");
-            if (!first) {
-                Finish();
-                Begin();
-            }
-            first = false;
+            NextCase();
             AddNetworkPrinter(p.address, p.productId);
             CWizardDlg& wizard = WizardAtPrintTest();
             (void)wizard;
@@ -599,14 +388,14 @@ TEST_F(PrintPages, WithoutCopierTheAnswersEndAtTheFinalPage)
             if (skip) {
                 const CPrintTestDlg& print = Showing<CPrintTestDlg>();
                 page = &print;
-                Click(print, 1212);
+                ClickButton(print, 1212);
                 EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
-                EXPECT_FALSE(Shows(&print));
+                EXPECT_FALSE(PageShows(&print));
             } else {
                 Command(wizard::kCmdPrintEvaluation);
                 const CPrintEvaluationDlg& evaluation = Showing<CPrintEvaluationDlg>();
                 page = &evaluation;
-                Click(evaluation, 1003);
+                ClickButton(evaluation, 1003);
                 EXPECT_EQ(manager_->CurrentTestIndex(), p.copier ? kLowLevelPrintTestIndex : kCopyTestIndex);
                 EXPECT_EQ(theApp.AnswerTrail(), L"@PrintGood");
             }
@@ -628,9 +417,9 @@ TEST_F(PrintPages, ExitDuringAPrintReleasesTheWaitingJob)
     // A jammed printer ends the wait at the cancel; a ready one would be waited on longer.
     ASSERT_TRUE(sim.Settings("pp-copier", "statuses = jamInPrinter\nfault.raw = stall\nfault.http ="));
     // More than the socket buffers take, so the transfer stays pending.
-    g_folder->Write(L"config\\corvid_small.prn", std::string(16 << 20, 'K'));
+    g_environment.Folder().Write(L"config\\corvid_small.prn", std::string(16 << 20, 'K'));
     struct Restore {
-        ~Restore() { g_folder->Write(L"config\\corvid_small.prn", kPrintJob); }
+        ~Restore() { g_environment.Folder().Write(L"config\\corvid_small.prn", kPrintJob); }
     } restore;
     AddNetworkPrinter(L"127.0.13.10");
     auto job = std::make_unique<CLowLevelPrintTest>(*manager_);
@@ -641,13 +430,13 @@ TEST_F(PrintPages, ExitDuringAPrintReleasesTheWaitingJob)
     CWizardDlg& wizard = WizardAtPrintTest();
     HWND hwnd = wizard.GetSafeHwnd();
     const CPrintTestDlg& page = Showing<CPrintTestDlg>();
-    Click(page, 1021);
+    ClickButton(page, 1021);
     ASSERT_TRUE(PumpUntil([&] { return !watch_.progress.empty(); }));
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\pp_print_sent.bmp")); // also lets the job reach its wait
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_sent.bmp")); // also lets the job reach its wait
     EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(kIdMessage), WM_GETFONT, 0, 0)),
               page.RoleFont(FontRole::Message));
-    Click(page, 2);
-    EXPECT_EQ(Host::closes, 1);
+    ClickButton(page, 2);
+    EXPECT_EQ(HostWindow::closes, 1);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }, 10s)) << "the job was not released";
     EXPECT_TRUE(print.Cancelled());
     EXPECT_EQ(watch_.progress, (std::vector<int32_t>{3, 2}));
@@ -660,8 +449,8 @@ TEST_F(PrintPages, ExitBeforeAPrintOnlyClosesTheTool)
     AddNetworkPrinter(L"127.0.13.10");
     WizardAtPrintTest();
     HANDLE cancel = manager_->CancelEvent();
-    Click(Showing<CPrintTestDlg>(), 2);
-    EXPECT_EQ(Host::closes, 1);
+    ClickButton(Showing<CPrintTestDlg>(), 2);
+    EXPECT_EQ(HostWindow::closes, 1);
     if (cancel != nullptr) {
         EXPECT_EQ(::WaitForSingleObject(cancel, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     }
@@ -677,7 +466,7 @@ TEST_F(PrintPages, ARetriedPrintShowsThePageWithoutTheSendButton)
     Command(wizard::kCmdRetryTest);
     const CPrintTestDlg* page = Current<CPrintTestDlg>();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(TextOf(page->GetDlgItem(kIdMessage)), Key(L"TSY_SEND_TESTPRINT_MSG"));
+    EXPECT_EQ(TextOf(page->GetDlgItem(kIdMessage)), UiText(L"TSY_SEND_TESTPRINT_MSG"));
     EXPECT_FALSE(::IsWindowVisible(page->GetDlgItem(1021)));
     EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(1021)));
     EXPECT_TRUE(ShownAndEnabled(page->GetDlgItem(2)));
@@ -693,10 +482,10 @@ TEST_F(PrintPages, UnderSimulationTheAnswerButtonsAreInert)
     manager_->SetErrorSimulationActive(true);
     WizardAtPrintTest();
     const CPrintTestDlg& print = Showing<CPrintTestDlg>();
-    EXPECT_EQ(Rows(print), (RowIcons{kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun}));
-    Click(print, 1021);
+    EXPECT_EQ(StepIconsOf(print), (StepIcons{kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun}));
+    ClickButton(print, 1021);
     EXPECT_FALSE(print.PrintSent());
-    EXPECT_TRUE(g_kernel->Threads().empty());
+    EXPECT_TRUE(g_environment.Kernel().Threads().empty());
 
     const struct {
         int32_t command;
@@ -712,12 +501,12 @@ TEST_F(PrintPages, UnderSimulationTheAnswerButtonsAreInert)
         Command(p.command);
         const size_t sent = watch_.commands.size();
         for (int id : p.inert)
-            Click(*wizard_->CurrentPage(), id);
+            ClickButton(*wizard_->CurrentPage(), id);
         EXPECT_EQ(watch_.commands.size(), sent);
-        EXPECT_TRUE(Shows(wizard_->CurrentPage()));
+        EXPECT_TRUE(PageShows(wizard_->CurrentPage()));
     }
-    EXPECT_EQ(Rows(Showing<CCopyFailedDlg>()),
-              (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun}));
+    EXPECT_EQ(StepIconsOf(Showing<CCopyFailedDlg>()),
+              (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun}));
     // The copy help link would add to the trail and go to the portal: under simulation it does neither.
     for (const int link : {1207, 1041, 1042}) {
         const CCopyFailedDlg& failed = Showing<CCopyFailedDlg>();
@@ -729,14 +518,14 @@ TEST_F(PrintPages, UnderSimulationTheAnswerButtonsAreInert)
     }
     EXPECT_TRUE(theApp.AnswerTrail().empty());
     Command(wizard::kCmdPrintEvaluation);
-    EXPECT_EQ(Rows(Showing<CPrintEvaluationDlg>()),
-              (RowIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun}));
+    EXPECT_EQ(StepIconsOf(Showing<CPrintEvaluationDlg>()),
+              (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun}));
 
-    Click(Showing<CPrintEvaluationDlg>(), 1002);
-    EXPECT_EQ(Host::closes, 1);
+    ClickButton(Showing<CPrintEvaluationDlg>(), 1002);
+    EXPECT_EQ(HostWindow::closes, 1);
     // Skip Print keeps working (the catalogue says this printer copies).
     Command(wizard::kCmdPrintTest);
-    Click(Showing<CPrintTestDlg>(), 1212);
+    ClickButton(Showing<CPrintTestDlg>(), 1212);
     EXPECT_EQ(watch_.commands.back(), 8);
 }
 

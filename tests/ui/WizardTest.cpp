@@ -8,18 +8,14 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "sable/SimControl.h"
-#include "TestFolder.h"
 #include "app/AppMessages.h"
 #include "app/DiagnosticMgr.h"
-#include "app/GdiplusSupport.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardDlg.h"
 #include "app/WizardRules.h"
@@ -29,110 +25,15 @@
 #include "pages/PrintEvaluationDlg.h"
 #include "pages/PrintTestDlg.h"
 #include "res/resource.h"
-#include "ui/Screenshot.h"
+#include "ui/WindowTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string EnvironmentText(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
+WindowTestEnvironment& g_environment = WindowTestEnvironment::Install({});
 
-// Reports a scratch folder as the executable's (strings and catalogue beside it) and keeps the
-// threads the wizard starts, so a test can wait for its workers before their manager goes.
-class TestKernel : public FakeExecutableFolder {
-public:
-    using FakeExecutableFolder::FakeExecutableFolder;
-    HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                        LPVOID parameter, DWORD flags, LPDWORD threadId) override
-    {
-        HANDLE thread = CKernelApi::CreateThread(attributes, stackSize, start, parameter, flags, threadId);
-        HANDLE copy = nullptr;
-        if (thread != nullptr && ::DuplicateHandle(::GetCurrentProcess(), thread, ::GetCurrentProcess(), &copy, 0,
-                                                   FALSE, DUPLICATE_SAME_ACCESS)) {
-            std::lock_guard lock(lock_);
-            threads_.push_back(copy);
-        }
-        return thread;
-    }
-    std::vector<HANDLE> Threads()
-    {
-        std::lock_guard lock(lock_);
-        return threads_;
-    }
-    void ForgetThreads()
-    {
-        std::lock_guard lock(lock_);
-        for (HANDLE thread : threads_)
-            ::CloseHandle(thread);
-        threads_.clear();
-    }
-
-private:
-    std::mutex lock_;
-    std::vector<HANDLE> threads_;
-};
-
-TestKernel* g_kernel = nullptr;
-
-class WizardEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        const std::string source = EnvironmentText("KELO_SOURCE_DIR");
-        ASSERT_FALSE(source.empty()) << "KELO_SOURCE_DIR is not set";
-        folder_ = std::make_unique<TestFolder>();
-        folder_->Write(L"strings\\1033.xml", ReadWholeFile(WinePathOf(source + "/data/strings/1033.xml")));
-        folder_->Write(L"config\\product_info.xml", ReadWholeFile(WinePathOf(source + "/data/config/product_info.xml")));
-        kernel_ = std::make_unique<TestKernel>(folder_->Path());
-        previous_ = NGWinApi::Replace(static_cast<NGWinApi::CKernelApi*>(kernel_.get()));
-        g_kernel = kernel_.get();
-        theApp.Strings().SetLanguageId(1033);
-        theApp.Strings().SetLanguageFixed(true);
-        ASSERT_TRUE(theApp.Strings().Load());
-        gdiplus_ = std::make_unique<GdiplusSession>();
-    }
-    void TearDown() override
-    {
-        gdiplus_.reset();
-        NGWinApi::Replace(previous_);
-        g_kernel = nullptr;
-        kernel_.reset();
-        folder_.reset();
-    }
-
-private:
-    std::unique_ptr<TestFolder> folder_;
-    std::unique_ptr<TestKernel> kernel_;
-    NGWinApi::CKernelApi* previous_ = nullptr;
-    std::unique_ptr<GdiplusSession> gdiplus_;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new WizardEnvironment);
-
-// Pumps this thread's messages (the workers' synchronous progress arrives that way) until
-// `done` holds or `limit` has passed.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-            if (done())
-                return true;
-        }
-        if (done())
-            return true;
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+constexpr SIZE kHostSize = {760, 500};
 
 // A test object that answers what a case needs, optionally after the test lets it go.
 class ScriptedTest : public CTest {
@@ -167,68 +68,12 @@ private:
     std::atomic<int> runs_{0};
 };
 
-// The top-level window the wizard lives in; it is also the main window and the window to repaint.
-struct Host {
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l)
-    {
-        if (message == WM_CLOSE) {
-            ++closes;
-            return 0;
-        }
-        if (message == WM_PAINT) {
-            ++paints;
-            PAINTSTRUCT paint;
-            ::BeginPaint(hwnd, &paint);
-            ::EndPaint(hwnd, &paint);
-            return 0;
-        }
-        return ::DefWindowProcW(hwnd, message, w, l);
-    }
-    // One window for the whole program: Wine takes seconds to let a focused top-level window go
-    // when no window manager answers.
-    static HWND Get()
-    {
-        static HWND hwnd = [] {
-            WNDCLASSW windowClass = {};
-            windowClass.lpfnWndProc = &Host::Proc;
-            windowClass.hInstance = ::GetModuleHandleW(nullptr);
-            windowClass.hbrBackground = ::GetSysColorBrush(COLOR_3DFACE);
-            windowClass.lpszClassName = L"KeloWizardHost";
-            ::RegisterClassW(&windowClass);
-            return ::CreateWindowW(L"KeloWizardHost", L"Wizard host", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0, 760,
-                                   500, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        }();
-        closes = 0;
-        paints = 0;
-        return hwnd;
-    }
-    static inline int closes = 0;
-    static inline int paints = 0;
-};
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[1024] = {};
-    ::GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-bool Shows(const CDialogBase* page) { return page != nullptr && ::IsWindowVisible(page->GetSafeHwnd()); }
-
-std::array<int32_t, 6> Rows(const CWizardPage& page)
-{
-    std::array<int32_t, 6> icons{};
-    for (int row = 0; row < 6; ++row)
-        icons[static_cast<size_t>(row)] = page.StepIconOf(row);
-    return icons;
-}
-
 // What the wizard was told, seen from a subclass of its window.
 struct WizardWatch {
     const CWizardDlg* wizard = nullptr;
     std::vector<int32_t> commands;
     const CConnectivityDlg* connectivity = nullptr;
-    std::vector<std::array<int32_t, 6>> rowsAtConnectivity; // after each command 23
+    std::vector<StepIcons> rowsAtConnectivity; // after each command 23
 };
 
 LRESULT CALLBACK WatchWizard(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data)
@@ -240,7 +85,7 @@ LRESULT CALLBACK WatchWizard(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_P
     if (message == kMsgPageCommand && w == wizard::kCmdConnectivity) {
         watch->connectivity = dynamic_cast<const CConnectivityDlg*>(watch->wizard->CurrentPage());
         if (watch->connectivity != nullptr)
-            watch->rowsAtConnectivity.push_back(Rows(*watch->connectivity));
+            watch->rowsAtConnectivity.push_back(StepIconsOf(*watch->connectivity));
     }
     if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(hwnd, &WatchWizard, 1);
@@ -283,51 +128,14 @@ HIMAGELIST StepImagesForPictures()
     return images;
 }
 
-// A picture of `window` once Wine has painted the child dialogs' controls, which it does a
-// little after the pages change.
-bool SavePicture(HWND window, const std::wstring& path)
-{
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpUntil([] { return false; }, 300ms);
-    return SaveWindowPicture(window, path);
-}
-
-class WizardFlow : public ::testing::Test {
+class WizardFlow : public WizardInHost {
 protected:
-    void SetUp() override { Begin(); }
-    void TearDown() override { Finish(); }
-
-    // A fresh manager with the real test list, a host window and no wizard yet.
-    void Begin()
+    void Begin() override
     {
-        auto manager = std::make_unique<CDiagnosticMgr>();
-        manager->BuildTests();
-        manager_ = manager.get();
-        theApp.AdoptDiagnosisManager(std::move(manager));
-        host_ = Host::Get();
-        theApp.SetMainWindow(host_);
-        theApp.SetRepaintWindow(host_);
+        BeginWizardHost(kHostSize);
         watch_ = WizardWatch{};
     }
-
-    // Lets every worker end (they may wait on this thread) before the manager goes.
-    void Finish()
-    {
-        const bool ended = PumpUntil([] {
-            for (HANDLE thread : g_kernel->Threads())
-                if (::WaitForSingleObject(thread, 0) != WAIT_OBJECT_0)
-                    return false;
-            return true;
-        });
-        EXPECT_TRUE(ended) << "a test worker is still running";
-        g_kernel->ForgetThreads();
-        wizard_.reset();
-        theApp.AdoptDiagnosisManager(nullptr);
-        manager_ = nullptr;
-        theApp.SetMainWindow(nullptr);
-        theApp.SetRepaintWindow(nullptr);
-        host_ = nullptr;
-    }
+    void Finish() override { EndWizardHost(g_environment.Kernel(), 10s); }
 
     Device_Dev& AddNetworkPrinter(const wchar_t* friendlyName = L"Office printer",
                                   const wchar_t* address = L"127.0.11.99")
@@ -345,11 +153,7 @@ protected:
     // A USB printer whose device interface does not exist: its status cannot be read.
     Device_Dev& AddUsbPrinter()
     {
-        Device_Dev device;
-        device.deviceName = L"Kelo Vireo 4500";
-        device.address = L"\\\\?\\usb#vid_0a7e&pid_2312#gone#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-        device.productId = L"2312";
-        manager_->Devices().push_back(device);
+        manager_->Devices().push_back(GoneUsbPrinter());
         return manager_->Devices().back();
     }
 
@@ -363,15 +167,20 @@ protected:
 
     CWizardDlg& CreateWizard()
     {
-        wizard_ = std::make_unique<CWizardDlg>();
-        EXPECT_TRUE(wizard_->Create(host_)) << "error " << ::GetLastError();
-        HWND hwnd = wizard_->GetSafeHwnd();
-        RECT client;
-        ::GetClientRect(host_, &client);
-        ::SetWindowPos(hwnd, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_SHOWWINDOW);
-        watch_.wizard = wizard_.get();
-        ::SetWindowSubclass(hwnd, &WatchWizard, 1, reinterpret_cast<DWORD_PTR>(&watch_));
-        return *wizard_;
+        CWizardDlg& wizard = CreateWizardInHost();
+        watch_.wizard = &wizard;
+        ::SetWindowSubclass(wizard.GetSafeHwnd(), &WatchWizard, 1, reinterpret_cast<DWORD_PTR>(&watch_));
+        return wizard;
+    }
+
+    // The wizard on its connectivity page, whose test waits until the case releases it.
+    ScriptedTest& StartHeldConnectivityRun()
+    {
+        AddNetworkPrinter();
+        ScriptedTest& connectivity = Script(0, kRunFailed);
+        connectivity.Hold();
+        CreateWizard().Reset();
+        return connectivity;
     }
 
     // Runs the current test index `index` as a page's retry does (page command 2).
@@ -386,26 +195,16 @@ protected:
         return PumpUntil([&] { return watch_.commands.size() >= count; }, limit);
     }
 
-    template <class Page>
-    const Page* Current() const
-    {
-        return dynamic_cast<const Page*>(wizard_->CurrentPage());
-    }
-
     bool BlinkTimerRuns() const
     {
         // Killing a timer that exists succeeds; it is set again when the next test starts.
         return ::KillTimer(wizard_->GetSafeHwnd(), 100) != FALSE;
     }
 
-    CDiagnosticMgr* manager_ = nullptr;
-    HWND host_ = nullptr;
-    std::unique_ptr<CWizardDlg> wizard_;
     WizardWatch watch_;
 };
 
 using Commands = std::vector<int32_t>;
-using RowIcons = std::array<int32_t, 6>;
 
 TEST_F(WizardFlow, PassingTestsRunOnTheConnectivityPageThenThePrintTestPageShows)
 {
@@ -417,21 +216,21 @@ TEST_F(WizardFlow, PassingTestsRunOnTheConnectivityPageThenThePrintTestPageShows
     EXPECT_EQ(wizard.CurrentPage(), nullptr);
 
     wizard.Reset();
-    ASSERT_TRUE(PumpUntil([&] { return Shows(Current<CPrintTestDlg>()); }));
+    ASSERT_TRUE(PumpUntil([&] { return PageShows(Current<CPrintTestDlg>()); }));
     EXPECT_EQ(watch_.commands, (Commands{23, 23, 19}));
     EXPECT_EQ(Current<CPrintTestDlg>()->PreparedCommand(), 19);
     ASSERT_NE(watch_.connectivity, nullptr);
-    EXPECT_FALSE(Shows(watch_.connectivity));
+    EXPECT_FALSE(PageShows(watch_.connectivity));
     // The connectivity page's rows: the connectivity step runs, then the device status step.
     EXPECT_EQ(watch_.rowsAtConnectivity,
-              (std::vector<RowIcons>{{kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun, kStepNotRun, kStepNotRun},
+              (std::vector<StepIcons>{{kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun, kStepNotRun, kStepNotRun},
                                      {kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun, kStepNotRun}}));
     EXPECT_EQ(manager_->CurrentTestIndex(), 1);
     EXPECT_EQ(manager_->TestAt(0)->result, kTestPassed);
     EXPECT_EQ(manager_->TestAt(1)->result, kTestPassed);
     EXPECT_EQ(::GetParent(Current<CPrintTestDlg>()->GetSafeHwnd()), wizard.GetSafeHwnd());
     EXPECT_FALSE(BlinkTimerRuns());
-    EXPECT_GT(Host::paints, 0);
+    EXPECT_GT(HostWindow::paints, 0);
 }
 
 TEST_F(WizardFlow, EachFailureShowsItsPage)
@@ -454,14 +253,9 @@ TEST_F(WizardFlow, EachFailureShowsItsPage)
         {"print failed on USB, status unreadable", true, Start::Print, kRunFailed, 0, false, false, {2, 17}},
         {"print failed: first time", false, Start::Print, kRunFailed, 7, false, false, {2, 18}},
     };
-    bool first = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!first) {
-            Finish();
-            Begin();
-        }
-        first = false;
+        NextCase();
         Device_Dev& device = c.usb ? AddUsbPrinter() : AddNetworkPrinter();
         device.statusShown = c.statusShown;
         CWizardDlg& wizard = CreateWizard();
@@ -472,17 +266,17 @@ TEST_F(WizardFlow, EachFailureShowsItsPage)
         } else {
             Script(2, c.result, c.statusCode, c.adf);
             RetryAt(2);
-            EXPECT_TRUE(Shows(Current<CPrintTestDlg>()));
+            EXPECT_TRUE(PageShows(Current<CPrintTestDlg>()));
             EXPECT_EQ(Current<CPrintTestDlg>()->PreparedCommand(), 2);
         }
         ASSERT_TRUE(CommandsReach(c.commands.size()));
         EXPECT_FALSE(BlinkTimerRuns());
         EXPECT_EQ(watch_.commands, c.commands);
         const auto* status = Current<CDeviceStatusDlg>();
-        ASSERT_TRUE(Shows(status));
+        ASSERT_TRUE(PageShows(status));
         EXPECT_EQ(status->PreparedCommand(), c.commands.back());
         if (watch_.connectivity != nullptr) {
-            EXPECT_FALSE(Shows(watch_.connectivity));
+            EXPECT_FALSE(PageShows(watch_.connectivity));
         }
         EXPECT_EQ(manager_->TestAt(c.start == Start::Print ? 2 : static_cast<int32_t>(c.commands.size()) - 2)->result,
                   kTestFailed);
@@ -496,12 +290,12 @@ TEST_F(WizardFlow, APrintThatWentOutShowsTheEvaluationPage)
     CreateWizard();
     RetryAt(2);
     const auto* print = Current<CPrintTestDlg>();
-    ASSERT_TRUE(Shows(print));
-    ASSERT_TRUE(PumpUntil([&] { return Shows(Current<CPrintEvaluationDlg>()); }));
+    ASSERT_TRUE(PageShows(print));
+    ASSERT_TRUE(PumpUntil([&] { return PageShows(Current<CPrintEvaluationDlg>()); }));
     EXPECT_EQ(watch_.commands, (Commands{2, 7}));
     EXPECT_EQ(manager_->CurrentTestIndex(), 3);
     EXPECT_EQ(Current<CPrintEvaluationDlg>()->PreparedCommand(), 7);
-    EXPECT_FALSE(Shows(print));
+    EXPECT_FALSE(PageShows(print));
     EXPECT_FALSE(BlinkTimerRuns());
 }
 
@@ -514,7 +308,7 @@ TEST_F(WizardFlow, ARetryAtTheConnectivityStepOnlyRunsTheTest)
     ASSERT_TRUE(CommandsReach(2));
     EXPECT_EQ(watch_.commands, (Commands{2, 17}));
     EXPECT_EQ(connectivity.Runs(), 1);
-    EXPECT_TRUE(Shows(Current<CDeviceStatusDlg>()));
+    EXPECT_TRUE(PageShows(Current<CDeviceStatusDlg>()));
 }
 
 TEST_F(WizardFlow, ACancelledPrintDestroysTheWizard)
@@ -535,11 +329,7 @@ TEST_F(WizardFlow, ACancelledPrintDestroysTheWizard)
 
 TEST_F(WizardFlow, TheRunningStepBlinksUntilItsOutcome)
 {
-    AddNetworkPrinter();
-    ScriptedTest& connectivity = Script(0, kRunFailed);
-    connectivity.Hold();
-    CWizardDlg& wizard = CreateWizard();
-    wizard.Reset();
+    ScriptedTest& connectivity = StartHeldConnectivityRun();
     const auto* page = Current<CConnectivityDlg>();
     ASSERT_NE(page, nullptr);
     BlinkWatch blinks{page, {}};
@@ -571,15 +361,10 @@ TEST_F(WizardFlow, TheHeadingNamesTheSelectedPrinter)
         {"no friendly name", 1, L"", L"Selected printer: Kelo Homeline 2150"},
         {"no printer at all", 0, L"", L"Selected printer:  Kelo Dummy Printer"},
     };
-    ASSERT_EQ(theApp.Strings().GetString(L"TSY_DIAGNOSE_HEADING"), L"Selected printer:");
-    bool first = true;
+    ASSERT_EQ(UiText(L"TSY_DIAGNOSE_HEADING"), L"Selected printer:");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!first) {
-            Finish();
-            Begin();
-        }
-        first = false;
+        NextCase();
         if (c.devices > 0)
             AddNetworkPrinter(c.friendlyName);
         Script(0, kRunFailed);
@@ -595,18 +380,14 @@ TEST_F(WizardFlow, TheHeadingNamesTheSelectedPrinter)
 
 TEST_F(WizardFlow, StepRowsCannotBeSelectedButTheirIconsChange)
 {
-    AddNetworkPrinter();
-    ScriptedTest& connectivity = Script(0, kRunFailed);
-    connectivity.Hold();
-    CWizardDlg& wizard = CreateWizard();
-    wizard.Reset();
+    ScriptedTest& connectivity = StartHeldConnectivityRun();
     auto* page = const_cast<CConnectivityDlg*>(Current<CConnectivityDlg>());
     ASSERT_NE(page, nullptr);
     HWND list = page->GetDlgItem(kIdStepList);
     EXPECT_EQ(ListView_GetItemCount(list), 6);
     wchar_t text[64] = {};
     ListView_GetItemText(list, 2, 1, text, 64);
-    EXPECT_EQ(std::wstring(text), theApp.Strings().GetString(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST"));
+    EXPECT_EQ(std::wstring(text), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST"));
 
     RECT row = {};
     ListView_GetItemRect(list, 2, &row, LVIR_BOUNDS);
@@ -623,7 +404,7 @@ TEST_F(WizardFlow, StepRowsCannotBeSelectedButTheirIconsChange)
     ::SendMessageW(page->GetSafeHwnd(), kMsgStepBlink, kStepFailed, 0);
     EXPECT_EQ(page->StepIconOf(0), kStepFailed); // the current test's row
     ListView_GetItemText(list, 2, 1, text, 64);
-    EXPECT_EQ(std::wstring(text), theApp.Strings().GetString(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST"));
+    EXPECT_EQ(std::wstring(text), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST"));
 
     connectivity.Release();
     ASSERT_TRUE(CommandsReach(2));
@@ -639,41 +420,36 @@ TEST_F(WizardFlow, ASimulatedOutcomeShowsItsPageWithoutRunningATest)
     wizard.Reset();
     EXPECT_EQ(watch_.commands, (Commands{17}));
     const auto* status = Current<CDeviceStatusDlg>();
-    ASSERT_TRUE(Shows(status));
+    ASSERT_TRUE(PageShows(status));
     EXPECT_EQ(status->PreparedCommand(), 17);
     EXPECT_EQ(status->SimulatedStatusCode(), 61);
     // The status page explains a simulated code as found by the device status step.
     EXPECT_EQ(manager_->CurrentTestIndex(), 1);
-    EXPECT_TRUE(g_kernel->Threads().empty());
+    EXPECT_TRUE(g_environment.Kernel().Threads().empty());
     EXPECT_EQ(connectivity.Runs(), 0);
     // Outside simulation the page keeps no pretended code.
     manager_->SetErrorSimulationActive(false);
     wizard.SetSimulatedStatusCode(5);
-    int paints = Host::paints;
+    int paints = HostWindow::paints;
     ::SendMessageW(wizard.GetSafeHwnd(), kMsgPageCommand, wizard::kCmdPowerLoss, 0);
     EXPECT_EQ(status->SimulatedStatusCode(), 61);
     EXPECT_EQ(status->PreparedCommand(), 18);
-    EXPECT_GT(Host::paints, paints);
+    EXPECT_GT(HostWindow::paints, paints);
     // Every page command repaints the application's window, even one that changes nothing.
-    paints = Host::paints;
+    paints = HostWindow::paints;
     ::SendMessageW(wizard.GetSafeHwnd(), kMsgPageCommand, 3, 0);
-    EXPECT_GT(Host::paints, paints);
+    EXPECT_GT(HostWindow::paints, paints);
     EXPECT_EQ(wizard.CurrentPage(), status);
 }
 
 TEST_F(WizardFlow, CloseOnTheConnectivityPageClosesTheTool)
 {
-    AddNetworkPrinter();
-    ScriptedTest& connectivity = Script(0, kRunFailed);
-    connectivity.Hold();
-    CWizardDlg& wizard = CreateWizard();
-    wizard.Reset();
+    ScriptedTest& connectivity = StartHeldConnectivityRun();
     const auto* page = Current<CConnectivityDlg>();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(TextOf(page->GetDlgItem(1020)), theApp.Strings().GetString(L"TSY_CLOSE_BUTTON"));
-    ::SendMessageW(page->GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(1020, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(page->GetDlgItem(1020)));
-    EXPECT_EQ(Host::closes, 1);
+    EXPECT_EQ(TextOf(page->GetDlgItem(1020)), UiText(L"TSY_CLOSE_BUTTON"));
+    ClickButton(*page, 1020);
+    EXPECT_EQ(HostWindow::closes, 1);
     connectivity.Release();
     ASSERT_TRUE(CommandsReach(2));
 }
@@ -702,11 +478,10 @@ TEST_F(WizardFlow, LinksAnswerClicksAndEnterExceptUnderSimulation)
     LinkPage page;
     ASSERT_TRUE(page.Create(host_));
     HWND hwnd = page.GetSafeHwnd();
-    const auto text = [](const wchar_t* key) { return theApp.Strings().GetString(key); };
     EXPECT_EQ(TextOf(page.GetDlgItem(1041)),
-              L"<a>" + text(L"TSY_LINK_SUPPORTFORUM") + L"</a> " + text(L"TSY_LINK_FORUM1"));
+              L"<a>" + UiText(L"TSY_LINK_SUPPORTFORUM") + L"</a> " + UiText(L"TSY_LINK_FORUM1"));
     // The survey link is offered to English users only.
-    EXPECT_EQ(TextOf(page.GetDlgItem(1042)), L"<a>" + text(L"TSY_LINK_FEEDBACK") + L"</a>");
+    EXPECT_EQ(TextOf(page.GetDlgItem(1042)), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
     EXPECT_TRUE(::GetWindowLongW(page.GetDlgItem(1042), GWL_STYLE) & WS_VISIBLE);
     EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(1042)));
     {
@@ -728,7 +503,7 @@ TEST_F(WizardFlow, LinksAnswerClicksAndEnterExceptUnderSimulation)
     EXPECT_EQ(page.clicked, (std::vector<int>{1041, 1043}));
     // Cancel still closes the tool.
     ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_EQ(Host::closes, 1);
+    EXPECT_EQ(HostWindow::closes, 1);
 }
 
 TEST_F(WizardFlow, FontsFollowTheRoleAndTheLanguage)
@@ -780,16 +555,16 @@ TEST_F(WizardFlow, ASableNetworkPrinterThroughTheRealTests)
     const auto* connectivity = Current<CConnectivityDlg>();
     ASSERT_NE(connectivity, nullptr);
     ListView_SetImageList(connectivity->GetDlgItem(kIdStepList), StepImagesForPictures(), LVSIL_SMALL);
-    EXPECT_EQ(Rows(*connectivity)[0], kStepPassed);
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\wizard_connectivity.bmp"));
+    EXPECT_EQ(StepIconsOf(*connectivity)[0], kStepPassed);
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\wizard_connectivity.bmp"));
 
-    ASSERT_TRUE(PumpUntil([&] { return Shows(Current<CPrintTestDlg>()); }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return PageShows(Current<CPrintTestDlg>()); }, 20s));
     EXPECT_EQ(watch_.commands, (Commands{23, 23, 19}));
     EXPECT_EQ(printer.statusCode, 0);
     EXPECT_TRUE(manager_->StatusVerdict());
     const auto* print = Current<CPrintTestDlg>();
     ListView_SetImageList(print->GetDlgItem(kIdStepList), StepImagesForPictures(), LVSIL_SMALL);
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\wizard_print_test.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\wizard_print_test.bmp"));
 
     // A paper jam: the device status step fails with a fault code.
     ASSERT_TRUE(sim.Settings("wizard-sable",
@@ -801,9 +576,9 @@ TEST_F(WizardFlow, ASableNetworkPrinterThroughTheRealTests)
     EXPECT_EQ(printer.statusCode, 14);
     EXPECT_FALSE(manager_->StatusVerdict());
     const auto* status = Current<CDeviceStatusDlg>();
-    ASSERT_TRUE(Shows(status));
+    ASSERT_TRUE(PageShows(status));
     ListView_SetImageList(status->GetDlgItem(kIdStepList), StepImagesForPictures(), LVSIL_SMALL);
-    EXPECT_TRUE(SavePicture(host_, L"Z:\\tmp\\wizard_device_status.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\wizard_device_status.bmp"));
     ASSERT_TRUE(sim.Settings("wizard-sable", "statuses = ready\nalert ="));
 }
 
