@@ -10,9 +10,9 @@
 // ends their probes at once; without administrator rights (root under Wine) it hears
 // nothing, and those hosts end by the time-outs like hosts that are not there.
 //
-// The product configuration document (TCP 8080) is asked of hosts whose agent answered, and
-// of hosts still silent after T; a host that refused SNMP is not asked. A refused
-// connection ends the HTTP probe.
+// The product configuration document (TCP 8080) is asked at once of hosts whose agent
+// answered or refused (a Sable printer may run without an agent), and of hosts still silent
+// after T. A refused connection ends the HTTP probe.
 //
 // Bounds, with T the probe time-out (default 1 s, configurable): unanswered SNMP requests
 // are sent once more after T, and the SNMP probe ends T after its last send (2T for a
