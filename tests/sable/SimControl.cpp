@@ -61,9 +61,13 @@ bool SimControl::Post(const std::string& path, const std::string& body) const
     return status == 200;
 }
 
-int SimControl::HttpRequests(const std::string& printer) const
+int SimControl::Count(const std::string& printer, const std::string& name) const
 {
-    const std::string received = Get("/printers/" + printer + "/received");
-    const size_t at = received.find("http-requests ");
-    return at == std::string::npos ? -1 : std::atoi(received.c_str() + at + 14);
+    std::istringstream lines(Get("/printers/" + printer + "/received"));
+    std::string word;
+    int value = -1;
+    while (lines >> word >> value)
+        if (word == name)
+            return value;
+    return -1;
 }

@@ -17,8 +17,9 @@ public:
     {
         return Post("/printers/" + printer + "/settings", lines);
     }
-    // The "http-requests N" count of what the printer received.
-    int HttpRequests(const std::string& printer) const;
+    // One count ("print-jobs", "sets", "http-requests"...) of what the printer received; -1 if unknown.
+    int Count(const std::string& printer, const std::string& name) const;
+    int HttpRequests(const std::string& printer) const { return Count(printer, "http-requests"); }
 
 private:
     std::string Exchange(const char* verb, const std::string& path, const std::string& body, DWORD& status) const;

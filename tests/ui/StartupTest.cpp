@@ -3,12 +3,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
+
+#include <commctrl.h>
 
 #include "TestFolder.h"
+#include "sable/SimControl.h"
+#include "ui/Screenshot.h"
 
 namespace {
 
@@ -85,6 +93,28 @@ public:
         };
         ::EnumWindows(&Visit::Window, reinterpret_cast<LPARAM>(&search));
         return search.found;
+    }
+    // The image index of every row of a list view of this process (the wizard's step icons):
+    // the item structure has to live in the tool's own memory.
+    std::vector<int> ListImages(HWND list) const
+    {
+        std::vector<int> images;
+        void* remote = ::VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+        if (remote == nullptr)
+            return images;
+        const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            LVITEMW item = {};
+            item.mask = LVIF_IMAGE;
+            item.iItem = row;
+            if (!::WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr) ||
+                !::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
+                !::ReadProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr))
+                break;
+            images.push_back(item.iImage);
+        }
+        ::VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+        return images;
     }
 
 private:
@@ -240,7 +270,32 @@ TEST_F(Startup, PicksTheStringFileOfTheUsersLanguage)
     EXPECT_TRUE(CloseTool(tool, main));
 }
 
+
 namespace {
+
+// A wizard page told apart by which of its controls show.
+struct PageSignature {
+    const char* name;
+    std::vector<int> shown;
+    std::vector<int> hidden;
+};
+
+const PageSignature kPrintTestPage{"print test page", {1021, 1212}, {}};
+const PageSignature kPrintEvaluationPage{"print evaluation page", {1018, 1013, 1019}, {}};
+const PageSignature kCopyTestPage{"copy test page", {1004, 1002, 1020}, {}};
+const PageSignature kCopyEvaluationPage{"copy evaluation page", {1045, 1044}, {}};
+const PageSignature kFinalPage{"final page", {1030, 1046}, {}};
+const PageSignature kNoPrintPage{"no print page", {1043, 1005}, {1030}};
+const PageSignature kPrintBadPage{"print bad page", {1138, 1143, 1005}, {}};
+const PageSignature kCopyFailedPage{"copy failed page", {1207, 1041, 1005}, {1138}};
+// The device status page (the one with the hidden picture button 1146) in its forms: a fault with
+// the troubleshooting button, the first unknown status (care link, no manual steps), and an
+// unknown status again (support links and Close).
+const PageSignature kStatusFaultPage{"device status page (fault)", {1146, 1005, 1002, 1038, 1000}, {1020}};
+const PageSignature kStatusFirstUnknownPage{"device status page (first unknown status)", {1146, 1005, 1002, 1038},
+                                            {1020, 1036, 1000}};
+const PageSignature kStatusUnknownAgainPage{"device status page (unknown status again)", {1146, 1005, 1020, 1211, 1041},
+                                            {1002, 1038}};
 
 // The visible window under `parent` (at any depth) whose control id is `id`.
 HWND VisibleControl(HWND parent, int id)
@@ -264,86 +319,246 @@ HWND VisibleControl(HWND parent, int id)
     return search.found;
 }
 
-} // namespace
-
-// Run by the demo end-to-end test with the demo printers up and installed as print queues: a whole
-// run of the first printer (a copier) from the selection page to the final page, then closing
-// through the feedback dialog.
-TEST_F(Startup, DiagnosesTheFirstDemoPrinterToTheEndAndClosesThroughTheFeedback)
+bool Showing(HWND page, int id)
 {
-    if (std::getenv("KELO_DEMO_PRINTERS") == nullptr)
-        GTEST_SKIP() << "needs the demo printers (the demo end-to-end test runs it)";
-    LogTail log;
-    Tool tool(DistFolder() + L"\\KeloTessaly.exe");
-    ASSERT_TRUE(tool.Started());
-    HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
-    EXPECT_TRUE(WaitFor([&] { return VisibleControl(main, 1003) != nullptr; }));
-    EXPECT_NE(log.Appended().find(" Interface Name : 127.0.0.1"), std::string::npos) << "the demo printers are listed";
-
-    // Each step: press a button of the page showing, wait for a control of the page that follows.
-    const struct {
-        int press;
-        int nextPageControl;
-        const char* next;
-    } steps[] = {
-        {1003, 1212, "print test page (after the connectivity and device status tests)"}, // Diagnose
-        {1021, 1018, "print evaluation page (after the print went out)"},                  // Send Test Print
-        {1003, 1020, "copy test page"},                                                    // Print Good
-        {1002, 1045, "copy evaluation page"},                                              // Continue
-        {1045, 1006, "final page"},                                                        // Copy Good
-    };
-    for (const auto& step : steps) {
-        HWND button = VisibleControl(main, step.press);
-        ASSERT_NE(button, nullptr) << "before the " << step.next;
-        ::PostMessageW(button, BM_CLICK, 0, 0);
-        ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, step.nextPageControl) != nullptr; }, 60s))
-            << step.next << "\n" << log.Appended();
-    }
-    const std::string lines = log.Appended();
-    EXPECT_TRUE(lines.find("Status flag from  device") != std::string::npos ||
-                lines.find("Device status test CUE printer") != std::string::npos)
-        << lines;
-    EXPECT_NE(lines.find("Writing the data to printer success."), std::string::npos) << lines;
-
-    // English: closing offers the survey first.
-    ::PostMessageW(main, WM_CLOSE, 0, 0);
-    HWND feedback = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (feedback = tool.Window(IsFeedbackDialog)) != nullptr; }));
-    ::PostMessageW(feedback, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(tool.Exited());
+    HWND control = ::GetDlgItem(page, id);
+    return control != nullptr && ::IsWindowVisible(control);
 }
 
-// Run by the demo end-to-end test with every demo printer in trouble (KELO_DEMO_FAULT: "jam" for a
-// paper jam, "adf" for a document feeder jam): the device status test fails and the run ends on
-// the device status page, which explains the condition.
-TEST_F(Startup, DiagnosesAFaultyDemoPrinterToTheDeviceStatusPage)
+// The visible page under `main` that matches `signature`; 1146 only has to exist.
+HWND VisiblePage(HWND main, const PageSignature& signature)
 {
-    const char* fault = std::getenv("KELO_DEMO_FAULT");
-    if (fault == nullptr)
-        GTEST_SKIP() << "needs the demo printers in trouble (the demo end-to-end test runs it)";
-    // What the Sable and the Quill path log for the condition.
-    const bool feeder = std::string(fault) == "adf";
-    const char* sableLine = feeder ? " is 65\r\n" : " is 14\r\n";
-    const char* quillLine = feeder ? "now checking to find out any ADF error" : "Device status test CUE printer";
+    struct Search {
+        const PageSignature* signature;
+        HWND found;
+    } search = {&signature, nullptr};
+    struct Visit {
+        static BOOL CALLBACK Child(HWND child, LPARAM param)
+        {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (!::IsWindowVisible(child) || !::IsWindowVisible(::GetParent(child)))
+                return TRUE;
+            for (int id : s->signature->shown)
+                if (id == 1146 ? ::GetDlgItem(child, id) == nullptr : !Showing(child, id))
+                    return TRUE;
+            for (int id : s->signature->hidden)
+                if (Showing(child, id))
+                    return TRUE;
+            s->found = child;
+            return FALSE;
+        }
+    };
+    ::EnumChildWindows(main, &Visit::Child, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+constexpr int F = 0; // failed
+constexpr int N = 1; // not run
+constexpr int P = 2; // passed
+
+// One step of a run: optionally change the printers, press a button of the page showing, wait for
+// the page that follows (and, if given, its step icons).
+struct RunStep {
+    int press;
+    PageSignature next;
+    std::vector<int> icons = {};
+    const char* sableSettings = nullptr;
+    const char* quillSettings = nullptr;
+};
+
+struct DemoRoute {
+    const char* name;
+    std::vector<RunStep> steps;
+    // Printer settings for the whole run.
+    const char* sableSettings = nullptr;
+    const char* quillSettings = nullptr;
+    // The log shows one of these (the Sable or the Quill way of saying it).
+    std::vector<const char*> logLines = {};
+    bool cleanThenRetry = false;
+    bool closeThroughFeedback = false;
+};
+
+constexpr int kDiagnose = 1003;
+constexpr int kSendTestPrint = 1021;
+constexpr int kPrintGood = 1003;
+constexpr int kPrintBad = 1018;
+constexpr int kNoPrint = 1013;
+constexpr int kCopyContinue = 1002;
+constexpr int kCopyFailed = 1020;
+constexpr int kCopyGood = 1045;
+constexpr int kCopyBad = 1044;
+constexpr int kRetry = 1005;
+
+const char* const kJamSable = "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1";
+const char* const kJamQuill = "status-code = 14";
+const char* const kHealthySable = "statuses = ready\nalert =";
+const char* const kHealthyQuill = "status-code = 0\nfeeder-status = 0010";
+
+const RunStep kToPrintEvaluation[] = {
+    {kDiagnose, kPrintTestPage},
+    {kSendTestPrint, kPrintEvaluationPage, {P, P, P, 3, N, N}},
+};
+
+std::vector<RunStep> ToPrintEvaluationThen(std::vector<RunStep> rest)
+{
+    std::vector<RunStep> steps(std::begin(kToPrintEvaluation), std::end(kToPrintEvaluation));
+    steps.insert(steps.end(), rest.begin(), rest.end());
+    return steps;
+}
+
+// Every end a demo printer can reach; the first demo printer is a copier.
+const DemoRoute kRoutes[] = {
+    {.name = "HealthyCopierToTheFinalPage",
+     .steps = ToPrintEvaluationThen({{kPrintGood, kCopyTestPage},
+                                     {kCopyContinue, kCopyEvaluationPage},
+                                     {kCopyGood, kFinalPage, {P, P, P, P, P, P}}}),
+     .logLines = {"Writing the data to printer success."},
+     .closeThroughFeedback = true},
+    {.name = "PrintBadWithCleaningAndRetry",
+     .steps = ToPrintEvaluationThen({{kPrintBad, kPrintBadPage, {P, P, P, F, N, N}}}),
+     .cleanThenRetry = true},
+    {.name = "NoPrintFromAHealthyPrinter",
+     .steps = ToPrintEvaluationThen({{kNoPrint, kNoPrintPage, {P, P, P, F, N, N}}}),
+     .logLines = {"No Print: status flag 0"}},
+    {.name = "NoPrintFromAPrinterJammedSinceThePrint",
+     .steps = ToPrintEvaluationThen({{kNoPrint, kStatusFaultPage, {}, kJamSable, kJamQuill}}),
+     .logLines = {"No Print: status flag 14"}},
+    {.name = "CopyFailed",
+     .steps = ToPrintEvaluationThen({{kPrintGood, kCopyTestPage}, {kCopyFailed, kCopyFailedPage, {P, P, P, P, F, N}}})},
+    {.name = "CopyBad",
+     .steps = ToPrintEvaluationThen({{kPrintGood, kCopyTestPage},
+                                     {kCopyContinue, kCopyEvaluationPage},
+                                     {kCopyBad, kCopyFailedPage, {P, P, P, P, P, F}}})},
+    {.name = "PaperJam",
+     .steps = {{kDiagnose, kStatusFaultPage, {P, F, N, N, N, N}}},
+     .sableSettings = kJamSable,
+     .quillSettings = kJamQuill,
+     .logLines = {" is 14\r\n", "Device status test CUE printer"}},
+    {.name = "DocumentFeederJam",
+     .steps = {{kDiagnose, kStatusFaultPage, {P, F, N, N, N, N}}},
+     .sableSettings = "statuses = scannerAdfJam",
+     .quillSettings = "feeder-status = 0008",
+     .logLines = {" is 65\r\n", "now checking to find out any ADF error"}},
+    {.name = "UnknownStatusFirstThenAgain",
+     .steps = {{kDiagnose, kStatusFirstUnknownPage, {P, F, N, N, N, N}},
+               {kRetry, kStatusUnknownAgainPage, {P, F, N, N, N, N}}},
+     .sableSettings = "statuses = unknown",
+     .quillSettings = "status-code = 6"},
+};
+
+class DemoRun : public Startup, public ::testing::WithParamInterface<DemoRoute> {
+protected:
+    void SetUp() override
+    {
+        Startup::SetUp();
+        if (IsSkipped())
+            return;
+        if (std::getenv("KELO_DEMO_PRINTERS") == nullptr || !sim_.Ready())
+            GTEST_SKIP() << "needs the demo printers and their simulator (the demo end-to-end test runs it)";
+        for (const char* printer : {"sable-net", "quill-net"})
+            sim_.Post(std::string("/printers/") + printer + "/clear", "");
+        Apply(GetParam().sableSettings, GetParam().quillSettings);
+    }
+    void TearDown() override
+    {
+        if (sim_.Ready())
+            Apply(kHealthySable, kHealthyQuill);
+    }
+    void Apply(const char* sable, const char* quill)
+    {
+        if (sable != nullptr) {
+            EXPECT_TRUE(sim_.Settings("sable-net", sable));
+        }
+        if (quill != nullptr) {
+            EXPECT_TRUE(sim_.Settings("quill-net", quill));
+        }
+    }
+    int Received(const char* what) const
+    {
+        return sim_.Count("sable-net", what) + sim_.Count("quill-net", what);
+    }
+
+    SimControl sim_;
+};
+
+std::string NameOf(const ::testing::TestParamInfo<DemoRoute>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRoutes), NameOf);
+
+} // namespace
+
+// A whole run of the first demo printer from the selection page to one of its ends.
+TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
+{
+    const DemoRoute& route = GetParam();
     LogTail log;
     Tool tool(DistFolder() + L"\\KeloTessaly.exe");
     ASSERT_TRUE(tool.Started());
     HWND main = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
-    HWND diagnose = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (diagnose = VisibleControl(main, 1003)) != nullptr; }));
-    ::PostMessageW(diagnose, BM_CLICK, 0, 0);
-    // The device status page: its Retry (1005) on the page that also holds the picture button 1146.
-    HWND retry = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        retry = VisibleControl(main, 1005);
-        return retry != nullptr && ::GetDlgItem(::GetParent(retry), 1146) != nullptr;
-    }, 60s)) << log.Appended();
-    wchar_t text[512] = {};
-    ::GetDlgItemTextW(::GetParent(retry), 1027, text, 512);
-    EXPECT_NE(std::wstring(text), L"") << "the status is explained";
+    ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }));
+    EXPECT_NE(log.Appended().find(" Interface Name : 127.0.0.1"), std::string::npos) << "the demo printers are listed";
+
+    HWND page = main;
+    for (const RunStep& step : route.steps) {
+        Apply(step.sableSettings, step.quillSettings);
+        HWND button = page == main ? VisibleControl(main, step.press) : ::GetDlgItem(page, step.press);
+        ASSERT_TRUE(button != nullptr && ::IsWindowVisible(button)) << "button " << step.press << " before the "
+                                                                     << step.next.name;
+        ::PostMessageW(button, BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return (page = VisiblePage(main, step.next)) != nullptr; }, 60s))
+            << step.next.name << "\n" << log.Appended();
+        if (!step.icons.empty()) {
+            EXPECT_EQ(tool.ListImages(::GetDlgItem(page, 1010)), step.icons) << step.next.name;
+        }
+    }
+    SaveWindowPicture(main, L"Z:\\tmp\\demo_run_" + std::wstring(route.name, route.name + std::strlen(route.name)) +
+                                L".bmp");
+
     const std::string lines = log.Appended();
-    EXPECT_TRUE(lines.find(sableLine) != std::string::npos || lines.find(quillLine) != std::string::npos) << lines;
-    EXPECT_TRUE(CloseTool(tool, main));
+    if (!route.logLines.empty()) {
+        bool said = false;
+        for (const char* line : route.logLines)
+            said = said || lines.find(line) != std::string::npos;
+        EXPECT_TRUE(said) << route.logLines.front() << "\n" << lines;
+    }
+    wchar_t message[512] = {};
+    ::GetDlgItemTextW(page, 1027, message, 512);
+    EXPECT_NE(std::wstring(message), L"") << "the end page explains itself";
+    // A fault found before the print sends nothing to print.
+    const bool printed = std::any_of(route.steps.begin(), route.steps.end(),
+                                     [](const RunStep& step) { return step.press == kSendTestPrint; });
+    EXPECT_EQ(Received("print-jobs") > 0, printed);
+
+    if (route.cleanThenRetry) {
+        // Cleaning goes through the progress popup to the printer; Retry then goes back to printing.
+        const int before = Received("sets") + Received("job-posts");
+        ::PostMessageW(::GetDlgItem(page, 1138), BM_CLICK, 0, 0);
+        HWND popup = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (popup = tool.Window([&](HWND w) { return w != main; })) != nullptr; }))
+            << "the progress popup shows";
+        EXPECT_TRUE(WaitFor([&] { return Received("sets") + Received("job-posts") > before; }, 30s));
+        // Gone, not only hidden: a click that arrives while its modal loop ends is not delivered.
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(popup); }, 30s)) << "the progress popup goes";
+        // Retry prints again at once and asks about the new page.
+        const int printsBefore = Received("print-jobs");
+        ::PostMessageW(::GetDlgItem(page, kRetry), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return VisiblePage(main, kPrintEvaluationPage) != nullptr; }, 60s))
+            << log.Appended();
+        EXPECT_EQ(Received("print-jobs"), printsBefore + 1);
+    }
+
+    if (route.closeThroughFeedback) {
+        // English: closing offers the survey first.
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        HWND feedback = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (feedback = tool.Window(IsFeedbackDialog)) != nullptr; }));
+        ::PostMessageW(feedback, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(tool.Exited());
+    } else {
+        EXPECT_TRUE(CloseTool(tool, main));
+    }
 }
