@@ -97,11 +97,8 @@ bool SupportLinkBuilder::OpenLink(const std::wstring& link)
 {
     const HINSTANCE result =
         NGWinApi::Shell().ShellExecuteW(nullptr, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    const auto code = reinterpret_cast<INT_PTR>(result);
-    if (code > 32)
-        return true;
-    LogFile().Write(L"ShellExecute failed (%d) to open %s", static_cast<int>(code), link.c_str());
-    return false;
+    // Each caller logs a failure in its own words, and some must log nothing.
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void SupportLinkBuilder::OpenCustomerCare()

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -346,10 +347,24 @@ TEST_F(DeviceStatusPage, LinksOpenThroughTheShellAndLogFailures)
     // The survey: the feedback link, and the care link after the copy steps.
     ClickLink(1037);
     EXPECT_EQ(Surveys(), 1);
-    // After the copy steps the care link opens the survey too.
+    // After the copy steps the care link opens the survey too, and a refusal there is not logged.
     Prepare(17, 5);
-    ClickLink(1038);
-    EXPECT_EQ(Surveys(), 2);
+    {
+        LogTail log;
+        ClickLink(1038);
+        EXPECT_EQ(Surveys(), 2);
+        EXPECT_EQ(log.Appended().find("Error while opening"), std::string::npos) << log.Appended();
+        EXPECT_EQ(log.Appended().find("ShellExecute"), std::string::npos) << log.Appended();
+    }
+    // A refused forum link writes its own line once and nothing else.
+    {
+        LogTail log;
+        ClickLink(1041);
+        const std::string lines = log.Appended();
+        EXPECT_EQ(lines.find("Error while opening link TSY_URL_FORUM."),
+                  lines.rfind("Error while opening link TSY_URL_FORUM."));
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+    }
 }
 
 TEST_F(DeviceStatusPage, UnderSimulationThePageShowsThePretendedCodeAndIsInert)
