@@ -1,19 +1,11 @@
 #pragma once
 // The copy evaluation page: the user judges the copy.
-#include <cstdint>
+#include "pages/CopyAnswerPage.h"
 
-#include "pages/WizardPage.h"
-
-class CCopyEvaluationDlg : public CWizardPage {
+class CCopyEvaluationDlg : public CCopyAnswerPage {
 public:
     CCopyEvaluationDlg();
 
 protected:
-    BOOL OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-    void OnPrepare(int32_t command) override;
-    bool OnButton(int id) override;
-
-private:
-    void Refresh();
+    void OnAnswer(int id, CDiagnosticMgr& manager) override;
 };

@@ -45,14 +45,12 @@ void CCopyFailedDlg::OnPrepare(int32_t command)
 
 void CCopyFailedDlg::Refresh()
 {
-    const CDiagnosticMgr* manager = Manager();
-    const bool simulating = manager != nullptr && manager->ErrorSimulationActive();
-    const int32_t status = simulating ? kStepPassed : VerdictIcon();
+    const int32_t status = StatusStepIcon();
     if (mode_ == wizard::kCmdCopyBad)
         SetStepIcons({kStepPassed, status, kStepPassed, kStepPassed, kStepPassed, kStepFailed});
     else
         SetStepIcons({kStepPassed, status, kStepPassed, kStepPassed, kStepFailed, kStepNotRun});
-    if (!simulating)
+    if (!Simulating())
         SetHeading();
 }
 

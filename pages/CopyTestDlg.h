@@ -1,20 +1,11 @@
 #pragma once
 // The copy test page: the user makes a copy on the printer itself and says whether one came out.
-#include <cstdint>
+#include "pages/CopyAnswerPage.h"
 
-#include "pages/WizardPage.h"
-
-class CCopyTestDlg : public CWizardPage {
+class CCopyTestDlg : public CCopyAnswerPage {
 public:
     CCopyTestDlg();
 
 protected:
-    BOOL OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-    void OnPrepare(int32_t command) override;
-    bool OnButton(int id) override;
-
-private:
-    void Refresh();
-    void OnCopyFailed();
+    void OnAnswer(int id, CDiagnosticMgr& manager) override;
 };

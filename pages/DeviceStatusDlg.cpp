@@ -42,12 +42,6 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
-bool Simulating()
-{
-    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    return manager != nullptr && manager->ErrorSimulationActive();
-}
-
 const Device_Dev* SelectedDevice()
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();

@@ -52,10 +52,7 @@ void CFinalDlg::RefreshShown()
 
 void CFinalDlg::ShowStepIcons()
 {
-    const CDiagnosticMgr* manager = Manager();
-    const bool simulating = manager != nullptr && manager->ErrorSimulationActive();
-    SetStepIcons({kStepPassed, simulating ? kStepPassed : VerdictIcon(), kStepPassed, kStepPassed, kStepPassed,
-                  kStepPassed});
+    SetStepIcons({kStepPassed, StatusStepIcon(), kStepPassed, kStepPassed, kStepPassed, kStepPassed});
 }
 
 void CFinalDlg::StartOver()

@@ -40,20 +40,13 @@ void CNoPrintDlg::OnPrepare(int32_t command)
 
 void CNoPrintDlg::ShowStepIcons()
 {
-    const CDiagnosticMgr* manager = Manager();
-    const bool simulating = manager != nullptr && manager->ErrorSimulationActive();
-    SetStepIcons({kStepPassed, simulating ? kStepPassed : VerdictIcon(), kStepPassed, kStepFailed, kStepNotRun,
-                  kStepNotRun});
+    SetStepIcons({kStepPassed, StatusStepIcon(), kStepPassed, kStepFailed, kStepNotRun, kStepNotRun});
 }
 
 bool CNoPrintDlg::OnButton(int id)
 {
     if (id == kIdRetry) {
-        CDiagnosticMgr* manager = Manager();
-        if (manager == nullptr || manager->ErrorSimulationActive())
-            return true;
-        manager->SetCurrentTestIndex(kLowLevelPrintTestIndex);
-        SendPageCommand(2);
+        RetryPrint();
         return true;
     }
     if (id == kIdClose) {

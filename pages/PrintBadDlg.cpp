@@ -76,12 +76,6 @@ HICON LetterIcon(bool streaked)
     return icon;
 }
 
-bool Simulating()
-{
-    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    return manager != nullptr && manager->ErrorSimulationActive();
-}
-
 } // namespace
 
 bool CleaningExcluded(const std::wstring& productId) { return Excluded(productId); }
@@ -182,10 +176,7 @@ bool CPrintBadDlg::OnButton(int id)
 {
     switch (id) {
     case kIdRetry:
-        if (Simulating())
-            return true;
-        Manager()->SetCurrentTestIndex(kLowLevelPrintTestIndex);
-        SendPageCommand(2);
+        RetryPrint();
         return true;
     case kIdClose:
         ::SendMessageW(::GetParent(GetSafeHwnd()), WM_CLOSE, 0, 0);

@@ -23,12 +23,6 @@ constexpr int kIdCancel = 1002;
 
 constexpr wchar_t kModelWithoutCopier[] = L"Homeline 5150 Printer - Q884z";
 
-bool Simulating()
-{
-    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    return manager != nullptr && manager->ErrorSimulationActive();
-}
-
 } // namespace
 
 bool SelectedPrinterHasCopier(CDiagnosticMgr& manager)

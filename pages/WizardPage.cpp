@@ -5,6 +5,7 @@
 #include "app/AppMessages.h"
 #include "app/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
+#include "app/WizardRules.h"
 #include "support/LanguageChoice.h"
 
 namespace {
@@ -97,6 +98,21 @@ bool CWizardPage::SetUpPage(std::initializer_list<PageText> texts, bool subItemI
     SetFonts({{kIdStepList, FontRole::StepList}, {kIdHeading, FontRole::Heading}});
     ApplyTexts(texts);
     return true;
+}
+
+bool CWizardPage::Simulating()
+{
+    const CDiagnosticMgr* manager = Manager();
+    return manager != nullptr && manager->ErrorSimulationActive();
+}
+
+void CWizardPage::RetryPrint()
+{
+    CDiagnosticMgr* manager = Manager();
+    if (manager == nullptr || manager->ErrorSimulationActive())
+        return;
+    manager->SetCurrentTestIndex(kLowLevelPrintTestIndex);
+    SendPageCommand(wizard::kCmdRetryTest);
 }
 
 int32_t CWizardPage::VerdictIcon()

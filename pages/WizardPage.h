@@ -75,6 +75,10 @@ protected:
     bool SetUpPage(std::initializer_list<PageText> texts, bool subItemImages = false);
     // Row 1's icon after the device status step: passed or failed by the status verdict.
     static int32_t VerdictIcon();
+    // The same on the pages after the print, where a pretended fault shows the step as passed.
+    static int32_t StatusStepIcon() { return Simulating() ? kStepPassed : VerdictIcon(); }
+    // Whether a fault is only pretended (error simulation); answers and links then do nothing.
+    static bool Simulating();
     // Shared step images, the two columns (icon, text) and, when asked, images in sub-items.
     void SetUpStepList(bool subItemImages = false);
     // "TSY_DIAGNOSE_HEADING", a blank and the selected printer's name, into the heading.
@@ -106,6 +110,8 @@ protected:
     void SendPageCommand(int32_t command);
     // Close the tool through the main window.
     static void CloseMainWindow();
+    // Print the test page again from the print test page (the Retry of the print result pages).
+    void RetryPrint();
 
 private:
     int32_t preparedCommand_ = 0;

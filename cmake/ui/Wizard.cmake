@@ -4,6 +4,7 @@ target_sources(kelo_win PRIVATE
   pages/ConnectivityDlg.cpp
   pages/CopyEvaluationDlg.cpp
   pages/CopyFailedDlg.cpp
+  pages/CopyAnswerPage.cpp
   pages/CopyTestDlg.cpp
   pages/DeviceStatusDlg.cpp
   pages/FinalDlg.cpp
