@@ -412,6 +412,7 @@ BOOL CALLBACK InspectTroubleshooting(HWND window, LPARAM)
     g_modal.seen = true;
     g_modal.text = TextOf(steps);
     g_modal.focusOnClose = ::GetFocus() == ::GetDlgItem(window, 1020);
+    EXPECT_EQ(TextLayoutFaults(window), "");
     SaveWindowPicture(window, TmpPicturePath(L"device_status_troubleshooting.bmp"));
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(1020, BN_CLICKED), 0);
     return FALSE;

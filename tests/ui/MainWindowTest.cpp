@@ -674,6 +674,7 @@ TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
     EXPECT_EQ(ListView_GetItemCount(window_->EnumeratePage().GetDlgItem(kPrinterListId)), 4);
 
     ShowOnScreen();
+    EXPECT_EQ(TextLayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_selection.bmp")));
 }
 
@@ -770,6 +771,7 @@ TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
     EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestFailed) << "the wizard ran the first test";
 
     ShowOnScreen();
+    EXPECT_EQ(TextLayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_diagnosis.bmp")));
 
     // Back to the selection page: the strip goes, the wizard only hides.
@@ -966,6 +968,7 @@ TEST_F(MainWindow, TheAboutBoxShowsTheProductVersion)
             HWND about = VisibleThreadWindow(L"About Kelo Tessaly");
             if (about == nullptr)
                 return false;
+            EXPECT_EQ(TextLayoutFaults(about), "");
             SaveWindowPicture(about, TmpPicturePath(L"main_window_about.bmp"));
             message = ItemText(about, 1033);
             copyright = ItemText(about, 1056);
@@ -1033,6 +1036,7 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
                 return false;
             HWND list = ::GetDlgItem(dialog, kLanguageListId);
             ListView_SetItemState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            EXPECT_EQ(TextLayoutFaults(dialog), "");
             SaveWindowPicture(dialog, TmpPicturePath(L"main_window_languages.bmp"));
             ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
@@ -1067,6 +1071,7 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     EXPECT_EQ(font(kEnumerateTextId), page.PageFont(4));
     EXPECT_EQ(font(kDiagnoseButtonId), page.PageFont(5));
     ShowOnScreen();
+    EXPECT_EQ(TextLayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_french.bmp")));
 
     // Closing with a language other than English offers no feedback.
@@ -1196,6 +1201,7 @@ TEST_F(ProgressPopup, TheBarMovesInStepsOfThreeAndWrapsAfterNinetyNine)
                 if (!moved)
                     return false;
             }
+            EXPECT_EQ(TextLayoutFaults(window), "");
             SaveWindowPicture(window, TmpPicturePath(L"progress_popup.bmp"));
             ::SendMessageW(bar, PBM_SETPOS, 0, 0);
             for (int tick = 0; tick < 37; ++tick) {

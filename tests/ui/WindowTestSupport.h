@@ -227,6 +227,11 @@ std::wstring TmpPicturePath(const std::wstring& name);
 // after the pages change.
 bool SavePictureWhenPainted(HWND window, const std::wstring& path);
 
+// What a user would find wrong with the texts shown under `window` (at any depth): a link or
+// static text whose wrapped text is taller than its control, or two links over each other.
+// Empty when nothing is.
+std::string TextLayoutFaults(HWND window);
+
 // ---- Stand-ins ----
 
 // Records what would have been opened in the browser; never starts one.
