@@ -62,6 +62,7 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 search_times=()
 nmap_times=()
+same_probe_times=()
 printf 'Network search of %s.0/24 with %d simulated printers, %d runs each\n' "$network" "$printers" "$runs"
 for run in $(seq 1 "$runs"); do
   result=$(cd "$bench_dir" && wine diagcore_search_bench.exe 2>/dev/null | tr -d '\r')
@@ -76,8 +77,16 @@ for run in $(seq 1 "$runs"); do
   nmap_seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
   nmap_open=$(grep -c "^161/udp open " <<< "$nmap_out" || true)
 
+  # The same two probes per host as the component (UDP 161 and TCP 8080), still without
+  # asking anything: what the component's extra work costs next to nmap.
+  start=$(date +%s.%N)
+  timeout 900 nmap -n -sU -sS -p U:161,T:8080 "$network.0/24" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  same_probe_seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+
   search_times+=("$search_seconds")
   nmap_times+=("$nmap_seconds")
+  same_probe_times+=("$same_probe_seconds")
   printf '  run %d: component %s found, %s identified, %.3f s; nmap %s open, %.3f s\n' \
     "$run" "$found" "$identified" "$search_seconds" "$nmap_open" "$nmap_seconds"
   # Every run must find and identify them all.
@@ -98,3 +107,7 @@ printf '  nmap -sU -p 161: %s hosts with 161 open, median %.3f s (%.3f-%.3f) (no
   "$nmap_open" "$nmap_median" "$nmap_low" "$nmap_high"
 printf '  ratio nmap / component: %.1fx of the medians (goal: at least 2x)\n' \
   "$(awk -v n="$nmap_median" -v c="$search_median" 'BEGIN { printf "%.3f", n / c }')"
+read -r same_median same_low same_high <<< "$(spread "${same_probe_times[@]}")"
+printf '  nmap -sU -sS -p U:161,T:8080 (the same probes, nothing asked): median %.3f s (%.3f-%.3f), ratio %.1fx\n' \
+  "$same_median" "$same_low" "$same_high" \
+  "$(awk -v n="$same_median" -v c="$search_median" 'BEGIN { printf "%.3f", n / c }')"
