@@ -137,7 +137,7 @@ class Kelotsy(unittest.TestCase):
         output = result.stdout.decode("utf-8", "replace")
         print(output[output.find("[==========]"):] if "[==========]" in output else output[-4000:])
         self.assertEqual(result.returncode, 0, output)
-        self.assertIn("[  PASSED  ] 9 tests", output)
+        self.assertIn("[  PASSED  ] 14 tests", output)
 
     def test_usage_and_environment_errors_exit_with_2(self):
         for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],

@@ -45,6 +45,35 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
+// A block of another process's memory, for messages whose parameters point at structures.
+struct RemoteMemory {
+    RemoteMemory(HANDLE process, size_t size)
+        : process(process), address(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE))
+    {
+    }
+    ~RemoteMemory()
+    {
+        if (address != nullptr)
+            ::VirtualFreeEx(process, address, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    template <class T>
+    bool Write(const T& value) const
+    {
+        return ::WriteProcessMemory(process, address, &value, sizeof value, nullptr) != FALSE;
+    }
+    template <class T>
+    bool Read(T& value) const
+    {
+        return ::ReadProcessMemory(process, address, &value, sizeof value, nullptr) != FALSE;
+    }
+    LPARAM Param() const { return reinterpret_cast<LPARAM>(address); }
+
+    HANDLE process;
+    void* address;
+};
+
 class Tool {
 public:
     explicit Tool(const std::wstring& exe)
@@ -94,27 +123,48 @@ public:
         ::EnumWindows(&Visit::Window, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
-    // The image index of every row of a list view of this process (the wizard's step icons):
-    // the item structure has to live in the tool's own memory.
+    // List views of the tool are asked through item structures in the tool's own memory.
+    // The image index of every row (the wizard's step icons).
     std::vector<int> ListImages(HWND list) const
     {
         std::vector<int> images;
-        void* remote = ::VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
-        if (remote == nullptr)
-            return images;
+        RemoteMemory remote(process_.hProcess, sizeof(LVITEMW));
         const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < rows; ++row) {
+        for (int row = 0; row < rows && remote.address != nullptr; ++row) {
             LVITEMW item = {};
             item.mask = LVIF_IMAGE;
             item.iItem = row;
-            if (!::WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr) ||
-                !::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
-                !::ReadProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr))
+            if (!remote.Write(item) || !::SendMessageW(list, LVM_GETITEMW, 0, remote.Param()) || !remote.Read(item))
                 break;
             images.push_back(item.iImage);
         }
-        ::VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
         return images;
+    }
+    // The row whose first column contains `text`, selected as a click would; false when none does.
+    bool SelectListRow(HWND list, const std::wstring& text) const
+    {
+        struct Exchange {
+            LVITEMW item;
+            wchar_t text[256];
+        };
+        RemoteMemory remote(process_.hProcess, sizeof(Exchange));
+        const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows && remote.address != nullptr; ++row) {
+            Exchange exchange = {};
+            exchange.item.pszText = reinterpret_cast<Exchange*>(remote.address)->text;
+            exchange.item.cchTextMax = 256;
+            if (!remote.Write(exchange) || ::SendMessageW(list, LVM_GETITEMTEXTW, row, remote.Param()) < 0 ||
+                !remote.Read(exchange))
+                return false;
+            if (std::wstring(exchange.text).find(text) == std::wstring::npos)
+                continue;
+            exchange.item.stateMask = exchange.item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            if (!remote.Write(exchange) || !::SendMessageW(list, LVM_SETITEMSTATE, row, remote.Param()))
+                return false;
+            ::SendMessageW(list, LVM_SETSELECTIONMARK, 0, row);
+            return true;
+        }
+        return false;
     }
 
 private:
@@ -371,9 +421,14 @@ struct RunStep {
     const char* quillSettings = nullptr;
 };
 
+constexpr wchar_t kSablePrinter[] = L"(127.0.0.10)";
+constexpr wchar_t kQuillPrinter[] = L"(127.0.0.11)";
+
 struct DemoRoute {
     const char* name;
     std::vector<RunStep> steps;
+    // The printer picked on the selection page.
+    const wchar_t* printer = kSablePrinter;
     // Printer settings for the whole run.
     const char* sableSettings = nullptr;
     const char* quillSettings = nullptr;
@@ -411,7 +466,7 @@ std::vector<RunStep> ToPrintEvaluationThen(std::vector<RunStep> rest)
     return steps;
 }
 
-// Every end a demo printer can reach; the first demo printer is a copier.
+// Every end a demo printer can reach, and the Quill printer's way to the ends its status decides.
 const DemoRoute kRoutes[] = {
     {.name = "HealthyCopierToTheFinalPage",
      .steps = ToPrintEvaluationThen({{kPrintGood, kCopyTestPage},
@@ -448,6 +503,31 @@ const DemoRoute kRoutes[] = {
      .steps = {{kDiagnose, kStatusFirstUnknownPage, {P, F, N, N, N, N}},
                {kRetry, kStatusUnknownAgainPage, {P, F, N, N, N, N}}},
      .sableSettings = "statuses = unknown",
+     .quillSettings = "status-code = 6"},
+    {.name = "QuillCopierToTheFinalPage",
+     .steps = ToPrintEvaluationThen({{kPrintGood, kCopyTestPage},
+                                     {kCopyContinue, kCopyEvaluationPage},
+                                     {kCopyGood, kFinalPage, {P, P, P, P, P, P}}}),
+     .printer = kQuillPrinter,
+     .logLines = {"Writing the data to printer success."}},
+    {.name = "QuillNoPrintFromAPrinterJammedSinceThePrint",
+     .steps = ToPrintEvaluationThen({{kNoPrint, kStatusFaultPage, {}, nullptr, kJamQuill}}),
+     .printer = kQuillPrinter,
+     .logLines = {"No Print: status flag 14"}},
+    {.name = "QuillPaperJam",
+     .steps = {{kDiagnose, kStatusFaultPage, {P, F, N, N, N, N}}},
+     .printer = kQuillPrinter,
+     .quillSettings = kJamQuill,
+     .logLines = {"Device status test CUE printer"}},
+    {.name = "QuillDocumentFeederJam",
+     .steps = {{kDiagnose, kStatusFaultPage, {P, F, N, N, N, N}}},
+     .printer = kQuillPrinter,
+     .quillSettings = "feeder-status = 0008",
+     .logLines = {"now checking to find out any ADF error"}},
+    {.name = "QuillUnknownStatusFirstThenAgain",
+     .steps = {{kDiagnose, kStatusFirstUnknownPage, {P, F, N, N, N, N}},
+               {kRetry, kStatusUnknownAgainPage, {P, F, N, N, N, N}}},
+     .printer = kQuillPrinter,
      .quillSettings = "status-code = 6"},
 };
 
@@ -505,7 +585,8 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     HWND main = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
     ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }));
-    EXPECT_NE(log.Appended().find(" Interface Name : 127.0.0.1"), std::string::npos) << "the demo printers are listed";
+    HWND list = VisibleControl(main, 1007);
+    ASSERT_TRUE(list != nullptr && tool.SelectListRow(list, route.printer)) << "the demo printer is listed";
 
     HWND page = main;
     for (const RunStep& step : route.steps) {
@@ -537,6 +618,12 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     const bool printed = std::any_of(route.steps.begin(), route.steps.end(),
                                      [](const RunStep& step) { return step.press == kSendTestPrint; });
     EXPECT_EQ(Received("print-jobs") > 0, printed);
+    if (printed) {
+        // The picked printer printed, the other one did not.
+        const bool quill = std::wstring(route.printer) == kQuillPrinter;
+        EXPECT_GT(sim_.Count(quill ? "quill-net" : "sable-net", "print-jobs"), 0);
+        EXPECT_EQ(sim_.Count(quill ? "sable-net" : "quill-net", "print-jobs"), 0);
+    }
 
     if (route.cleanThenRetry) {
         // Cleaning goes through the progress popup to the printer; Retry then goes back to printing.
