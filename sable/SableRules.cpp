@@ -49,8 +49,8 @@ std::wstring BornDateText(std::wstring_view serviceId)
     }
     if (month > 12)
         month = 0;
-    wchar_t buffer[20] = {};
-    std::swprintf(buffer, 20, L"%ld/%ld/%ld ", day, month, year);
+    wchar_t buffer[48] = {}; // room for three 64-bit longs
+    std::swprintf(buffer, 48, L"%ld/%ld/%ld ", day, month, year);
     return buffer;
 }
 
@@ -79,7 +79,9 @@ bool IsInkType(std::wstring_view lowerType)
 
 std::wstring DropsUsedText(std::wstring_view dropsCount)
 {
-    return std::to_wstring(static_cast<long long>(WideDecimalPrefix(dropsCount)) * 1000);
+    // Thousands as text: no product to overflow where long is as wide as long long.
+    const long thousands = WideDecimalPrefix(dropsCount);
+    return thousands == 0 ? L"0" : std::to_wstring(thousands) + L"000";
 }
 
 std::string InternalPrintDocument(std::string_view jobType)

@@ -95,15 +95,20 @@ long ParseDecimalPrefix(std::string_view text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
-    long long value = 0;
+    // Saturates like strtol; checked before multiplying, since long may be as wide as long long.
+    const unsigned long long limit = static_cast<unsigned long long>(LONG_MAX) + (negative ? 1 : 0);
+    unsigned long long value = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > LONG_MAX) {
-            value = static_cast<long long>(LONG_MAX) + (negative ? 1 : 0);
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (value > (limit - digit) / 10) {
+            value = limit;
             break;
         }
+        value = value * 10 + digit;
     }
-    return static_cast<long>(negative ? -value : value);
+    if (!negative || value == 0)
+        return static_cast<long>(value);
+    return -static_cast<long>(value - 1) - 1;
 }
 
 uint64_t ParseHexPrefix(std::string_view text)

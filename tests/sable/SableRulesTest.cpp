@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,12 @@ TEST(SableRules, BornDates)
     };
     for (const auto& c : cases)
         EXPECT_EQ(sable::BornDateText(c.serviceId), c.text) << c.serviceId;
+    // Past the range of long the number saturates; the text stays whole with either width of long.
+    // (LONG_MAX / 1000 + 1990 is odd for either width: a common year, its day past December.)
+    EXPECT_EQ(sable::BornDateText(L"4523454523454523454523454523454"),
+              std::to_wstring(LONG_MAX % 1000 - 365) + L"/0/" + std::to_wstring(LONG_MAX / 1000 + 1990) + L" ");
+    EXPECT_EQ(sable::BornDateText(L"-4523454523454523454523454523454"),
+              std::to_wstring(LONG_MIN % 1000) + L"/1/" + std::to_wstring(LONG_MIN / 1000 + 1990) + L" ");
 }
 
 TEST(SableRules, ColourKeysAndInkTypesAndDrops)
@@ -33,6 +40,9 @@ TEST(SableRules, ColourKeysAndInkTypesAndDrops)
     EXPECT_EQ(sable::DropsUsedText(L"12"), L"12000");
     EXPECT_EQ(sable::DropsUsedText(L""), L"0");
     EXPECT_EQ(sable::DropsUsedText(L"many"), L"0");
+    EXPECT_EQ(sable::DropsUsedText(L"-3"), L"-3000");
+    EXPECT_EQ(sable::DropsUsedText(L"4523454523454523454523454523454"), std::to_wstring(LONG_MAX) + L"000");
+    EXPECT_EQ(sable::DropsUsedText(L"-4523454523454523454523454523454"), std::to_wstring(LONG_MIN) + L"000");
 }
 
 TEST(SableRules, StatusOrderingMovesStrictlySmallerPrioritiesForward)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <string>
 
 #include "sable/UsbHttpFraming.h"
@@ -37,6 +39,8 @@ TEST(UsbHttpFraming, HeadVerdicts)
         {" HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n", true, 0},        // leading blank: empty first word
         {"junk\r\nHTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n", true, 3},
         {"HTTP/1.1 200 OK\nContent-Length: 9\n\r\n\r\n", true, 9},
+        {"HTTP/1.1 299999999999999999999999999999999000 OK\r\n\r\n", true, 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\n", true, INT32_MAX},
     };
     for (const Case& c : cases) {
         const sable::HeadVerdict verdict = ParseResponseHead(c.head);
@@ -85,6 +89,31 @@ TEST(UsbHttpFraming, ChunkDecoding)
         EXPECT_EQ(decoder.AddRead("56789\r\n").data, "56789");
         EXPECT_TRUE(decoder.AddRead("no size line").finished) << "a read without a size line ends the body";
     }
+}
+
+TEST(UsbHttpFraming, NumberPrefixesSaturateInsteadOfOverflowing)
+{
+    struct DecimalCase {
+        const char* text;
+        long value;
+    };
+    const DecimalCase decimals[] = {
+        {"  -12x", -12},
+        {"+7", 7},
+        {"-", 0},
+        {"299999999999999999999999999999999000", LONG_MAX},
+        {"-299999999999999999999999999999999000", LONG_MIN},
+    };
+    for (const DecimalCase& c : decimals)
+        EXPECT_EQ(sable::ParseDecimalPrefix(c.text), c.value) << c.text;
+    const std::string longMax = std::to_string(LONG_MAX);
+    const std::string longMin = std::to_string(LONG_MIN);
+    EXPECT_EQ(sable::ParseDecimalPrefix(longMax), LONG_MAX);
+    EXPECT_EQ(sable::ParseDecimalPrefix(longMin), LONG_MIN);
+    EXPECT_EQ(sable::ParseDecimalPrefix(longMax + "0"), LONG_MAX);
+    EXPECT_EQ(sable::ParseDecimalPrefix(longMin + "0"), LONG_MIN);
+
     EXPECT_EQ(sable::ParseHexPrefix("  1aG"), 0x1au);
-    EXPECT_EQ(sable::ParseDecimalPrefix("  -12x"), -12);
+    EXPECT_EQ(sable::ParseHexPrefix("ffffffffffffffff"), UINT64_MAX);
+    EXPECT_EQ(sable::ParseHexPrefix("10000000000000000"), UINT64_MAX);
 }
