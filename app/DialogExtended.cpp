@@ -1,5 +1,7 @@
 #include "app/DialogExtended.h"
 
+#include <commctrl.h>
+
 #include "app/FontUtil.h"
 #include "app/GdiplusSupport.h"
 #include "app/KeloTessalyApp.h"
@@ -10,6 +12,21 @@ struct FontSpec {
     int height, weight;
 };
 constexpr FontSpec kPageFonts[6] = {{15, 500}, {15, 700}, {17, 500}, {15, 500}, {15, 400}, {12, 500}};
+
+bool IsSysLink(HWND control)
+{
+    wchar_t name[32] = {};
+    ::GetClassNameW(control, name, 32);
+    return ::lstrcmpiW(name, WC_LINK) == 0;
+}
+
+BOOL CALLBACK ReleaseLinkFont(HWND child, LPARAM)
+{
+    if (IsSysLink(child))
+        ::SendMessageW(child, WM_SETFONT, 0, FALSE);
+    return TRUE;
+}
+
 } // namespace
 
 CDialogExtended::CDialogExtended(UINT templateId, bool frameMode)
@@ -17,6 +34,43 @@ CDialogExtended::CDialogExtended(UINT templateId, bool frameMode)
 {
     for (size_t i = 0; i < pageFonts_.size(); ++i)
         pageFonts_[i].reset(CreateInterfaceFont(kPageFonts[i].height, kPageFonts[i].weight));
+}
+
+CDialogExtended::~CDialogExtended() { ReleaseLinkFonts(); }
+
+void CDialogExtended::ReleaseLinkFonts()
+{
+    if (HWND hwnd = GetSafeHwnd())
+        ::EnumChildWindows(hwnd, &ReleaseLinkFont, 0);
+}
+
+bool CDialogExtended::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_DESTROY:
+        ReleaseLinkFonts();
+        return false;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if ((header->code == NM_CLICK || header->code == NM_RETURN) && IsSysLink(header->hwndFrom)) {
+            if (LinksActive())
+                OnLinkClicked(static_cast<int>(header->idFrom));
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL &&
+            OnButton(LOWORD(wParam))) {
+            result = 0;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return CDialogBase::OnMessage(message, wParam, lParam, result);
 }
 
 void CDialogExtended::DrawFrame(HDC dc)

@@ -8,6 +8,8 @@
 class CDialogExtended : public CDialogBase {
 public:
     CDialogExtended(UINT templateId, bool frameMode);
+    // The links let go of the shared fonts before the window goes.
+    ~CDialogExtended() override;
 
     // Page font n (1 to 6).
     HFONT PageFont(int n) const { return pageFonts_[static_cast<size_t>(n - 1)].get(); }
@@ -22,8 +24,18 @@ public:
     bool FrameMode() const { return frameMode_; }
 
 protected:
+    // Link clicks (mouse or Enter) go to OnLinkClicked while LinksActive, buttons other than OK
+    // and Cancel to OnButton.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnOK() override {}
     void OnCancel() override;
+    virtual void OnLinkClicked(int id) { (void)id; }
+    // True when handled.
+    virtual bool OnButton(int id) { (void)id; return false; }
+    virtual bool LinksActive() const { return true; }
+    // Wine's SysLink deletes the font it was given when it is destroyed; links hold shared fonts,
+    // so they let go of them first.
+    void ReleaseLinkFonts();
 
     std::array<NGWinApi::UniqueFont, 6> pageFonts_;
     NGWinApi::UniqueBitmap bitmap_;

@@ -16,28 +16,11 @@ namespace {
 constexpr int kIdMessage = 1023;
 constexpr int kIdBack = 1006;
 
-bool IsSysLink(HWND control)
-{
-    wchar_t name[32] = {};
-    ::GetClassNameW(control, name, 32);
-    return ::lstrcmpiW(name, WC_LINK) == 0;
-}
-
 } // namespace
 
 CMainResultPage::CMainResultPage(UINT templateId, std::initializer_list<unsigned short> applicationFontLanguages)
     : CDialogExtended(templateId, false), applicationFontLanguages_(applicationFontLanguages)
 {
-}
-
-CMainResultPage::~CMainResultPage() { ReleaseLinkFonts(); }
-
-void CMainResultPage::ReleaseLinkFonts()
-{
-    // Wine's SysLink deletes its font when it goes; the links hold the shared fonts.
-    for (int id : {kResultCustomerCareId, kResultForumId, kResultDownloadId})
-        if (HWND link = GetDlgItem(id); link != nullptr && IsSysLink(link))
-            ::SendMessageW(link, WM_SETFONT, 0, FALSE);
 }
 
 HFONT CMainResultPage::RoleFont(int n) const
@@ -113,29 +96,10 @@ bool CMainResultPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         result = TRUE;
         return true;
-    case WM_DESTROY:
-        ReleaseLinkFonts();
-        return false;
     case WM_CTLCOLORSTATIC:
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
         return true;
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if ((header->code == NM_CLICK || header->code == NM_RETURN) && IsSysLink(header->hwndFrom)) {
-            OnLinkClicked(static_cast<int>(header->idFrom));
-            result = 0;
-            return true;
-        }
-        return false;
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL &&
-            OnButton(LOWORD(wParam))) {
-            result = 0;
-            return true;
-        }
-        break;
     default:
         break;
     }

@@ -13,8 +13,6 @@
 class CMainResultPage : public CDialogExtended {
 public:
     CMainResultPage(UINT templateId, std::initializer_list<unsigned short> applicationFontLanguages);
-    // The links let go of the shared fonts before the window goes.
-    ~CMainResultPage() override;
 
     // Application font n for the page's languages, else page font n.
     HFONT RoleFont(int n) const;
@@ -26,9 +24,6 @@ protected:
 
     // Texts, fonts and links for the moment the page is shown.
     virtual void Prepare() = 0;
-    virtual void OnLinkClicked(int id) { (void)id; }
-    // A button other than OK and Cancel; true when handled.
-    virtual bool OnButton(int id) { (void)id; return false; }
 
     static std::wstring Text(const wchar_t* key);
     // The two-character sequences backslash-n of a string file text as line breaks.
@@ -44,8 +39,6 @@ protected:
     static void EnumerateAgain();
 
 private:
-    void ReleaseLinkFonts();
-
     std::vector<unsigned short> applicationFontLanguages_;
 };
 

@@ -32,27 +32,7 @@ int FontNumber(FontRole role)
     return 4;
 }
 
-bool IsSysLink(HWND control)
-{
-    wchar_t name[32] = {};
-    ::GetClassNameW(control, name, 32);
-    return ::lstrcmpiW(name, WC_LINK) == 0;
-}
-
-BOOL CALLBACK ReleaseLinkFont(HWND child, LPARAM)
-{
-    if (IsSysLink(child))
-        ::SendMessageW(child, WM_SETFONT, 0, FALSE);
-    return TRUE;
-}
-
 } // namespace
-
-CWizardPage::~CWizardPage()
-{
-    if (HWND hwnd = GetSafeHwnd())
-        ::EnumChildWindows(hwnd, &ReleaseLinkFont, 0);
-}
 
 BOOL CWizardPage::OnInitDialog() { return TRUE; }
 
@@ -282,11 +262,6 @@ bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
         result = TRUE;
         return true;
     }
-    case WM_DESTROY:
-        // Wine's SysLink deletes the font it was given when it is destroyed; the links hold
-        // the application's shared fonts, so they let go of them first.
-        ::EnumChildWindows(GetSafeHwnd(), &ReleaseLinkFont, 0);
-        return false;
     case WM_CTLCOLORSTATIC:
         // Statics let the page background and the frame show through.
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
@@ -305,22 +280,8 @@ bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
             result = change->uChanged == LVIF_IMAGE ? FALSE : TRUE;
             return true;
         }
-        if ((header->code == NM_CLICK || header->code == NM_RETURN) && IsSysLink(header->hwndFrom)) {
-            const CDiagnosticMgr* manager = Manager();
-            if (manager == nullptr || !manager->ErrorSimulationActive())
-                OnLinkClicked(static_cast<int>(header->idFrom));
-            result = 0;
-            return true;
-        }
-        return false;
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL &&
-            OnButton(LOWORD(wParam))) {
-            result = 0;
-            return true;
-        }
         break;
+    }
     default:
         break;
     }

@@ -31,8 +31,6 @@ struct PageText {
 class CWizardPage : public CDialogExtended {
 public:
     CWizardPage(UINT templateId, bool frameMode) : CDialogExtended(templateId, frameMode) {}
-    // The links let go of the shared fonts before the window goes.
-    ~CWizardPage() override;
 
     // Called by the wizard for the page command that shows the page: sets heading, texts and
     // step icons for the moment. `command` is the page command (the variant of pages that have
@@ -101,10 +99,8 @@ protected:
 
     // The page's own preparation; by default the heading and a fresh step list.
     virtual void OnPrepare(int32_t command);
-    // A click or Enter on link `id`; only called while no error simulation runs.
-    virtual void OnLinkClicked(int id) { (void)id; }
-    // A button (BN_CLICKED) other than OK and Cancel; true when handled.
-    virtual bool OnButton(int id) { (void)id; return false; }
+    // Links do nothing while a fault is only pretended.
+    bool LinksActive() const override { return !Simulating(); }
 
     // The page command this page sends the wizard (its parent), then ends itself.
     void SendPageCommand(int32_t command);
