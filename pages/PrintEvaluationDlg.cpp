@@ -46,7 +46,6 @@ int32_t ReadAnswerStatusFlag(CDiagnosticMgr& manager)
         return wizard::kStatusUnreadable;
     int32_t flag = -1;
     if (device->isNetwork) {
-        manager.PublishSelection();
         flag = ReadNetworkStatusFlag(manager, *device);
     } else {
         int32_t code = -1;
