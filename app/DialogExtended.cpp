@@ -8,9 +8,6 @@
 #include "app/PageFrame.h"
 
 namespace {
-struct FontSpec {
-    int height, weight;
-};
 constexpr FontSpec kPageFonts[6] = {{15, 500}, {15, 700}, {17, 500}, {15, 500}, {15, 400}, {12, 500}};
 
 bool IsSysLink(HWND control)

@@ -7,5 +7,10 @@ bool IsFontInstalled(const wchar_t* face);
 // "Calibri" when installed, else "Microsoft Sans Serif".
 const wchar_t* InterfaceFontFace();
 
+// The height and weight of one of the fonts the tool makes.
+struct FontSpec {
+    int height, weight;
+};
+
 // A Swiss-family font of the interface face with the given height and weight.
 HFONT CreateInterfaceFont(int height, int weight);

@@ -21,9 +21,6 @@ namespace {
 constexpr wchar_t kInstanceMutex[] = L"Kelo_Tessaly";
 constexpr wchar_t kRunningWindowTitle[] = L"Kelo Tessaly 1.0";
 
-struct FontSpec {
-    int height, weight;
-};
 // App fonts 1 to 8; the last one is the bold title font.
 constexpr FontSpec kAppFonts[8] = {{21, 500}, {21, 700}, {20, 500}, {19, 500},
                                    {15, 400}, {15, 500}, {17, 400}, {18, 700}};

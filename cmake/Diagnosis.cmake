@@ -6,8 +6,9 @@ target_compile_options(kelotsy PRIVATE ${KELO_WARNINGS})
 target_link_options(kelotsy PRIVATE -municode)
 target_link_libraries(kelotsy PRIVATE kelo_win)
 set_target_properties(kelotsy PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
-set_source_files_properties(res/Kelotsy.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Kelotsy.manifest")
+set_source_files_properties(res/Kelotsy.rc PROPERTIES OBJECT_DEPENDS "${Kelotsy.manifest_PATH}")
 add_dependencies(kelotsy KeloDiagnosticCore kelodev12 dist_data)
+add_dependencies(kelo_product kelotsy KeloDiagnosticCore kelodev12 dist_data)
 
 # The Connectivity Test: real ICMP echoes to loopback, faked ICMP and resolver seams, simulated USB printers.
 kelo_test(connectivity_tests SOURCES tests/tools/ConnectivityTestTest.cpp LIBS kelo_sim_win)
@@ -46,4 +47,4 @@ set_tests_properties(low_level_print_tests PROPERTIES FIXTURES_REQUIRED print_si
 # tool driven up to the print test page.
 add_test(NAME demo_e2e_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/demo_e2e.py)
 set_tests_properties(demo_e2e_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler RUN_SERIAL ON ENVIRONMENT
-  "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim;KELO_UI_STARTUP_TESTS=$<TARGET_FILE:ui_startup_tests>")
+  "KELO_ARCH=${KELO_WINDOWS_ARCH};KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim;KELO_UI_STARTUP_TESTS=$<TARGET_FILE:ui_startup_tests>")

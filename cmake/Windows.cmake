@@ -1,6 +1,34 @@
 # The product and its Windows test programs.
 enable_language(RC)
-set(KELO_DIST_DIR ${CMAKE_SOURCE_DIR}/build/dist CACHE PATH "Runnable program tree")
+# x86 or x64: one build folder per architecture, each with its own runnable tree.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KELO_WINDOWS_ARCH x64)
+  set(KELO_MANIFEST_ARCH amd64)
+else()
+  set(KELO_WINDOWS_ARCH x86)
+  set(KELO_MANIFEST_ARCH x86)
+endif()
+message(STATUS "Windows architecture: ${KELO_WINDOWS_ARCH}")
+set(KELO_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE PATH "Runnable program tree")
+set(KELO_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+# Resource scripts find generated files (manifests/...) here.
+include_directories(${KELO_GENERATED_DIR})
+
+# kelo_manifest(<source>): the manifest with this build's processorArchitecture, written to
+# generated/manifests/<name>; the sources carry the x86 one. Returns its path in <name>_PATH.
+function(kelo_manifest source)
+  get_filename_component(name ${source} NAME)
+  file(READ ${CMAKE_SOURCE_DIR}/${source} text)
+  string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"${KELO_MANIFEST_ARCH}\"" text "${text}")
+  file(CONFIGURE OUTPUT ${KELO_GENERATED_DIR}/manifests/${name} CONTENT "${text}" @ONLY)
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
+  set(${name}_PATH ${KELO_GENERATED_DIR}/manifests/${name} PARENT_SCOPE)
+endfunction()
+kelo_manifest(res/KeloTessaly.manifest)
+kelo_manifest(res/Kelotsy.manifest)
+kelo_manifest(components/diagcore/KeloDiagnosticCore.X.manifest)
+kelo_manifest(tests/components/diagcore/DiagCoreTests.manifest)
+kelo_manifest(bench/diagcore/SearchBench.manifest)
 # The native build hosts the printer simulator that fixtures below start.
 set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
 
@@ -56,7 +84,11 @@ target_link_options(KeloTessaly PRIVATE -municode)
 target_link_libraries(KeloTessaly PRIVATE kelo_win)
 set_target_properties(KeloTessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set_source_files_properties(res/KeloTessaly.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/KeloTessaly.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/MainWindow.rc;${CMAKE_SOURCE_DIR}/res/WizardPages.rc")
+  "${KeloTessaly.manifest_PATH};${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/MainWindow.rc;${CMAKE_SOURCE_DIR}/res/WizardPages.rc")
+
+# The product alone, for the architecture this machine does not run (built, never run here).
+add_custom_target(kelo_product)
+add_dependencies(kelo_product KeloTessaly)
 
 # Shipped data beside the executable.
 file(GLOB_RECURSE KELO_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
@@ -153,3 +185,11 @@ include(${CMAKE_SOURCE_DIR}/cmake/Diagnosis.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/ui/TabControl.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/ui/Wizard.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/ui/MainWindow.cmake)
+
+# These pages keep their control ids as file-local constants under names other pages use too
+# (kIdClose, kIdForum, ...), so each is a translation unit of its own in the unity build.
+set_source_files_properties(
+  pages/CopyFailedDlg.cpp pages/DeviceStatusDlg.cpp pages/FinalDlg.cpp pages/NoPrintDlg.cpp
+  pages/NotListedNetworkDlg.cpp pages/NotSupportedDlg.cpp pages/PrintBadDlg.cpp pages/PrintEvaluationDlg.cpp
+  pages/TroubleShootDlg.cpp
+  TARGET_DIRECTORY kelo_win PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)

@@ -17,12 +17,6 @@ constexpr DWORD kWorkOfflineAttribute = 0x400;
 constexpr DWORD kMaxKeyNameChars = 256;
 constexpr DWORD kMaxValueChars = 1024;
 
-bool RunsUnderWow64()
-{
-    BOOL wow64 = FALSE;
-    return Kernel().IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
-}
-
 // The queue's level-2 information, or nothing.
 std::unique_ptr<BYTE[]> ReadPrinterInfo2(HANDLE printer)
 {
@@ -98,7 +92,7 @@ bool GetDriverVersionFromSpooler(const std::wstring& deviceName, std::wstring& v
 {
     if (deviceName.empty())
         return false;
-    const std::wstring base = RunsUnderWow64() ? kDriversX64 : kDriversX86;
+    const std::wstring base = RunsOn64BitSystem() ? kDriversX64 : kDriversX86;
     for (const std::wstring& name : RegistrySubkeyNames(HKEY_LOCAL_MACHINE, base)) {
         LogFile().Write(L"Registry full path %s", (base + name).c_str());
         if (name.find(L"Fax") != std::wstring::npos)

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kInkSlots = 8;
-constexpr int kPrintheads = 4;
 
 std::wstring SelectedQueue()
 {
@@ -26,11 +24,6 @@ struct IdBytes {
     QuillId get() const { return bytes.empty() ? nullptr : bytes.data(); }
     std::vector<uint8_t> bytes;
 };
-
-std::string Slot(const char* prefix, int n, const char* suffix)
-{
-    return std::string(prefix) + std::to_string(n) + suffix;
-}
 
 template <class Read>
 int ReadWithOwnDevice(Read read)

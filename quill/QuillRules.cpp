@@ -78,6 +78,11 @@ std::wstring TrimQuotes(const std::wstring& text)
     return right.substr(right.find_first_not_of(L'"'));
 }
 
+std::string Slot(const char* prefix, int n, const char* suffix)
+{
+    return std::string(prefix) + std::to_string(n) + suffix;
+}
+
 std::wstring TrimWhite(const std::wstring& text)
 {
     static const wchar_t kWhite[] = L" \t\r\n\v\f";

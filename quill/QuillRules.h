@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+// Ink slots and printheads a Quill printer has objects for, numbered from 1.
+constexpr int kInkSlots = 8;
+constexpr int kPrintheads = 4;
+// The identifier of numbered slot n: prefix + n + suffix ("1.4.1.5.4." 3 ".1").
+std::string Slot(const char* prefix, int n, const char* suffix);
+
 // Quill identifier "1.1.3.3" -> "1.3.6.1.4.1.48213.2.3.9.4.2.1.1.3.3.0".
 std::string QuillSnmpOid(const std::string& quillId);
 // Quill identifier "1.1.3.3" -> bytes 01 01 03 03 00; nothing when a component is 0 or above 255.

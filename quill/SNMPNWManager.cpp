@@ -20,17 +20,10 @@ constexpr char kInterfaceMacOid[] = "1.3.6.1.2.1.2.2.1.6";
 constexpr char kDeviceIdOid[] = "1.3.6.1.4.1.48213.2.3.9.1.1.7.0";
 constexpr char kServiceCommand[] = "1.1.5.2";
 constexpr char kCleaningCommand[] = "1.4.1.5.1.1";
-constexpr int kInkSlots = 8;
-constexpr int kPrintheads = 4;
 
 std::wstring OrNotAvailable(const std::wstring& text)
 {
     return text.empty() ? Localized(L"TSY_NOT_AVAILABLE") : text;
-}
-
-std::string Slot(const char* prefix, int n, const char* suffix)
-{
-    return std::string(prefix) + std::to_string(n) + suffix;
 }
 
 } // namespace

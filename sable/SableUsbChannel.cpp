@@ -16,8 +16,8 @@ constexpr GUID kUsbClass = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45,
 // {6BDD1FC6-810F-11D0-BEC7-08002BE2092F}
 constexpr GUID kImagingClass = {0x6BDD1FC6, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
 constexpr size_t kInterfacePathChars = 2048;
-// The detail record's size field as a 32-bit process sets it.
-constexpr DWORD kDetailRecordSize = 6;
+// The detail record's size field: 6 in a 32-bit process, 8 in a 64-bit one.
+constexpr DWORD kDetailRecordSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
 
 std::wstring Lower(std::wstring text)
 {

@@ -1,13 +1,16 @@
 # Shared by the README's commands: set-up, build, Wine prefix, display.
 # shellcheck shell=bash
 KELO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$KELO_ROOT/build/wineprefix"
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+source "$KELO_ROOT/scripts/platform.sh"
+kelo_choose_arch
+echo "Windows architecture: $KELO_ARCH ($KELO_ARCH_REASON); build $KELO_WIN_BUILD, Wine prefix $WINEPREFIX"
 
-KELO_PACKAGES=(cmake ninja-build g++ googletest python3 g++-mingw-w64-i686-posix mingw-w64-i686-dev
-               wine wine32 wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core snmp snmpd curl
-               mingw-w64-tools)
+# Both cross toolchains on every machine (the other architecture's product is compiled too);
+# wine32 only where 32-bit programs run: elsewhere it would take over /usr/bin/wine.
+KELO_PACKAGES=(cmake ninja-build g++ googletest python3 ccache
+               g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+               mingw-w64-tools wine wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core snmp snmpd curl)
+[ "$KELO_ARCH" = x86 ] && KELO_PACKAGES+=(wine32:i386)
 
 kelo_setup() {
   local missing=()
@@ -18,34 +21,63 @@ kelo_setup() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  # wine32 needs the i386 architecture.
-  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  if [ "$KELO_ARCH" = x86 ]; then
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-kelo_build() {
-  if [ ! -f "$KELO_ROOT/build/win/build.ninja" ]; then
-    cmake -S "$KELO_ROOT" -B "$KELO_ROOT/build/win" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$KELO_ROOT/cmake/mingw-i686.cmake" >/dev/null
+# kelo_configure ARCH: the Windows build folder of ARCH, configured once.
+kelo_configure() {
+  local arch=$1 dir="$KELO_ROOT/build/win-$1"
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$KELO_ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$KELO_ROOT/cmake/mingw-$arch.cmake" >/dev/null
   fi
+}
+
+# kelo_build_dir NAME DIR [TARGET...]: builds, and shows the log only when it fails.
+kelo_build_dir() {
+  local name=$1 dir=$2
+  shift 2
+  local log="$KELO_ROOT/build/$name.log" started=$SECONDS
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  echo "Building $name${*:+ ($*)}"
+  if ! cmake --build "$dir" "${targets[@]}" >"$log" 2>&1; then
+    cat "$log"
+    return 1
+  fi
+  echo "Built $name in $((SECONDS - started)) s"
+}
+
+# kelo_build [--both]: the native build and the chosen architecture's Windows build; with
+# --both also the other architecture's product, so neither rots. build/dist is the chosen
+# architecture's runnable tree.
+kelo_build() {
+  kelo_configure "$KELO_ARCH"
   if [ ! -f "$KELO_ROOT/build/native/build.ninja" ]; then
     cmake -S "$KELO_ROOT" -B "$KELO_ROOT/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
   fi
-  local dir
-  for dir in win native; do
-    echo "Building $dir"
-    if ! cmake --build "$KELO_ROOT/build/$dir" >"$KELO_ROOT/build/$dir.log" 2>&1; then
-      cat "$KELO_ROOT/build/$dir.log"
-      return 1
-    fi
-  done
+  kelo_build_dir "win-$KELO_ARCH" "$KELO_WIN_BUILD" || return 1
+  kelo_build_dir native "$KELO_ROOT/build/native" || return 1
+  ln -sfn "win-$KELO_ARCH/dist" "$KELO_ROOT/build/dist"
+  if [ "${1:-}" = --both ]; then
+    local other
+    other=$(kelo_other_arch)
+    kelo_configure "$other"
+    kelo_build_dir "win-$other" "$KELO_ROOT/build/win-$other" kelo_product || return 1
+  fi
 }
 
 kelo_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the Wine prefix (once, about 20 s)"
-    wineboot -i >/dev/null 2>&1
+    echo "Creating the $KELO_ARCH Wine prefix (once, about 20 s)"
+    if ! kelo_wine wineboot -i >"$KELO_ROOT/build/wineboot-$KELO_ARCH.log" 2>&1; then
+      cat "$KELO_ROOT/build/wineboot-$KELO_ARCH.log" >&2
+      echo "Could not create the Wine prefix with $WINELOADER" >&2
+      return 1
+    fi
     wineserver -w
   fi
 }

@@ -17,4 +17,4 @@ kelo_start_demo
 trap 'kelo_stop_demo; kelo_stop_display' EXIT
 echo "Log: $WINEPREFIX/drive_c/users/$(id -un)/Temp/KeloTSYLog.log"
 cd "$KELO_ROOT/build/dist"
-wine KeloTessaly.exe
+kelo_wine KeloTessaly.exe

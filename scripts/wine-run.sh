@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the project's own prefix (build/wineprefix).
+# Runs a Windows program under Wine with the loader and prefix of the chosen architecture
+# (build/wineprefix-x86 or -x64), creating the prefix on first use. Also ctest's emulator,
+# which names the architecture of its build: wine-run.sh --arch x64 PROGRAM [ARGS...]
 set -e
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/platform.sh"
+if [ "${1:-}" = --arch ]; then
+  export KELO_ARCH=$2
+  shift 2
 fi
-exec wine "$@"
+kelo_choose_arch
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  kelo_wine wineboot -i >/dev/null 2>&1
+fi
+exec "$WINELOADER" "$@"

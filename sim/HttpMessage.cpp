@@ -1,4 +1,5 @@
 #include "sim/HttpMessage.h"
+#include "sim/PrinterConfig.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,15 +13,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool IsToken(std::string_view text)
@@ -107,7 +99,7 @@ HttpRequestParser::State HttpRequestParser::Advance()
             size_t colon = line.find(':');
             if (colon == std::string_view::npos || !IsToken(line.substr(0, colon)))
                 return Fail("malformed header line");
-            request_.headers.emplace_back(std::string(line.substr(0, colon)), std::string(Trim(line.substr(colon + 1))));
+            request_.headers.emplace_back(std::string(line.substr(0, colon)), std::string(TrimBlanks(line.substr(colon + 1))));
         }
         buffer_.erase(0, end + 4);
         headDone_ = true;
@@ -116,11 +108,11 @@ HttpRequestParser::State HttpRequestParser::Advance()
         std::string transferEncoding = request_.Header("Transfer-Encoding");
         std::string contentLength = request_.Header("Content-Length");
         if (!transferEncoding.empty()) {
-            if (!EqualsIgnoringCase(Trim(transferEncoding), "chunked"))
+            if (!EqualsIgnoringCase(TrimBlanks(transferEncoding), "chunked"))
                 return Fail("unsupported transfer coding");
             chunked_ = true;
         } else if (!contentLength.empty()) {
-            std::string_view digits = Trim(contentLength);
+            std::string_view digits = TrimBlanks(contentLength);
             auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), bodyLength_);
             if (parsed.ec != std::errc() || parsed.ptr != digits.data() + digits.size())
                 return Fail("bad Content-Length");
@@ -147,7 +139,7 @@ HttpRequestParser::State HttpRequestParser::Advance()
         }
         std::string_view sizeText(buffer_.data() + position, lineEnd - position);
         sizeText = sizeText.substr(0, sizeText.find(';'));
-        sizeText = Trim(sizeText);
+        sizeText = TrimBlanks(sizeText);
         size_t chunkSize = 0;
         auto parsed = std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), chunkSize, 16);
         if (sizeText.empty() || parsed.ec != std::errc() || parsed.ptr != sizeText.data() + sizeText.size())

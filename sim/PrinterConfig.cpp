@@ -467,6 +467,14 @@ int ColourCodeForLabel(const std::string& label)
     return found == codes.end() ? 0 : found->second;
 }
 
+std::string_view TrimBlanks(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 std::string AsciiLower(std::string text)
 {
     for (char& c : text)

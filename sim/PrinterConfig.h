@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
@@ -123,6 +124,9 @@ bool ApplySetting(PrinterConfig& printer, const std::string& key, const std::str
 int ColourCodeForLabel(const std::string& label);
 
 const char* EndpointName(Endpoint endpoint);
+
+// The text without blanks (space, tab, carriage return) at either end.
+std::string_view TrimBlanks(std::string_view text);
 
 // ASCII letters in lower case (identifiers, label codes, states).
 std::string AsciiLower(std::string text);

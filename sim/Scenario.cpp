@@ -6,15 +6,6 @@
 namespace sim {
 namespace {
 
-std::string Trim(std::string_view text)
-{
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    size_t last = text.find_last_not_of(" \t\r");
-    return std::string(text.substr(first, last - first + 1));
-}
-
 bool Fail(std::string& error, size_t line, const std::string& reason)
 {
     error = "line " + std::to_string(line) + ": " + reason;
@@ -63,7 +54,7 @@ bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
     while (!text.empty()) {
         ++lineNumber;
         size_t end = text.find('\n');
-        std::string line = Trim(text.substr(0, end));
+        std::string line(TrimBlanks(text.substr(0, end)));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.empty() || line[0] == '#')
             continue;
@@ -72,7 +63,7 @@ bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
                 return Fail(error, lineNumber, "a section is [printer NAME]");
             if (!closeSection())
                 return false;
-            std::string name = Trim(std::string_view(line).substr(9, line.size() - 10));
+            std::string name(TrimBlanks(std::string_view(line).substr(9, line.size() - 10)));
             if (name.empty() || name.find_first_of(" \t/") != std::string::npos)
                 return Fail(error, lineNumber, "a printer name is one word without '/'");
             if (!names.insert(name).second)
@@ -87,8 +78,8 @@ bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
         if (scenario.printers.empty())
             return Fail(error, lineNumber, "settings must follow a [printer NAME] line");
         std::string reason;
-        if (!ApplySetting(scenario.printers.back(), Trim(std::string_view(line).substr(0, equals)),
-                          Trim(std::string_view(line).substr(equals + 1)), reason))
+        if (!ApplySetting(scenario.printers.back(), std::string(TrimBlanks(std::string_view(line).substr(0, equals))),
+                          std::string(TrimBlanks(std::string_view(line).substr(equals + 1))), reason))
             return Fail(error, lineNumber, reason);
     }
     if (!closeSection())

@@ -89,7 +89,7 @@ std::wstring OSSummaryText(const OSVersionFacts& f)
         std::swprintf(part, 48, L", Service Pack %d, ", static_cast<int>(f.servicePackMajor));
         text += part;
     }
-    text += f.wow64 ? L"(64 Bit)" : L"(32 Bit)";
+    text += f.system64Bit ? L"(64 Bit)" : L"(32 Bit)";
     return text;
 }
 
@@ -140,5 +140,5 @@ void DescribeOS(const OSVersionFacts& f, os_info& info)
             info.edition = "Server";
     }
     info.servicePack = NarrowForLog(f.servicePackText);
-    info.bitness = f.wow64 ? "64 bit" : "32 bit";
+    info.bitness = f.system64Bit ? "64 bit" : "32 bit";
 }

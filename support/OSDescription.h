@@ -12,7 +12,7 @@ struct OSVersionFacts {
     unsigned short processorArchitecture = 0;
     unsigned long productInfoType = 0;   // what GetProductInfo reported (6.x only)
     bool serverR2 = false;               // GetSystemMetrics(SM_SERVERR2) != 0
-    bool wow64 = false;                  // 32-bit process on a 64-bit system
+    bool system64Bit = false;            // a 64-bit process, or a 32-bit one under WOW64
     std::wstring servicePackText;
 };
 

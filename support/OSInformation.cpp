@@ -37,8 +37,7 @@ OSVersionFacts FactsFrom(const OSVERSIONINFOEXW& version, const SYSTEM_INFO& sys
     facts.productType = version.wProductType;
     facts.processorArchitecture = system.wProcessorArchitecture;
     facts.servicePackText = version.szCSDVersion;
-    BOOL wow64 = FALSE;
-    facts.wow64 = NGWinApi::Kernel().IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+    facts.system64Bit = NGWinApi::RunsOn64BitSystem();
     return facts;
 }
 

@@ -110,6 +110,16 @@ BOOL CKernelApi::IsWow64Process(HANDLE process, PBOOL wow64)
     return fn(process, wow64);
 }
 
+bool CKernelApi::ProcessIs64Bit() { return sizeof(void*) == 8; }
+
+bool RunsOn64BitSystem()
+{
+    if (Kernel().ProcessIs64Bit())
+        return true;
+    BOOL wow64 = FALSE;
+    return Kernel().IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
 HRESULT CComApi::CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
                                   LPVOID* object)
 {

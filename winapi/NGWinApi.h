@@ -41,6 +41,8 @@ public:
     virtual void GetSystemInfo(LPSYSTEM_INFO info);
     virtual BOOL FreeResource(HGLOBAL resource);
     virtual BOOL IsWow64Process(HANDLE process, PBOOL wow64);
+    // Whether this program was built for 64-bit Windows (a seam, so both builds test both answers).
+    virtual bool ProcessIs64Bit();
     virtual ~CKernelApi() = default;
 };
 
@@ -71,6 +73,9 @@ public:
     virtual BOOL CheckTokenMembership(HANDLE token, PSID sid, PBOOL isMember);
     virtual ~CAdvApi() = default;
 };
+
+// A 64-bit system: this process is 64-bit, or a 32-bit process that IsWow64Process says runs on one.
+bool RunsOn64BitSystem();
 
 // The instances in use. Replace() swaps one in for a test and returns the previous one.
 CKernelApi& Kernel();

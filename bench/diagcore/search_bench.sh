@@ -7,13 +7,13 @@
 # The machine is shared and its load moves both figures, so each is taken KELO_BENCH_RUNS
 # times (default 5), alternating, and the ratio is that of the medians.
 #
-# usage: bench/diagcore/search_bench.sh   (after the README's build; KELO_WIN_BUILD and
-#        KELO_NATIVE_BUILD name other build folders)
+# usage: bench/diagcore/search_bench.sh   (after the README's build; KELO_ARCH picks the architecture,
+#        KELO_NATIVE_BUILD names another native build folder)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/common.sh"
 
-win_build=${KELO_WIN_BUILD:-$KELO_ROOT/build/win}
+win_build=$KELO_WIN_BUILD
 native_build=${KELO_NATIVE_BUILD:-$KELO_ROOT/build/native}
 network=127.0.12
 printers=20
@@ -56,16 +56,16 @@ mkdir -p "$bench_dir/config"
 printf '[Search]\r\nRanges=%s.0/24\r\nProbeTimeoutMs=1000\r\n' "$network" > "$bench_dir/config/search.ini"
 kelo_prefix
 wineserver -p 2>/dev/null || true
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+kelo_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # Once to warm Wine up, then the measured runs.
-(cd "$bench_dir" && wine diagcore_search_bench.exe >/dev/null 2>&1) || true
+(cd "$bench_dir" && kelo_wine diagcore_search_bench.exe >/dev/null 2>&1) || true
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 search_times=()
 nmap_times=()
 same_probe_times=()
 printf 'Network search of %s.0/24 with %d simulated printers, %d runs each\n' "$network" "$printers" "$runs"
 for run in $(seq 1 "$runs"); do
-  result=$(cd "$bench_dir" && wine diagcore_search_bench.exe 2>/dev/null | tr -d '\r')
+  result=$(cd "$bench_dir" && kelo_wine diagcore_search_bench.exe 2>/dev/null | tr -d '\r')
   echo "$result" | grep -q '^seconds ' || { echo "search failed: $result"; exit 1; }
   found=$(awk '/^found /{print $2}' <<< "$result")
   identified=$(awk '/^identified /{print $2}' <<< "$result")

@@ -1,9 +1,16 @@
 # The diagnostic core component: its type library and generated interface header, the
 # in-process COM server KeloDiagnosticCore.dll with its side-by-side assembly, and tests.
-find_program(KELO_WIDL i686-w64-mingw32-widl REQUIRED)
-# widl refers to IUnknown and IDispatch in Wine's stdole2.tlb (package wine32).
+if(KELO_WINDOWS_ARCH STREQUAL "x64")
+  set(KELO_WIDL_TARGET -m64)
+else()
+  set(KELO_WIDL_TARGET -m32)
+endif()
+find_program(KELO_WIDL ${KELO_MINGW_TRIPLE}-widl REQUIRED)
+# widl refers to IUnknown and IDispatch in Wine's stdole2.tlb; either architecture's copy
+# declares them (wine32 is not installed where 32-bit programs cannot run).
 find_path(KELO_STDOLE2_DIR stdole2.tlb
   PATHS /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows
+        /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/wine/x86_64-windows
   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 
 set(KELO_DIAGCORE_DIR ${CMAKE_SOURCE_DIR}/components/diagcore)
@@ -14,7 +21,7 @@ set(KELO_DIAGCORE_TLB ${KELO_DIAGCORE_GENERATED}/KeloDiagnosticCore.tlb)
 file(MAKE_DIRECTORY ${KELO_DIAGCORE_GENERATED})
 add_custom_command(
   OUTPUT ${KELO_DIAGCORE_HEADER} ${KELO_DIAGCORE_IIDS} ${KELO_DIAGCORE_TLB}
-  COMMAND ${KELO_WIDL} -m32 -I ${KELO_DIAGCORE_DIR}/widl -L ${KELO_STDOLE2_DIR}
+  COMMAND ${KELO_WIDL} ${KELO_WIDL_TARGET} -I ${KELO_DIAGCORE_DIR}/widl -L ${KELO_STDOLE2_DIR}
           -h -H ${KELO_DIAGCORE_HEADER} -u -U ${KELO_DIAGCORE_IIDS} -t -T ${KELO_DIAGCORE_TLB}
           ${KELO_DIAGCORE_DIR}/KeloDiagnosticCore.idl
   DEPENDS ${KELO_DIAGCORE_DIR}/KeloDiagnosticCore.idl ${KELO_DIAGCORE_DIR}/widl/oaidl.idl
@@ -44,7 +51,6 @@ add_library(KeloDiagnosticCore SHARED
   ${KELO_DIAGCORE_DIR}/PrinterSources.cpp
   ${KELO_DIAGCORE_DIR}/SearchSettings.cpp
   ${KELO_DIAGCORE_GENERATED}/KeloDiagnosticCore.rc
-  ${CMAKE_SOURCE_DIR}/winapi/SocketApi.cpp
 )
 target_compile_options(KeloDiagnosticCore PRIVATE ${KELO_WARNINGS})
 # Undecorated export names (DllGetClassObject, not DllGetClassObject@12).
@@ -52,7 +58,7 @@ target_link_options(KeloDiagnosticCore PRIVATE -Wl,--kill-at)
 target_link_libraries(KeloDiagnosticCore PRIVATE kelo_diagcore_interfaces kelo_win kelo_pure
   setupapi winspool iphlpapi ws2_32 mswsock)
 set_target_properties(KeloDiagnosticCore PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
-set(KELO_DIAGCORE_MANIFEST ${KELO_DIAGCORE_DIR}/KeloDiagnosticCore.X.manifest)
+set(KELO_DIAGCORE_MANIFEST ${KeloDiagnosticCore.X.manifest_PATH})
 add_custom_command(TARGET KeloDiagnosticCore POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KELO_DIAGCORE_MANIFEST} ${KELO_DIST_DIR}/KeloDiagnosticCore.X.manifest)
 add_dependencies(KeloTessaly KeloDiagnosticCore)
@@ -72,7 +78,7 @@ kelo_test(diagcore_tests
   LIBS kelo_diagcore_interfaces kelo_sim_win kelo_win ws2_32)
 set_target_properties(diagcore_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
 set_source_files_properties(tests/components/diagcore/DiagCoreTests.rc PROPERTIES OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/tests/components/diagcore/DiagCoreTests.manifest)
+  ${DiagCoreTests.manifest_PATH})
 add_dependencies(diagcore_tests KeloDiagnosticCore)
 
 # The simulated printers of the search tests, and their print queues in the Wine prefix.
@@ -97,7 +103,7 @@ target_link_options(diagcore_search_bench PRIVATE -municode)
 target_link_libraries(diagcore_search_bench PRIVATE kelo_diagcore_interfaces kelo_win)
 set_target_properties(diagcore_search_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_BENCH_DIR})
 set_source_files_properties(bench/diagcore/SearchBench.rc PROPERTIES OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/bench/diagcore/SearchBench.manifest)
+  ${SearchBench.manifest_PATH})
 add_dependencies(diagcore_search_bench KeloDiagnosticCore)
 add_custom_command(TARGET KeloDiagnosticCore POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${KELO_DIAGCORE_BENCH_DIR}

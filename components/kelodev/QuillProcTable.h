@@ -1,6 +1,8 @@
 #pragma once
 // The procedure table contract between the tool and the USB device library kelodev12.dll:
-// "_QuillInitRtlProcs@12" fills 17 four-byte entries; the tool calls the six below.
+// "_QuillInitRtlProcs@12" fills 17 four-byte entries; the tool calls the six below. That is the
+// maker's 32-bit library, kept byte-exact in the x86 build; the x64 build of our library uses
+// the natural 64-bit layout (8-byte entries and pointer, no stdcall name decoration).
 #include <windows.h>
 
 #include <cstdint>
@@ -10,12 +12,12 @@ namespace QuillProcs {
 constexpr UINT kNotificationMessage = 1225;      // posted to the registered window
 constexpr WORD kNotificationDeviceLost = 1;      // low word of its second parameter
 constexpr DWORD kDeviceLost = 0x80000000u;
-constexpr DWORD kTableSize = 68;
 constexpr size_t kEntries = 17;
+constexpr DWORD kTableSize = kEntries * sizeof(void*);
 
 enum Entry : size_t { kOpen = 0, kClose = 1, kRegister = 3, kUnregister = 4, kGetObject = 6, kSetObject = 9 };
 
-// The open parameter block, 20 bytes little-endian.
+// The open parameter block, 20 bytes little-endian in the x86 build (24 in the x64 build).
 #pragma pack(push, 1)
 struct OpenBlock {
     uint8_t size;        // 20
@@ -27,7 +29,12 @@ struct OpenBlock {
     const wchar_t* deviceName;
 };
 #pragma pack(pop)
-static_assert(sizeof(OpenBlock) == 20, "the library contract is 32-bit");
+static_assert(sizeof(OpenBlock) == 16 + sizeof(void*), "the library contract");
+#if defined(_WIN64)
+static_assert(kTableSize == 136);
+#else
+static_assert(kTableSize == 68 && sizeof(OpenBlock) == 20, "the maker's 32-bit contract");
+#endif
 
 using OpenProc = DWORD(WINAPI*)(const OpenBlock* block, DWORD* device);
 using CloseProc = DWORD(WINAPI*)(DWORD device);
@@ -42,6 +49,10 @@ using SetObjectProc = DWORD(WINAPI*)(DWORD device, DWORD registration, const BYT
                                      DWORD* replyLength);
 using InitProc = DWORD(WINAPI*)(void* table, DWORD size, DWORD reserved);
 
+#if defined(_WIN64)
+constexpr char kInitName[] = "_QuillInitRtlProcs";
+#else
 constexpr char kInitName[] = "_QuillInitRtlProcs@12";
+#endif
 
 } // namespace QuillProcs

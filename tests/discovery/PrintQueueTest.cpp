@@ -10,6 +10,7 @@
 
 #include "TestFolder.h"
 #include "discovery/PrintQueue.h"
+#include "winapi/NGWinApi.h"
 
 namespace {
 
@@ -54,11 +55,23 @@ private:
     std::vector<std::wstring> created_;
 };
 
-bool IsWow64()
-{
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
+// Answers what kind of process this is and what IsWow64Process says, whatever the build.
+class BitnessKernel : public NGWinApi::CKernelApi {
+public:
+    BitnessKernel(bool process64Bit, bool wow64) : process64Bit_(process64Bit), wow64_(wow64) {}
+    ~BitnessKernel() override { NGWinApi::Replace(previous_); }
+    bool ProcessIs64Bit() override { return process64Bit_; }
+    BOOL IsWow64Process(HANDLE, PBOOL wow64) override
+    {
+        *wow64 = wow64_ ? TRUE : FALSE;
+        return TRUE;
+    }
+
+private:
+    bool process64Bit_;
+    bool wow64_;
+    NGWinApi::CKernelApi* previous_ = NGWinApi::Replace(this);
+};
 
 } // namespace
 
@@ -79,21 +92,36 @@ TEST(PrintQueue, DriverVersionFromThePrinterClassKeys)
 
 TEST(PrintQueue, DriverVersionFromThisSystemsSpoolerEnvironmentSkippingFax)
 {
-    RegistryScratch registry;
-    const std::wstring own = kEnvironments + (IsWow64() ? L"Windows x64" : L"Windows NT x86") + L"\\Drivers\\Version-3\\";
-    const std::wstring other = kEnvironments + (IsWow64() ? L"Windows NT x86" : L"Windows x64") + L"\\Drivers\\Version-3\\";
-    registry.Text(own + L"Kelo Tessa Pro 9150 Fax", L"DriverVersion", L"9.9.9.9");
-    registry.Text(own + L"Kelo Tessa Pro 9150 Series", L"DriverVersion", L"62.1.0.3");
-    registry.Text(other + L"Kelo Tessa Pro 9150 Other", L"DriverVersion", L"0.0.0.1");
+    // A 64-bit system is a 64-bit process, or a 32-bit one that IsWow64Process says runs on one.
+    const struct {
+        bool process64Bit;
+        bool wow64;
+        const wchar_t* own;
+        const wchar_t* other;
+    } cases[] = {
+        {false, false, L"Windows NT x86", L"Windows x64"},
+        {false, true, L"Windows x64", L"Windows NT x86"},
+        {true, false, L"Windows x64", L"Windows NT x86"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "64-bit process " << c.process64Bit << ", WOW64 " << c.wow64);
+        BitnessKernel kernel(c.process64Bit, c.wow64);
+        RegistryScratch registry;
+        const std::wstring own = kEnvironments + c.own + L"\\Drivers\\Version-3\\";
+        const std::wstring other = kEnvironments + c.other + L"\\Drivers\\Version-3\\";
+        registry.Text(own + L"Kelo Tessa Pro 9150 Fax", L"DriverVersion", L"9.9.9.9");
+        registry.Text(own + L"Kelo Tessa Pro 9150 Series", L"DriverVersion", L"62.1.0.3");
+        registry.Text(other + L"Kelo Tessa Pro 9150 Other", L"DriverVersion", L"0.0.0.1");
 
-    LogTail log;
-    std::wstring version;
-    ASSERT_TRUE(GetDriverVersionFromSpooler(L"Kelo Tessa Pro 9150", version));
-    EXPECT_EQ(version, L"62.1.0.3");
-    std::string written = log.Appended();
-    EXPECT_NE(written.find("Registry full path " + std::string(own.begin(), own.end()) + "Kelo Tessa Pro 9150 Fax"),
-              std::string::npos);
-    EXPECT_EQ(written.find("Kelo Tessa Pro 9150 Other"), std::string::npos) << "the other environment is not searched";
+        LogTail log;
+        std::wstring version;
+        ASSERT_TRUE(GetDriverVersionFromSpooler(L"Kelo Tessa Pro 9150", version));
+        EXPECT_EQ(version, L"62.1.0.3");
+        std::string written = log.Appended();
+        EXPECT_NE(written.find("Registry full path " + std::string(own.begin(), own.end()) + "Kelo Tessa Pro 9150 Fax"),
+                  std::string::npos);
+        EXPECT_EQ(written.find("Kelo Tessa Pro 9150 Other"), std::string::npos) << "the other environment is not searched";
+    }
 }
 
 TEST(PrintQueue, WorkingOfflineIsReadAndCleared)

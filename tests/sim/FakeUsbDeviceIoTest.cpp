@@ -22,8 +22,6 @@ using NGWinApi::Kernel;
 using NGWinApi::UniqueDeviceHandle;
 using NGWinApi::UniqueHandle;
 
-// The detail record's size field the tool sets: the 32-bit layout.
-static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) == 6);
 
 constexpr DWORD kReadBlock = 2048;
 const std::string kConfigPath = "/DevMgmt/ProductConfigDyn.xml";
@@ -171,7 +169,7 @@ TEST_F(FakeUsbDeviceIoTest, ListsPluggedPrintersUnderTheirSetupClass)
     EXPECT_EQ(FindInterfaces(sim::kImagingSetupClassGuid, L"vid_0a7e&pid_4477"), std::vector<std::wstring>{scannerPath});
     EXPECT_EQ(scannerPath, L"\\\\?\\USB#VID_0A7E&PID_4477#IMG0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
 
-    // The detail comes in two calls: the size first, then the record with the 32-bit size field.
+    // The detail comes in two calls: the size first, then the record with this architecture's size field.
     NGWinApi::UniqueDeviceInfoList set(DeviceIo().SetupDiGetClassDevsW(&sim::kUsbSetupClassGuid, nullptr, nullptr,
                                                                        DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     SP_DEVICE_INTERFACE_DATA data{};
@@ -185,7 +183,7 @@ TEST_F(FakeUsbDeviceIoTest, ListsPluggedPrintersUnderTheirSetupClass)
     EXPECT_EQ(size, 4 + (path.size() + 1) * sizeof(wchar_t));
     std::vector<BYTE> block(size);
     auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(block.data());
-    detail->cbSize = 8; // the 64-bit layout
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) == 8 ? 6 : 8; // the other architecture's
     EXPECT_FALSE(DeviceIo().SetupDiGetDeviceInterfaceDetailW(set.get(), &data, detail, size, nullptr, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_USER_BUFFER));
 

@@ -18,12 +18,12 @@ TEST(OSDescription, SummaryForTheBanner)
 {
     OSVersionFacts win7 = Facts(6, 1);
     win7.servicePackMajor = 1;
-    win7.wow64 = true;
+    win7.system64Bit = true;
     EXPECT_EQ(OSSummaryText(win7), L"Windows 7 , Service Pack 1, (64 Bit)");
 
     EXPECT_EQ(OSSummaryText(Facts(6, 2)), L"(32 Bit)");
     OSVersionFacts win8 = Facts(6, 2);
-    win8.wow64 = true;
+    win8.system64Bit = true;
     win8.servicePackMajor = 2;
     EXPECT_EQ(OSSummaryText(win8), L", Service Pack 2, (64 Bit)");
     EXPECT_EQ(OSSummaryText(Facts(6, 0)), L"Windows Vista (32 Bit)");
@@ -44,7 +44,7 @@ TEST(OSDescription, DetailedDescriptionOfVersionSix)
 {
     OSVersionFacts f = Facts(6, 2);
     f.productInfoType = 48;
-    f.wow64 = true;
+    f.system64Bit = true;
     f.servicePackText = L"Service Pack 1";
     os_info info;
     DescribeOS(f, info);

@@ -27,7 +27,7 @@ struct Event {
 };
 std::vector<Event> g_events;
 
-INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM lParam)
+INT_PTR CALLBACK RecordingHostProc(HWND, UINT message, WPARAM, LPARAM lParam)
 {
     if (message == WM_NOTIFY) {
         g_events.push_back({message, *reinterpret_cast<const CTC_NMHDR*>(lParam)});
@@ -185,7 +185,7 @@ protected:
         const std::vector<WORD> layout = HostTemplate();
         host_ = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
                                              reinterpret_cast<const DLGTEMPLATE*>(layout.data()), nullptr,
-                                             &HostProc, 0);
+                                             &RecordingHostProc, 0);
         ASSERT_NE(host_, nullptr);
         control_ = ::GetDlgItem(host_, kControlId);
         ASSERT_NE(control_, nullptr);

@@ -3,10 +3,23 @@
 #include "app/TSYParentDlg.h"
 #include "winapi/Handles.h"
 
+namespace {
+
+// Pictures may go to a folder that no run has made yet.
+void CreateParentFolders(const std::wstring& path)
+{
+    for (size_t slash = path.find_first_of(L"\\/", 3); slash != std::wstring::npos;
+         slash = path.find_first_of(L"\\/", slash + 1))
+        ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+}
+
+} // namespace
+
 bool SaveWindowPicture(HWND window, const std::wstring& path)
 {
     if (!::IsWindow(window))
         return false;
+    CreateParentFolders(path);
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT rect;
     ::GetWindowRect(window, &rect);

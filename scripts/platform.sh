@@ -1,0 +1,77 @@
+# Which Windows architecture this machine runs, and the Wine loader, prefix and build folder
+# that go with it. Sourced by the README's commands, wine-run.sh and install-printers.
+#
+#   kelo_choose_arch   sets and exports KELO_ARCH (x86 or x64), KELO_ARCH_REASON, KELO_WIN_BUILD,
+#                      WINEPREFIX and WINELOADER; KELO_ARCH=x86|x64 beforehand forces a choice
+#   kelo_wine ARGS     runs a Windows program with the chosen architecture's loader
+# shellcheck shell=bash
+KELO_ROOT=${KELO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# The kernel decides, not its configuration file: run a 93-byte static i386 program that only
+# calls exit(0). Where 32-bit programs cannot run, exec fails with "Exec format error".
+kelo_runs_32bit() {
+  local probe status=0
+  mkdir -p "$KELO_ROOT/build"
+  # In the build folder: a temporary folder may be mounted noexec.
+  probe=$(mktemp "$KELO_ROOT/build/i386-probe.XXXXXX")
+  printf '%b' \
+    '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' \
+    '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' \
+    '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' \
+    '\x00\x00\x00\x00' \
+    '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08' \
+    '\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00' \
+    '\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || status=$?
+  rm -f "$probe"
+  return "$status"
+}
+
+kelo_choose_arch() {
+  local forced=${KELO_ARCH:-} capable=0
+  kelo_runs_32bit && capable=1
+  case "$forced" in
+    "")
+      if [ "$capable" -eq 1 ]; then
+        KELO_ARCH=x86
+        KELO_ARCH_REASON="this machine runs 32-bit programs"
+      else
+        KELO_ARCH=x64
+        KELO_ARCH_REASON="this machine cannot run 32-bit programs"
+      fi ;;
+    x86)
+      if [ "$capable" -ne 1 ]; then
+        echo "KELO_ARCH=x86, but this machine cannot run 32-bit programs (Exec format error); use KELO_ARCH=x64" >&2
+        return 1
+      fi
+      KELO_ARCH_REASON="forced by KELO_ARCH" ;;
+    x64)
+      KELO_ARCH_REASON="forced by KELO_ARCH"
+      [ "$capable" -eq 1 ] || KELO_ARCH_REASON="forced by KELO_ARCH; this machine cannot run 32-bit programs" ;;
+    *)
+      echo "KELO_ARCH must be x86 or x64, not '$forced'" >&2
+      return 1 ;;
+  esac
+  KELO_ARCH_CAN_RUN_32BIT=$capable
+  KELO_WIN_BUILD="$KELO_ROOT/build/win-$KELO_ARCH"
+  export KELO_ARCH KELO_ARCH_REASON KELO_ARCH_CAN_RUN_32BIT KELO_WIN_BUILD
+  export WINEPREFIX="$KELO_ROOT/build/wineprefix-$KELO_ARCH"
+  # Named explicitly: with wine32 installed, /usr/bin/wine always starts the 32-bit loader.
+  if [ "$KELO_ARCH" = x64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+  else
+    export WINELOADER=/usr/lib/wine/wine
+  fi
+}
+
+# The other Windows architecture, whose product is compiled but not run.
+kelo_other_arch() {
+  if [ "$KELO_ARCH" = x64 ]; then echo x86; else echo x64; fi
+}
+
+kelo_wine() {
+  "$WINELOADER" "$@"
+}
