@@ -5,6 +5,7 @@
 // the natural 64-bit layout (8-byte entries and pointer, no stdcall name decoration).
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace QuillProcs {
@@ -29,7 +30,8 @@ struct OpenBlock {
     const wchar_t* deviceName;
 };
 #pragma pack(pop)
-static_assert(sizeof(OpenBlock) == 16 + sizeof(void*), "the library contract");
+static_assert(offsetof(OpenBlock, zero) == 4 && offsetof(OpenBlock, reserved) == 8 && offsetof(OpenBlock, flags) == 12 &&
+              offsetof(OpenBlock, deviceName) == 16 && sizeof(OpenBlock) == 16 + sizeof(void*), "the library contract");
 #if defined(_WIN64)
 static_assert(kTableSize == 136);
 #else
