@@ -19,7 +19,7 @@ std::wstring CAboutDlg::ProductVersionText()
 BOOL CAboutDlg::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
-    const XMLHandler& strings = theApp.Strings();
+    const XMLHandler& strings = StringTable();
     ::SetWindowTextW(hwnd, strings.GetString(L"TSY_ABOUT_STRING").c_str());
     const std::wstring message = strings.GetString(L"TSY_ABOUT_MSG") + L" " + ProductVersionText();
     ::SetDlgItemTextW(hwnd, kIdAboutMessage, message.c_str());

@@ -2,8 +2,9 @@
 // The private window messages between the test worker, the wizard, the pages and the main window.
 #include <windows.h>
 
+#include "app/engine/EngineMessages.h" // kMsgTestProgress (1035) and its parameters
+
 inline constexpr UINT kMsgPageCommandToMain = 1034;  // pages -> main window
-inline constexpr UINT kMsgTestProgress = 1035;       // test worker -> wizard
 inline constexpr UINT kMsgStepBlink = 1036;          // wizard -> progress pages
 inline constexpr UINT kMsgSimulatedStatus = 1037;    // error simulation -> main window
 inline constexpr UINT kMsgPageCommand = 1038;        // wizard and pages -> wizard
@@ -11,9 +12,3 @@ inline constexpr UINT kMsgOperationDone = 1039;      // popup worker -> progress
 inline constexpr UINT kMsgFillFirmware = 1040;       // main window -> firmware page
 inline constexpr UINT kMsgReadDeviceAgain = 1041;    // tab pages -> main window
 inline constexpr UINT kMsgRepaint = 1042;            // pages -> main window
-
-// First parameter of kMsgTestProgress.
-inline constexpr WPARAM kProgressFailed = 0;
-inline constexpr WPARAM kProgressPassed = 1;
-inline constexpr WPARAM kProgressAbandon = 2;
-inline constexpr WPARAM kProgressStarted = 3;

@@ -85,8 +85,7 @@ bool CChooseLanguageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, I
         return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(white_.get());
+        result = TransparentControlColour(wParam, white_.get());
         return true;
     default:
         return CDialogBase::OnMessage(message, wParam, lParam, result);

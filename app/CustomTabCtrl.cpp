@@ -61,34 +61,8 @@ RECT Inset(RECT rect, int dx, int dy)
 
 bool IsButton(int hit) { return hit == kTabHitPrevious || hit == kTabHitNext; }
 
-// Selects an object into a device context for the lifetime of the guard.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    ~Selection() { ::SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC compatible) : dc_(::CreateCompatibleDC(compatible)) {}
-    ~MemoryDc()
-    {
-        if (dc_ != nullptr)
-            ::DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
+using NGWinApi::MemoryDc;
+using NGWinApi::Selection;
 
 // The first colour of a style image's sub-image that is not its transparent colour.
 bool FirstOpaqueColour(HBITMAP image, int index, int count, bool horizontal, COLORREF transparent, COLORREF& colour)

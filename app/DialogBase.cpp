@@ -87,3 +87,9 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
     }
     return result;
 }
+
+INT_PTR CDialogBase::TransparentControlColour(WPARAM dc, HBRUSH brush)
+{
+    ::SetBkMode(reinterpret_cast<HDC>(dc), TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(brush != nullptr ? brush : ::GetStockObject(NULL_BRUSH));
+}

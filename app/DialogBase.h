@@ -21,6 +21,9 @@ public:
     UINT TemplateId() const { return templateId_; }
 
 protected:
+    // The answer to WM_CTLCOLORSTATIC (or _BTN): the control's text on `brush`, by default on
+    // nothing, so the dialog's background shows through.
+    static INT_PTR TransparentControlColour(WPARAM dc, HBRUSH brush = nullptr);
     virtual BOOL OnInitDialog() { return TRUE; }
     // Return true when handled; `result` is then the dialog procedure's answer.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/TSYParentDlg.h"
 #include "discovery/PrintQueue.h"
@@ -60,7 +60,7 @@ void CEnumerateDlg::PreparePage()
     HWND hwnd = GetSafeHwnd();
     if (hwnd == nullptr)
         return;
-    const XMLHandler& strings = theApp.Strings();
+    const XMLHandler& strings = StringTable();
     HWND list = GetDlgItem(kPrinterListId);
     while (ListView_DeleteColumn(list, 0)) {
     }
@@ -133,8 +133,7 @@ bool CEnumerateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         result = TRUE;
         return true;
     case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        result = TransparentControlColour(wParam);
         return true;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -196,7 +195,7 @@ void CEnumerateDlg::OnDiagnose()
     CDiagnosticMgr* manager = theApp.DiagnosisManager();
     HWND list = GetDlgItem(kPrinterListId);
     if (manager == nullptr || ListView_GetItemCount(list) == 0) {
-        messageBox(GetSafeHwnd(), theApp.Strings().GetString(L"TSY_MESSAGE_NOPRINTER"), theApp.WindowTitle(),
+        messageBox(GetSafeHwnd(), StringTable().GetString(L"TSY_MESSAGE_NOPRINTER"), theApp.WindowTitle(),
                    MB_ICONWARNING);
         return;
     }

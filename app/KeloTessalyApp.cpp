@@ -4,12 +4,11 @@
 #include <new>
 #include <utility>
 
-#include "app/CountryTable.h"
 #include "app/CustomTabCtrl.h"
 #include "app/FontUtil.h"
 #include "app/GdiplusSupport.h"
 #include "app/TSYParentDlg.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "tools/LowLevelPrintTest.h"
 #include "res/resource.h"
 #include "support/LogFile.h"
@@ -55,7 +54,7 @@ BOOL CKeloTessalyApp::InitInstance()
 
     gdiplus_ = std::make_unique<GdiplusSession>();
 
-    if (!strings_.Load()) {
+    if (!StringTable().Load()) {
         ::MessageBoxW(nullptr, L"XML Loading Failed.", nullptr, MB_ICONWARNING);
         LogFile().Write(L"XML Loading Failed.");
     }
@@ -76,7 +75,7 @@ BOOL CKeloTessalyApp::InitInstance()
         }
     } else {
         LogFile().Write(L"Not logged as administrator");
-        ::MessageBoxW(nullptr, strings_.GetString(L"TSY_ADMIN_PRIV").c_str(), WindowTitle().c_str(),
+        ::MessageBoxW(nullptr, StringTable().GetString(L"TSY_ADMIN_PRIV").c_str(), WindowTitle().c_str(),
                       MB_ICONWARNING);
     }
     Shutdown();
@@ -106,15 +105,6 @@ void CKeloTessalyApp::Shutdown()
     // The title font stays with the application object.
     for (size_t i = 0; i + 1 < appFonts_.size(); ++i)
         appFonts_[i].reset();
-}
-
-std::wstring CKeloTessalyApp::GetClosestLanguage() const
-{
-    const LANGID user = ::GetUserDefaultLangID();
-    LogFile().Write(L"GetClosestLanguage %d .", static_cast<int>(user));
-    std::wstring code = CCountryTable::Lookup(user);
-    LogFile().Write(L"Get Language code %s .", code.c_str());
-    return code;
 }
 
 bool CKeloTessalyApp::CheckAdministrator() const

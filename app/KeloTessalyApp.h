@@ -23,20 +23,17 @@ public:
     // The whole run; always false, so the process ends when it returns.
     BOOL InitInstance();
 
-    // The two-letter country code of the user's default language, for support links.
-    std::wstring GetClosestLanguage() const;
     bool CheckAdministrator() const;
     // Decodes PNG resource `id` of the executable; null when that fails.
     HBITMAP LoadPngResource(UINT id) const;
 
-    XMLHandler& Strings() { return strings_; }
     // The diagnosis manager; null before start-up has created it and after shutdown.
     CDiagnosticMgr* DiagnosisManager() const { return diagnosis_.get(); }
     // Fonts, step images and page images (start-up does this; window tests call it too).
     void LoadInterfaceResources();
     // Hands a manager to the application (tests build windows around one); null removes it.
     void AdoptDiagnosisManager(std::unique_ptr<CDiagnosticMgr> manager);
-    std::wstring WindowTitle() const { return BuildWindowTitle(strings_); }
+    std::wstring WindowTitle() const { return BuildWindowTitle(StringTable()); }
     // Application font n (1 to 8).
     HFONT AppFont(int n) const { return appFonts_[static_cast<size_t>(n - 1)].get(); }
     HIMAGELIST StepImages() const { return stepImages_; }
@@ -58,7 +55,6 @@ private:
     void LoadPageImages();
     void Shutdown();
 
-    XMLHandler strings_;
     std::unique_ptr<CDiagnosticMgr> diagnosis_;
     std::array<NGWinApi::UniqueFont, 8> appFonts_;
     HIMAGELIST stepImages_ = nullptr;

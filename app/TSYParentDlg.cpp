@@ -7,9 +7,10 @@
 #include "app/AboutDlg.h"
 #include "app/AppMessages.h"
 #include "app/ChooseLanguageDlg.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
+#include "app/WindowPicture.h"
 #include "app/WizardRules.h"
 #include "pages/FeedbackDlg.h"
 #include "pages/PrgsDlg.h"
@@ -46,45 +47,6 @@ std::wstring TabBackgroundPath()
     if (!NGWinApi::HostFiles().SHGetSpecialFolderPathW(nullptr, folder, CSIDL_APPDATA, FALSE))
         return {};
     return std::wstring(folder) + kTabBackgroundFile;
-}
-
-bool SaveBitmapFile(HBITMAP bitmap, const std::wstring& path)
-{
-    BITMAP info = {};
-    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) == 0 || info.bmWidth <= 0 ||
-        info.bmHeight <= 0)
-        return false;
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = info.bmWidth;
-    header.biHeight = info.bmHeight;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const DWORD stride = ((static_cast<DWORD>(info.bmWidth) * 3 + 3) / 4) * 4;
-    header.biSizeImage = stride * static_cast<DWORD>(info.bmHeight);
-    std::vector<BYTE> pixels(header.biSizeImage);
-    HDC screen = ::GetDC(nullptr);
-    const int lines = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(),
-                                  reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    if (lines != info.bmHeight)
-        return false;
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    NGWinApi::UniqueHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out)
-        return false;
-    DWORD written = 0;
-    bool ok = ::WriteFile(out.get(), &file, sizeof file, &written, nullptr) && written == sizeof file;
-    ok = ok && ::WriteFile(out.get(), &header, sizeof header, &written, nullptr) && written == sizeof header;
-    ok = ok && ::WriteFile(out.get(), pixels.data(), header.biSizeImage, &written, nullptr) &&
-         written == header.biSizeImage;
-    return ok;
 }
 
 std::function<void(HWND, HMENU, int, int)> CTSYParentDlg::trackMenu = [](HWND owner, HMENU popup, int x, int y) {
@@ -166,7 +128,7 @@ void CTSYParentDlg::SetTitleAndHeading()
     const std::wstring title = theApp.WindowTitle();
     ::SetWindowTextW(hwnd, title.c_str());
     HFONT heading = theApp.AppFont(2);
-    if (!UsesApplicationFonts(theApp.Strings().LanguageId())) {
+    if (!UsesApplicationFonts(StringTable().LanguageId())) {
         if (!headingFont_)
             headingFont_.reset(CreateInterfaceFont(15, FW_BOLD));
         heading = headingFont_.get();
@@ -177,7 +139,7 @@ void CTSYParentDlg::SetTitleAndHeading()
 
 void CTSYParentDlg::AppendAboutItem()
 {
-    const std::wstring about = theApp.Strings().GetString(L"TSY_ABOUT_STRING");
+    const std::wstring about = StringTable().GetString(L"TSY_ABOUT_STRING");
     HMENU menu = ::GetSystemMenu(GetSafeHwnd(), FALSE);
     if (about.empty() || menu == nullptr)
         return;
@@ -252,8 +214,7 @@ bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         result = TRUE;
         return true;
     case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        result = TransparentControlColour(wParam);
         return true;
     case WM_SETFOCUS:
         result = 0;
@@ -341,7 +302,7 @@ void CTSYParentDlg::StartDiagnosis()
 {
     HWND hwnd = GetSafeHwnd();
     HWND strip = GetDlgItem(kMainTabStripId);
-    const XMLHandler& strings = theApp.Strings();
+    const XMLHandler& strings = StringTable();
     tabs_.DeleteAllItems();
     const wchar_t* labels[] = {L"TSY_PROPERTY_WIZARD", L"TSY_PROPERTY_SERVICES", L"TSY_PROPERTY_INKLEVELS",
                                L"TSY_PROPERTY_FIRMWARE"};
@@ -474,7 +435,7 @@ void CTSYParentDlg::ApplyLanguageChoice()
     const int chosen = chooseLanguage(GetSafeHwnd());
     if (chosen == -1)
         return;
-    XMLHandler& strings = theApp.Strings();
+    XMLHandler& strings = StringTable();
     strings.SetLanguageFixed(true);
     strings.SetLanguageId(static_cast<unsigned short>(chosen));
     if (!strings.Load()) {
@@ -621,7 +582,7 @@ void CTSYParentDlg::OnClose()
 {
     if (HWND popup = CPrgsDlg::ShowingWindow())
         ::SendMessageW(popup, kMsgOperationDone, 0, 0);
-    if (theApp.Strings().LanguageId() == 1033) {
+    if (StringTable().LanguageId() == 1033) {
         ::ShowWindow(GetSafeHwnd(), SW_HIDE);
         runFeedback(GetSafeHwnd());
     }
@@ -646,30 +607,27 @@ void CTSYParentDlg::DrawBackground(HDC dc)
     if (width <= 0 || height <= 0)
         return;
     // Drawn off-screen first, so the tab strip's picture does not depend on what is clipped.
-    HDC canvas = ::CreateCompatibleDC(dc);
+    NGWinApi::MemoryDc canvas(dc);
     NGWinApi::UniqueBitmap surface(::CreateCompatibleBitmap(dc, width, height));
-    HGDIOBJ previousSurface = ::SelectObject(canvas, surface.get());
+    NGWinApi::Selection surfaceSelected(canvas.get(), surface.get());
     HBITMAP background = theApp.PageImage(0);
     if (background == nullptr) {
-        ::FillRect(canvas, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+        ::FillRect(canvas.get(), &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     } else {
-        HDC memory = ::CreateCompatibleDC(dc);
-        HGDIOBJ previous = ::SelectObject(memory, background);
+        NGWinApi::MemoryDc memory(dc);
+        NGWinApi::Selection backgroundSelected(memory.get(), background);
         BITMAP info = {};
         ::GetObjectW(background, sizeof info, &info);
         if (width == kBackgroundWidth && height == kBackgroundHeight) {
-            ::BitBlt(canvas, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+            ::BitBlt(canvas.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
         } else {
-            ::SetStretchBltMode(canvas, HALFTONE);
-            ::StretchBlt(canvas, 0, 0, width, height + 2, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+            ::SetStretchBltMode(canvas.get(), HALFTONE);
+            ::StretchBlt(canvas.get(), 0, 0, width, height + 2, memory.get(), 0, 0, info.bmWidth, info.bmHeight,
+                         SRCCOPY);
         }
-        ::SelectObject(memory, previous);
-        ::DeleteDC(memory);
     }
-    ::BitBlt(dc, 0, 0, width, height, canvas, 0, 0, SRCCOPY);
-    SaveTabBackground(canvas);
-    ::SelectObject(canvas, previousSurface);
-    ::DeleteDC(canvas);
+    ::BitBlt(dc, 0, 0, width, height, canvas.get(), 0, 0, SRCCOPY);
+    SaveTabBackground(canvas.get());
 }
 
 void CTSYParentDlg::SaveTabBackground(HDC source)
@@ -682,12 +640,7 @@ void CTSYParentDlg::SaveTabBackground(HDC source)
     const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
         return;
-    HDC copy = ::CreateCompatibleDC(source);
-    NGWinApi::UniqueBitmap picture(::CreateCompatibleBitmap(source, width, height));
-    HGDIOBJ previous = ::SelectObject(copy, picture.get());
-    ::BitBlt(copy, 0, 0, width, height, source, area.left, area.top, SRCCOPY);
-    ::SelectObject(copy, previous);
-    ::DeleteDC(copy);
+    NGWinApi::UniqueBitmap picture = CopyArea(source, area);
     const std::wstring path = TabBackgroundPath();
     if (!path.empty())
         SaveBitmapFile(picture.get(), path);

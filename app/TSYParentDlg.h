@@ -48,9 +48,6 @@ inline constexpr wchar_t kTabBackgroundFile[] = L"\\TSY_temp.bmp";
 // Full path of that picture; empty when the folder is unknown.
 std::wstring TabBackgroundPath();
 
-// Writes `bitmap` as a 24-bit BMP file; false when it cannot.
-bool SaveBitmapFile(HBITMAP bitmap, const std::wstring& path);
-
 class CTSYParentDlg : public CDialogBase {
 public:
     CTSYParentDlg();

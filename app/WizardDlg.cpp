@@ -1,7 +1,7 @@
 #include "app/WizardDlg.h"
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "discovery/UsbStatus.h"
 #include "pages/ConnectivityDlg.h"

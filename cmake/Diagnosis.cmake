@@ -4,7 +4,7 @@
 add_executable(kelotsy console/Kelotsy.cpp console/KelotsyMain.cpp res/Kelotsy.rc)
 target_compile_options(kelotsy PRIVATE ${KELO_WARNINGS})
 target_link_options(kelotsy PRIVATE -municode)
-target_link_libraries(kelotsy PRIVATE kelo_win)
+target_link_libraries(kelotsy PRIVATE kelo_engine)
 set_target_properties(kelotsy PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set_source_files_properties(res/Kelotsy.rc PROPERTIES OBJECT_DEPENDS "${Kelotsy.manifest_PATH}")
 add_dependencies(kelotsy KeloDiagnosticCore kelodev12 dist_data)

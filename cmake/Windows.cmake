@@ -35,16 +35,15 @@ set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native bu
 set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32
   wininet shell32 setupapi winspool ws2_32 mswsock iphlpapi)
 
-# Layer 2 and the window code, everything but the entry point.
-add_library(kelo_win STATIC
-  app/DialogBase.cpp
-  app/DeviceOperations.cpp
-  app/DiagnosticMgr.cpp
-  app/DialogExtended.cpp
-  app/FontUtil.cpp
-  app/KeloTessalyApp.cpp
-  app/ThemeUtil.cpp
-  app/TSYParentDlg.cpp
+# The layers, each linking only the ones below it (layer 1, kelo_pure, is in CMakeLists.txt):
+#   kelo_engine  system wrappers, support, discovery, the Sable and Quill device access, support
+#                links, the automatic tests and the diagnosis engine: no window code
+#   kelo_ui      the shell and its pages (app/ outside app/engine/, pages/), over kelo_engine
+# kelotsy.exe and the diagnostic core component link kelo_engine; KeloTessaly.exe links kelo_ui.
+add_library(kelo_engine STATIC
+  app/engine/DeviceOperations.cpp
+  app/engine/DiagnosticMgr.cpp
+  app/engine/TestContext.cpp
   discovery/DeviceEnumeration.cpp
   discovery/PrintQueue.cpp
   discovery/UsbStatus.cpp
@@ -74,14 +73,27 @@ add_library(kelo_win STATIC
   winapi/ShellApi.cpp
   winapi/SpoolerApi.cpp
 )
-target_include_directories(kelo_win PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(kelo_win PRIVATE ${KELO_WARNINGS})
-target_link_libraries(kelo_win PUBLIC kelo_pure ${KELO_SYSTEM_LIBS})
+target_include_directories(kelo_engine PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(kelo_engine PRIVATE ${KELO_WARNINGS})
+target_link_libraries(kelo_engine PUBLIC kelo_pure ${KELO_SYSTEM_LIBS})
+
+# The window code; cmake/ui/*.cmake add the pages by area.
+add_library(kelo_ui STATIC
+  app/DialogBase.cpp
+  app/DialogExtended.cpp
+  app/FontUtil.cpp
+  app/KeloTessalyApp.cpp
+  app/ThemeUtil.cpp
+  app/TSYParentDlg.cpp
+  app/WindowPicture.cpp
+)
+target_compile_options(kelo_ui PRIVATE ${KELO_WARNINGS})
+target_link_libraries(kelo_ui PUBLIC kelo_engine)
 
 add_executable(KeloTessaly WIN32 app/Main.cpp res/KeloTessaly.rc)
 target_compile_options(KeloTessaly PRIVATE ${KELO_WARNINGS})
 target_link_options(KeloTessaly PRIVATE -municode)
-target_link_libraries(KeloTessaly PRIVATE kelo_win)
+target_link_libraries(KeloTessaly PRIVATE kelo_ui)
 set_target_properties(KeloTessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set_source_files_properties(res/KeloTessaly.rc PROPERTIES OBJECT_DEPENDS
   "${KeloTessaly.manifest_PATH};${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/MainWindow.rc;${CMAKE_SOURCE_DIR}/res/WizardPages.rc")
@@ -101,31 +113,31 @@ add_custom_target(dist_data ALL DEPENDS ${CMAKE_BINARY_DIR}/dist-data.stamp)
 
 kelo_test(pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)
 kelo_test(sim_tests SOURCES ${KELO_SIM_TESTS} LIBS kelo_sim)
-kelo_test(sim_xml_tests SOURCES tests/sim/SableDocumentsXmlTest.cpp tests/TestFolder.cpp LIBS kelo_win kelo_sim)
+kelo_test(sim_xml_tests SOURCES tests/sim/SableDocumentsXmlTest.cpp tests/TestFolder.cpp LIBS kelo_engine kelo_sim)
 kelo_test(discovery_tests
   SOURCES tests/discovery/DeviceEnumerationTest.cpp tests/discovery/PrintQueueTest.cpp
           tests/discovery/UsbStatusTest.cpp tests/TestFolder.cpp
   LIBS kelo_sim_win)
-kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_win)
+kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_engine)
 kelo_test(support_tests
   SOURCES tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp
           tests/support/ProductInfoCollTest.cpp tests/TestFolder.cpp
-  LIBS kelo_win)
+  LIBS kelo_engine)
 # Window tests need a display (the test command starts Xvfb); the app tests
 # carry the product's resources so pictures and templates can be loaded.
 kelo_test(app_tests
   SOURCES tests/app/KeloTessalyAppTest.cpp tests/app/DialogExtendedTest.cpp tests/TestFolder.cpp
           res/KeloTessaly.rc
-  LIBS kelo_win)
+  LIBS kelo_ui)
 # Link checks and support links against loopback HTTP servers (port 80 of 127.0.4.x needs root).
 kelo_test(links_tests
   SOURCES tests/links/LinkCheckerTest.cpp tests/links/SupportLinkBuilderTest.cpp tests/LoopbackHttpServer.cpp
           tests/TestFolder.cpp
-  LIBS kelo_win ws2_32)
+  LIBS kelo_engine ws2_32)
 # Simulated USB printers behind the device I/O wrapper, for tests only.
 add_library(kelo_sim_win STATIC sim/FakeUsbDeviceIo.cpp)
 target_compile_options(kelo_sim_win PRIVATE ${KELO_WARNINGS})
-target_link_libraries(kelo_sim_win PUBLIC kelo_sim kelo_win)
+target_link_libraries(kelo_sim_win PUBLIC kelo_sim kelo_engine)
 kelo_test(usb_device_tests SOURCES tests/sim/FakeUsbDeviceIoTest.cpp tests/TestFolder.cpp LIBS kelo_sim_win)
 # Sable device data access: records, channels, documents, jobs, host-side information.
 kelo_test(sable_tests
@@ -147,12 +159,12 @@ add_executable(sable_device_info_bench bench/SableDeviceInfoBench.cpp tests/sabl
 target_compile_options(sable_device_info_bench PRIVATE ${KELO_WARNINGS})
 target_include_directories(sable_device_info_bench PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
 target_link_options(sable_device_info_bench PRIVATE -municode)
-target_link_libraries(sable_device_info_bench PRIVATE kelo_win)
+target_link_libraries(sable_device_info_bench PRIVATE kelo_engine)
 add_test(NAME sable_device_info_bench COMMAND sable_device_info_bench)
 set_tests_properties(sable_device_info_bench PROPERTIES FIXTURES_REQUIRED sable_sim TIMEOUT 120
   ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
 kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/ui/Screenshot.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
-  LIBS kelo_win)
+  LIBS kelo_ui)
 add_dependencies(ui_startup_tests KeloTessaly dist_data)
 set_tests_properties(ui_startup_tests PROPERTIES ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR}" RUN_SERIAL ON)
 add_test(NAME ui_startup_tests_chinese_user COMMAND ui_startup_tests --gtest_filter=*UsersLanguage*)
@@ -173,7 +185,7 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/na
 
 # The diagnostic core component (COM server DLL, interfaces, tests).
 include(${CMAKE_SOURCE_DIR}/components/diagcore/DiagCore.cmake)
-target_link_libraries(kelo_win PUBLIC kelo_diagcore_interfaces)
+target_link_libraries(kelo_engine PUBLIC kelo_diagcore_interfaces)
 
 # Quill device access (SNMP stack, managers, USB device library).
 include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)
@@ -181,15 +193,12 @@ include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)
 # The diagnosis engine: its tests and the console front end.
 include(${CMAKE_SOURCE_DIR}/cmake/Diagnosis.cmake)
 
-# Windows of the shell by area: sources added to kelo_win and their window tests.
+# Windows of the shell by area: sources added to kelo_ui and their window tests.
 include(${CMAKE_SOURCE_DIR}/cmake/ui/TabControl.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/ui/Wizard.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/ui/MainWindow.cmake)
 
-# These pages keep their control ids as file-local constants under names other pages use too
+# The pages keep their control ids as file-local constants under names other pages use too
 # (kIdClose, kIdForum, ...), so each is a translation unit of its own in the unity build.
-set_source_files_properties(
-  pages/CopyFailedDlg.cpp pages/DeviceStatusDlg.cpp pages/FinalDlg.cpp pages/NoPrintDlg.cpp
-  pages/NotListedNetworkDlg.cpp pages/NotSupportedDlg.cpp pages/PrintBadDlg.cpp pages/PrintEvaluationDlg.cpp
-  pages/TroubleShootDlg.cpp
-  TARGET_DIRECTORY kelo_win PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+file(GLOB KELO_PAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/pages/*.cpp)
+set_source_files_properties(${KELO_PAGE_SOURCES} TARGET_DIRECTORY kelo_ui PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)

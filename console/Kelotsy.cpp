@@ -6,11 +6,11 @@
 #include <cstring>
 #include <memory>
 
-#include "app/DeviceOperations.h"
-#include "app/DiagnosticMgr.h"
-#include "app/KeloTessalyApp.h"
+#include "app/engine/DeviceOperations.h"
+#include "app/engine/DiagnosticMgr.h"
+#include "support/XMLHandler.h"
 #include "console/JsonWriter.h"
-#include "pages/StatusMessageKeys.h"
+#include "app/engine/StatusMessageKeys.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
@@ -36,7 +36,7 @@ BOOL WINAPI OnConsoleControl(DWORD event)
 
 std::wstring Text(const wchar_t* key)
 {
-    return theApp.Strings().GetString(key);
+    return StringTable().GetString(key);
 }
 
 std::wstring ConnectionName(const Device_Dev& device)
@@ -113,7 +113,7 @@ bool Session::LoadStrings(std::wstring& problem)
         problem = L"no string table for language " + std::to_wstring(language) + L" (" + file + L")";
         return false;
     }
-    XMLHandler& strings = theApp.Strings();
+    XMLHandler& strings = StringTable();
     strings.SetLanguageId(language);
     strings.SetLanguageFixed(true);
     if (!strings.Load()) {

@@ -10,8 +10,6 @@ using namespace NGWinApi;
 
 namespace {
 
-// Creation for any server context, as the component may live in or out of process.
-constexpr DWORD kAnyServerContext = 0x17;
 constexpr long kAllDevices = 1;
 constexpr long kNetworkConnection = 2;
 const wchar_t kKeepProductId[] = L"1812";

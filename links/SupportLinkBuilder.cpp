@@ -5,9 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/KeloTessalyApp.h"
+#include "links/CountryTable.h"
 #include "support/LogFile.h"
 #include "support/ProductInfoColl.h"
+#include "support/XMLHandler.h"
 #include "support/XmlDom.h"
 #include "winapi/ShellApi.h"
 
@@ -72,7 +73,17 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+
 } // namespace
+
+std::wstring GetClosestLanguage()
+{
+    const LANGID user = ::GetUserDefaultLangID();
+    LogFile().Write(L"GetClosestLanguage %d .", static_cast<int>(user));
+    std::wstring code = CCountryTable::Lookup(user);
+    LogFile().Write(L"Get Language code %s .", code.c_str());
+    return code;
+}
 
 SupportLinkBuilder::SupportLinkBuilder() : SupportLinkBuilder(LoadSupportLinkHosts()) {}
 
@@ -83,8 +94,8 @@ SupportLinkBuilder::SupportLinkBuilder(const SupportLinkHosts& hosts)
 
 void SupportLinkBuilder::UseApplicationSettings()
 {
-    SetCustomerCareUrl(theApp.Strings().GetString(L"TSY_URL_KELO"));
-    SetCountryCode(theApp.GetClosestLanguage());
+    SetCustomerCareUrl(StringTable().GetString(L"TSY_URL_KELO"));
+    SetCountryCode(GetClosestLanguage());
 }
 
 void SupportLinkBuilder::SetCustomerCareUrl(const std::wstring& url)
@@ -278,7 +289,7 @@ std::wstring SupportLinkBuilder::BuildKeywordHubLink(const std::wstring& product
     std::wstring pageType;
     std::wstring keyword;
     CProductInfoColl::GetPageType(productId, pageType);
-    const std::wstring language = theApp.Strings().GetString(L"TSY_LANG_CODE");
+    const std::wstring language = StringTable().GetString(L"TSY_LANG_CODE");
     LogFile().Write(L"CString csLang = %s", language.c_str());
     CProductInfoColl::GetCopyKeyword(productId, keyword);
     const std::wstring link = BuildKeywordLink(supportHost_, pageType, language, keyword);

@@ -7,6 +7,10 @@
 #include "links/LinkRules.h"
 #include "links/SupportLinkConfig.h"
 
+// The two-letter country code of the user's default language (the country table, "us" when it
+// does not list it), logged; support links carry it.
+std::wstring GetClosestLanguage();
+
 class SupportLinkBuilder {
 public:
     // Hosts from the configuration beside the executable.

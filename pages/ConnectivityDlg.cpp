@@ -1,6 +1,6 @@
 #include "pages/ConnectivityDlg.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "res/resource.h"
 
 namespace {

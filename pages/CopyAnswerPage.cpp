@@ -1,6 +1,6 @@
 #include "pages/CopyAnswerPage.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 
 CCopyAnswerPage::CCopyAnswerPage(const Layout& layout) : CWizardPage(layout.templateId, false), layout_(layout) {}
 

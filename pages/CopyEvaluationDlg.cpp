@@ -1,6 +1,6 @@
 #include "pages/CopyEvaluationDlg.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "res/resource.h"

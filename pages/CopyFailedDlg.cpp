@@ -1,6 +1,6 @@
 #include "pages/CopyFailedDlg.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "pages/FeedbackDlg.h"

@@ -1,6 +1,6 @@
 #include "pages/CopyTestDlg.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "pages/PrintEvaluationDlg.h"

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "discovery/UsbStatus.h"
 #include "links/LinkRules.h"
@@ -158,7 +158,7 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
     if (variant != devstatus::kPrintFailed)
         shownFlag_ = flag;
 
-    const devstatus::Layout layout = devstatus::LayoutFor(variant, troubleshooting, flag, theApp.Strings().LanguageId());
+    const devstatus::Layout layout = devstatus::LayoutFor(variant, troubleshooting, flag, StringTable().LanguageId());
     if (layout.careLink != 0)
         SetItemText(layout.careLink, devstatus::CareText(Text(L"TSY_CUSTOMERCARE_DEVICE_STATUS_MSG"),
                                                          Text(L"TSY_LINK_CUSTOMERCARE"), Text(L"TSY_ADDITIONAL_HELP_MSG")));

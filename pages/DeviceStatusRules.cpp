@@ -1,6 +1,6 @@
 #include "pages/DeviceStatusRules.h"
 
-#include "pages/StatusMessageKeys.h"
+#include "app/engine/StatusMessageKeys.h"
 #include "pages/WizardPageRules.h"
 
 namespace devstatus {

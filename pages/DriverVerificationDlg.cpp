@@ -7,7 +7,7 @@ CDriverVerificationDlg::CDriverVerificationDlg() : CDialogBase(kDriverVerificati
 BOOL CDriverVerificationDlg::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
-    const XMLHandler& strings = theApp.Strings();
+    const XMLHandler& strings = StringTable();
     ::SetWindowTextW(hwnd, theApp.WindowTitle().c_str());
     const std::pair<int, int> fonts[] = {{kDriverInfoTextId, 4}, {kDriverContinueId, 5}, {kDriverExitId, 5}};
     for (const auto& [id, n] : fonts)

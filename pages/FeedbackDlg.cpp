@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdlib>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "links/LinkRules.h"
 #include "links/SupportLinkBuilder.h"
@@ -78,7 +78,7 @@ std::wstring NoDeviceSurveyLink(const std::wstring& address, const os_info& os, 
 
 std::wstring CurrentSurveyLink(SurveyCaller caller, const os_info& os, const SYSTEMTIME& now)
 {
-    const std::wstring address = theApp.Strings().GetString(L"TSY_URL_FEEDBACK");
+    const std::wstring address = StringTable().GetString(L"TSY_URL_FEEDBACK");
     const CDiagnosticMgr* manager = Manager();
     const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
     if (device == nullptr) {
@@ -114,14 +114,14 @@ void OpenProductSupport(const wchar_t* pageType)
         return;
     SupportLinkBuilder links;
     links.UseApplicationSettings();
-    links.OpenProductSupportLink(theApp.Strings().GetString(L"TSY_LANG_CODE"),
+    links.OpenProductSupportLink(StringTable().GetString(L"TSY_LANG_CODE"),
                                  ModelNameForSupportLink(device->friendlyName, device->deviceName), pageType,
                                  L"s-h-e021-1", device->productId);
 }
 
 void OpenStringTableLink(const wchar_t* urlKey, const wchar_t* failureFormat)
 {
-    const std::wstring address = theApp.Strings().GetString(urlKey);
+    const std::wstring address = StringTable().GetString(urlKey);
     if (!SupportLinkBuilder::OpenLink(address) && failureFormat != nullptr)
         LogFile().Write(failureFormat, address.c_str());
 }
@@ -160,8 +160,7 @@ bool CFeedbackDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(WHITE_BRUSH));
+        result = TransparentControlColour(wParam, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         return true;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);

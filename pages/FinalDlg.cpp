@@ -1,7 +1,7 @@
 #include "pages/FinalDlg.h"
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "discovery/DeviceEnumeration.h"
 #include "pages/FeedbackDlg.h"

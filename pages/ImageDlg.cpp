@@ -1,6 +1,6 @@
 #include "pages/ImageDlg.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "support/LanguageChoice.h"
@@ -53,9 +53,9 @@ BOOL CImageDlg::OnInitDialog()
 {
     ::SetWindowTextW(GetSafeHwnd(), theApp.WindowTitle().c_str());
     HWND close = GetDlgItem(kIdClose);
-    ::SetWindowTextW(close, theApp.Strings().GetString(L"TSY_CLOSE_BUTTON").c_str());
+    ::SetWindowTextW(close, StringTable().GetString(L"TSY_CLOSE_BUTTON").c_str());
     HFONT font = nullptr;
-    if (UsesApplicationFonts(theApp.Strings().LanguageId()))
+    if (UsesApplicationFonts(StringTable().LanguageId()))
         font = theApp.AppFont(5);
     if (font == nullptr) {
         font_.reset(CreateInterfaceFont(15, 400));

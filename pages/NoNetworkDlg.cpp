@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "discovery/DeviceEnumeration.h"
 #include "pages/FeedbackDlg.h"
@@ -25,7 +25,7 @@ CMainResultPage::CMainResultPage(UINT templateId, std::initializer_list<unsigned
 
 HFONT CMainResultPage::RoleFont(int n) const
 {
-    const unsigned short language = theApp.Strings().LanguageId();
+    const unsigned short language = StringTable().LanguageId();
     const bool application = std::find(applicationFontLanguages_.begin(), applicationFontLanguages_.end(),
                                        language) != applicationFontLanguages_.end();
     return application ? theApp.AppFont(n) : PageFont(n);
@@ -37,7 +37,7 @@ BOOL CMainResultPage::OnInitDialog()
     return TRUE;
 }
 
-std::wstring CMainResultPage::Text(const wchar_t* key) { return theApp.Strings().GetString(key); }
+std::wstring CMainResultPage::Text(const wchar_t* key) { return StringTable().GetString(key); }
 
 std::wstring CMainResultPage::WithLineBreaks(const std::wstring& text)
 {
@@ -97,8 +97,7 @@ bool CMainResultPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
         result = TRUE;
         return true;
     case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        result = TransparentControlColour(wParam);
         return true;
     default:
         break;

@@ -1,6 +1,6 @@
 #include "pages/NoPrintDlg.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "pages/FeedbackDlg.h"
 #include "res/resource.h"

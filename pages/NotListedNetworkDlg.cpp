@@ -1,7 +1,7 @@
 #include "pages/NotListedNetworkDlg.h"
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/EnumerateDlg.h"
 #include "app/KeloTessalyApp.h"
 #include "pages/FeedbackDlg.h"

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "discovery/DeviceEnumeration.h"
 #include "links/LinkRules.h"
@@ -37,7 +37,7 @@ void OpenSupportByQuery()
     SupportLinkBuilder links;
     links.UseApplicationSettings();
     links.OpenProductSupportLinkByQuery(
-        theApp.Strings().GetString(L"TSY_LANG_CODE"),
+        StringTable().GetString(L"TSY_LANG_CODE"),
         device != nullptr ? ModelNameForSupportLink(device->friendlyName, device->deviceName) : std::wstring(),
         L"s-001");
 }

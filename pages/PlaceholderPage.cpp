@@ -19,10 +19,10 @@ void CPlaceholderPage::PreparePlaceholder()
     HWND hwnd = GetSafeHwnd();
     if (hwnd == nullptr)
         return;
-    const bool appFonts = UsesApplicationFonts(theApp.Strings().LanguageId());
+    const bool appFonts = UsesApplicationFonts(StringTable().LanguageId());
     HFONT font = appFonts ? theApp.AppFont(2) : PageFont(2);
     ::SendDlgItemMessageW(hwnd, kPlaceholderHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    ::SetDlgItemTextW(hwnd, kPlaceholderHeadingId, theApp.Strings().GetString(headingKey_).c_str());
+    ::SetDlgItemTextW(hwnd, kPlaceholderHeadingId, StringTable().GetString(headingKey_).c_str());
 }
 
 bool CPlaceholderPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
@@ -34,8 +34,7 @@ bool CPlaceholderPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
         result = TRUE;
         return true;
     case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        result = TransparentControlColour(wParam);
         return true;
     default:
         return CDialogExtended::OnMessage(message, wParam, lParam, result);

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "res/resource.h"
@@ -68,9 +68,9 @@ BOOL CPrgsDlg::OnInitDialog()
     ::SendMessageW(bar, PBM_SETPOS, 0, 0);
     ::SetTimer(hwnd, kProgressTimerId, kProgressTimerPeriodMs, nullptr);
 
-    HFONT font = UsesApplicationFonts(theApp.Strings().LanguageId()) ? theApp.AppFont(4) : OwnFont(4);
+    HFONT font = UsesApplicationFonts(StringTable().LanguageId()) ? theApp.AppFont(4) : OwnFont(4);
     ::SendDlgItemMessageW(hwnd, kIdProgressText, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    ::SetDlgItemTextW(hwnd, kIdProgressText, theApp.Strings().GetString(L"TSY_MESSAGE_PROGRESS").c_str());
+    ::SetDlgItemTextW(hwnd, kIdProgressText, StringTable().GetString(L"TSY_MESSAGE_PROGRESS").c_str());
 
     g_showing.store(hwnd);
     state_ = std::make_shared<WorkerState>();

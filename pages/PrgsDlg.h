@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/DeviceOperations.h"
+#include "app/engine/DeviceOperations.h"
 #include "app/DialogBase.h"
 #include "winapi/Handles.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cwctype>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "pages/FeedbackDlg.h"
 #include "pages/PrgsDlg.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The print bad page: the test page printed badly. Cleaning and alignment may help (unless the
 // product cannot do them), Retry prints the test page again.
-#include "app/DeviceOperations.h"
+#include "app/engine/DeviceOperations.h"
 #include "pages/WizardPage.h"
 #include "winapi/Handles.h"
 

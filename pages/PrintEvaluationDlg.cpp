@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "discovery/UsbStatus.h"

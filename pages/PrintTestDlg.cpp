@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "pages/PrintEvaluationDlg.h"

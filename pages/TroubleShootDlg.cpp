@@ -25,11 +25,11 @@ BOOL CTroubleShootDlg::OnInitDialog()
     const std::wstring key = devstatus::TroubleshootStepsKey(case_);
     if (!key.empty())
         ::SetDlgItemTextW(GetSafeHwnd(), kIdSteps,
-                          devstatus::ExpandLineBreaks(theApp.Strings().GetString(key.c_str())).c_str());
-    ::SetDlgItemTextW(GetSafeHwnd(), kIdClose, theApp.Strings().GetString(L"TSY_CLOSE_BUTTON").c_str());
+                          devstatus::ExpandLineBreaks(StringTable().GetString(key.c_str())).c_str());
+    ::SetDlgItemTextW(GetSafeHwnd(), kIdClose, StringTable().GetString(L"TSY_CLOSE_BUTTON").c_str());
     HFONT text = nullptr;
     HFONT button = nullptr;
-    if (UsesApplicationFontsHere(theApp.Strings().LanguageId())) {
+    if (UsesApplicationFontsHere(StringTable().LanguageId())) {
         text = theApp.AppFont(4);
         button = theApp.AppFont(5);
     } else {

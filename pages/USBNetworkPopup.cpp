@@ -7,7 +7,7 @@ CUSBNetworkPopup::CUSBNetworkPopup() : CDialogBase(kUsbNetworkTemplateId) {}
 BOOL CUSBNetworkPopup::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
-    const XMLHandler& strings = theApp.Strings();
+    const XMLHandler& strings = StringTable();
     // The same fonts whatever the language.
     const std::pair<int, int> fonts[] = {{kUsbNetworkTextId, 4}, {kUsbButtonId, 5}, {kNetworkButtonId, 5}};
     for (const auto& [id, n] : fonts)
@@ -26,8 +26,7 @@ bool CUSBNetworkPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
         result = reinterpret_cast<INT_PTR>(::GetStockObject(LTGRAY_BRUSH));
         return true;
     case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        result = TransparentControlColour(wParam);
         return true;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kUsbButtonId) {

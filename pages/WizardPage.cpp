@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "support/LanguageChoice.h"
@@ -44,12 +44,12 @@ bool CWizardPage::HasContent()
     return manager != nullptr && (!manager->Devices().empty() || manager->ErrorSimulationActive());
 }
 
-std::wstring CWizardPage::Text(const wchar_t* key) { return theApp.Strings().GetString(key); }
+std::wstring CWizardPage::Text(const wchar_t* key) { return StringTable().GetString(key); }
 
 HFONT CWizardPage::RoleFont(FontRole role) const
 {
     const int n = FontNumber(role);
-    return UsesApplicationFonts(theApp.Strings().LanguageId()) ? theApp.AppFont(n) : PageFont(n);
+    return UsesApplicationFonts(StringTable().LanguageId()) ? theApp.AppFont(n) : PageFont(n);
 }
 
 void CWizardPage::SetUpStepList(bool subItemImages)
@@ -216,7 +216,7 @@ void CWizardPage::SetFeedbackLink(int id)
 {
     SetItemText(id, LinkMarkup(Text(L"TSY_LINK_FEEDBACK")));
     SetFonts({{id, FontRole::SmallLink}});
-    ShowItem(id, theApp.Strings().LanguageId() == 1033);
+    ShowItem(id, StringTable().LanguageId() == 1033);
 }
 
 void CWizardPage::FrameAround(int id)
@@ -264,8 +264,7 @@ bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
     }
     case WM_CTLCOLORSTATIC:
         // Statics let the page background and the frame show through.
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+        result = TransparentControlColour(wParam);
         return true;
     case kMsgStepBlink:
         if (const CDiagnosticMgr* manager = Manager())

@@ -1,6 +1,6 @@
 # Quill device access: our SNMP v1 stack and session layer, the managers, the USB device library route.
-# Part of kelo_win: the diagnosis manager owns the Quill managers and the app owns the manager.
-target_sources(kelo_win PRIVATE
+# Part of kelo_engine: the diagnosis manager owns the Quill managers.
+target_sources(kelo_engine PRIVATE
   quill/DeviceQuill.cpp
   quill/QuillCommon.cpp
   quill/QuillManager.cpp
@@ -10,7 +10,7 @@ target_sources(kelo_win PRIVATE
   winapi/SocketApi.cpp
 )
 add_library(kelo_quill INTERFACE)
-target_link_libraries(kelo_quill INTERFACE kelo_win)
+target_link_libraries(kelo_quill INTERFACE kelo_engine)
 
 # The stack and session against scripted agents on loopback sockets.
 kelo_test(quill_tests

@@ -1,6 +1,6 @@
 #include "quill/QuillCommon.h"
 
-#include "app/KeloTessalyApp.h"
+#include "support/XMLHandler.h"
 #include "discovery/PrintQueue.h"
 #include "discovery/SelectedDevice.h"
 #include "quill/QuillRules.h"
@@ -37,7 +37,7 @@ void AddHostSideInformation(DeviceInfo& info)
 
 std::wstring Localized(const wchar_t* key)
 {
-    return theApp.Strings().GetString(key);
+    return StringTable().GetString(key);
 }
 
 std::wstring AnsiToWide(const std::string& text)

@@ -1,6 +1,6 @@
 #include "sable/DeviceRecords.h"
 
-#include "app/KeloTessalyApp.h"
+#include "support/XMLHandler.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ std::wstring g_regionText;
 
 std::wstring NotAvailableText()
 {
-    return theApp.Strings().GetString(L"TSY_NOT_AVAILABLE");
+    return StringTable().GetString(L"TSY_NOT_AVAILABLE");
 }
 
 void ResetDeviceInfo(DeviceInfo& info, const std::wstring& text)

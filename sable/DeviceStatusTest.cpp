@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/TestContext.h"
 #include "discovery/UsbStatus.h"
 #include "quill/DeviceQuill.h"
 #include "quill/SNMPNWManager.h"
@@ -18,17 +18,17 @@ namespace {
 
 constexpr int32_t kUsbStatusUnreadable = -1;
 
-int32_t Finish(CDiagnosticMgr& manager, Device_Dev& device, const sable::StatusOutcome& outcome)
+int32_t Finish(CTestContext& context, Device_Dev& device, const sable::StatusOutcome& outcome)
 {
     device.statusCode = outcome.statusCode;
     device.adfStatus = outcome.adfStatus;
-    manager.SetStatusVerdict(outcome.pass);
+    context.SetStatusVerdict(outcome.pass);
     return outcome.pass ? kRunPassed : kRunFailed;
 }
 
-int32_t Fail(CDiagnosticMgr& manager, Device_Dev& device, int32_t statusCode)
+int32_t Fail(CTestContext& context, Device_Dev& device, int32_t statusCode)
 {
-    return Finish(manager, device, {statusCode, false, false});
+    return Finish(context, device, {statusCode, false, false});
 }
 
 } // namespace
@@ -43,7 +43,7 @@ int32_t CDeviceStatusTest::Run(Device_Dev& device)
         return RunNetworkQuill(device);
     } catch (...) {
         LogFile().Write(L"Exception occured in CDeviceStatusTest::Run");
-        return Fail(manager_, device, sable::kStatusNotAvailable);
+        return Fail(context_, device, sable::kStatusNotAvailable);
     }
 }
 
@@ -52,20 +52,20 @@ int32_t CDeviceStatusTest::RunUsb(Device_Dev& device)
     device.adfStatus = false;
     int32_t flag = kUsbStatusUnreadable;
     if (!ReadUsbStatus(device.address, flag))
-        return Fail(manager_, device, kUsbStatusUnreadable);
+        return Fail(context_, device, kUsbStatusUnreadable);
     LogFile().Write(L"Status flag from  device %s is %d", device.deviceName.c_str(), flag);
     device.statusCode = flag;
     if (flag != 0) {
-        manager_.SetStatusVerdict(false);
+        context_.SetStatusVerdict(false);
         return kRunFailed;
     }
     if (!CProductInfoColl::IsAdfSupported(device.productId))
-        return Finish(manager_, device, {});
+        return Finish(context_, device, {});
 
     if (CProductInfoColl::IsRestDevice(device.productId)) {
         int32_t sableFlag = 0;
-        const bool read = CUtil::GetStatusFlagForMerrowDevice(manager_, sableFlag);
-        return Finish(manager_, device, sable::UsbSableFeederOutcome(read, sableFlag));
+        const bool read = CUtil::GetStatusFlagForMerrowDevice(context_, sableFlag);
+        return Finish(context_, device, sable::UsbSableFeederOutcome(read, sableFlag));
     }
 
     // A Quill printer's feeder word comes through the USB device library.
@@ -76,43 +76,43 @@ int32_t CDeviceStatusTest::RunUsb(Device_Dev& device)
     }
     if (!quill) {
         LogFile().Write(L"Device Creation failed");
-        return Finish(manager_, device, {});
+        return Finish(context_, device, {});
     }
     int32_t feeder = 0;
     const bool read = quill->GetStatusObjectChecked(feeder);
     quill.reset();
     if (!read) {
         LogFile().Write(L"Error Checking Failed");
-        return Finish(manager_, device, {});
+        return Finish(context_, device, {});
     }
-    return Finish(manager_, device, sable::FeederOutcome(feeder));
+    return Finish(context_, device, sable::FeederOutcome(feeder));
 }
 
 int32_t CDeviceStatusTest::RunNetworkSable(Device_Dev& device)
 {
-    CSableManager& sable = manager_.Sable();
+    CSableManager& sable = context_.Sable();
     auto guard = sable.LockRecords();
     if (!sable.GetDeviceStatus())
-        return Fail(manager_, device, sable::kStatusNotAvailable);
+        return Fail(context_, device, sable::kStatusNotAvailable);
     const std::vector<StatusEntry>& statuses = sable.MutableRecords().statusList;
     if (statuses.empty()) {
         // A document without any status says nothing about the printer's condition: the same
         // as a status that could not be read, so the page offers what helps for that.
         LogFile().Write(L"Device status list empty.");
-        return Fail(manager_, device, sable::kStatusNotAvailable);
+        return Fail(context_, device, sable::kStatusNotAvailable);
     }
     const std::wstring identifier = statuses.front().statusId;
     const int32_t flag = CTSYSableHelper().GetStatusFlag(identifier);
     LogFile().Write(L"Status flag from  device %s is %d", device.deviceName.c_str(), flag);
     LogFile().Write(L"Status string from  XML is %s", identifier.c_str());
     device.statusCode = flag;
-    return Finish(manager_, device, sable::NetworkSableOutcome(flag));
+    return Finish(context_, device, sable::NetworkSableOutcome(flag));
 }
 
 int32_t CDeviceStatusTest::RunNetworkQuill(Device_Dev& device)
 {
     LogFile().Write(L"Device status test CUE printer");
-    CSNMPNWManager& snmp = manager_.QuillNetwork();
+    CSNMPNWManager& snmp = context_.QuillNetwork();
     std::vector<StatusEntry> statuses;
     {
         auto guard = snmp.LockRecords();
@@ -120,29 +120,29 @@ int32_t CDeviceStatusTest::RunNetworkQuill(Device_Dev& device)
             statuses = snmp.MutableRecords().statusList;
     }
     if (statuses.empty()) {
-        manager_.SetStatusVerdict(false);
+        context_.SetStatusVerdict(false);
         return kRunFailed;
     }
     LogFile().Write(L"Status list count is not zero");
     if (statuses.front().statusId.empty()) {
         LogFile().Write(L"Device status is empty.");
-        return Fail(manager_, device, sable::kStatusNotAvailable);
+        return Fail(context_, device, sable::kStatusNotAvailable);
     }
     const int32_t flag = sable::DecimalTextValue(statuses.front().statusId);
     device.statusCode = flag;
     if (flag != 0)
-        return Fail(manager_, device, flag);
+        return Fail(context_, device, flag);
     if (!CProductInfoColl::IsAdfSupported(device.productId))
-        return Finish(manager_, device, {});
+        return Finish(context_, device, {});
     LogFile().Write(L"Printer does not have any status error and now checking to find out any ADF error");
     const std::wstring feederText = statuses.size() > 1 ? statuses[1].statusId : std::wstring();
-    return Finish(manager_, device, sable::FeederOutcome(sable::FeederValueFromText(feederText)));
+    return Finish(context_, device, sable::FeederOutcome(sable::FeederValueFromText(feederText)));
 }
 
-bool CUtil::GetStatusFlagForMerrowDevice(CDiagnosticMgr& manager, int32_t& flag)
+bool CUtil::GetStatusFlagForMerrowDevice(CTestContext& context, int32_t& flag)
 {
     try {
-        CSableManager& sable = manager.Sable();
+        CSableManager& sable = context.Sable();
         auto guard = sable.LockRecords();
         if (!sable.GetDeviceStatus())
             return false;

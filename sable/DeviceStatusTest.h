@@ -3,13 +3,13 @@
 // Leaves the answer in the record's statusCode and adfStatus and in the manager's verdict.
 #include <cstdint>
 
-#include "app/DiagnosticTest.h"
+#include "app/engine/DiagnosticTest.h"
+#include "app/engine/TestContext.h"
 
-class CDiagnosticMgr;
 
 class CDeviceStatusTest : public CTest {
 public:
-    explicit CDeviceStatusTest(CDiagnosticMgr& manager) : manager_(manager) {}
+    explicit CDeviceStatusTest(CTestContext& context) : context_(context) {}
 
     // 1 passed, 0 failed.
     int32_t Run(Device_Dev& device) override;
@@ -19,12 +19,12 @@ private:
     int32_t RunNetworkSable(Device_Dev& device);
     int32_t RunNetworkQuill(Device_Dev& device);
 
-    CDiagnosticMgr& manager_;
+    CTestContext& context_;
 };
 
 class CUtil {
 public:
     // The Sable status flag of the selected printer for the feeder check of a USB Sable device:
     // true when a status was read and its flag is not 0.
-    static bool GetStatusFlagForMerrowDevice(CDiagnosticMgr& manager, int32_t& flag);
+    static bool GetStatusFlagForMerrowDevice(CTestContext& context, int32_t& flag);
 };

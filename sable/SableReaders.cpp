@@ -3,7 +3,7 @@
 #include <optional>
 #include <span>
 
-#include "app/KeloTessalyApp.h"
+#include "support/XMLHandler.h"
 #include "discovery/SelectedDevice.h"
 #include "sable/HostDeviceInfo.h"
 #include "sable/SableFiles.h"
@@ -231,7 +231,7 @@ bool CSableManager::GetInkLevelInfo()
                 InkInfo ink;
                 ResetInkInfo(ink, notAvailable);
                 if (fields.labelCode)
-                    ink.colour = theApp.Strings().GetString(sable::ColourKey(*fields.labelCode));
+                    ink.colour = StringTable().GetString(sable::ColourKey(*fields.labelCode));
                 SetWhenFound(ink.level, fields.level);
                 SetWhenFound(ink.regionalCartridge, fields.regional);
                 SetWhenFound(ink.installationDate, fields.installation);
@@ -315,7 +315,7 @@ bool CSableManager::GetPrintHeadInfo()
             SetWhenFound(head.warranty, fields.warranty);
             if (fields.state) {
                 const std::wstring state = sable::ToLower(*fields.state);
-                head.health = state == L"ok" ? theApp.Strings().GetString(L"TSY_PRINTHEAD_GOOD") : state;
+                head.health = state == L"ok" ? StringTable().GetString(L"TSY_PRINTHEAD_GOOD") : state;
             }
             if (sable::ToLower(head.consumableType) == L"printhead")
                 records_.printHeadList.push_back(head);

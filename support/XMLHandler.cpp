@@ -65,6 +65,12 @@ std::wstring XMLHandler::GetString(const std::wstring& key) const
     return it != table_.end() ? it->second : std::wstring();
 }
 
+XMLHandler& StringTable()
+{
+    static XMLHandler table;
+    return table;
+}
+
 std::wstring BuildWindowTitle(const XMLHandler& strings)
 {
     std::wstring title = strings.GetString(L"TSY_TITLE_STRING");

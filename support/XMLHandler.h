@@ -22,5 +22,9 @@ private:
     bool languageFixed_ = false;
 };
 
+// The process's string table, which every layer reads its texts from; the tool loads it at
+// start-up and again when the user picks another language.
+XMLHandler& StringTable();
+
 // "TSY_TITLE_STRING" with every "%1" replaced by the version.
 std::wstring BuildWindowTitle(const XMLHandler& strings);

@@ -3,7 +3,7 @@
 // printer, a read of the IEEE 1284 device identification for a USB printer.
 #include <string>
 
-#include "app/DiagnosticTest.h"
+#include "app/engine/DiagnosticTest.h"
 
 class CConnectivityTest : public CTest {
 public:

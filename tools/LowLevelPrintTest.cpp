@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/TestContext.h"
 #include "discovery/DeviceIdStatus.h"
 #include "discovery/UsbStatus.h"
 #include "quill/SNMPNWManager.h"
@@ -182,9 +182,9 @@ int32_t CLowLevelPrintTest::Run(Device_Dev& device)
             return kRunAbandon;
         if (device.isNetwork) {
             // The result page names the cause from the status read now.
-            const int32_t flag = ReadNetworkStatusFlag(manager_, device);
+            const int32_t flag = ReadNetworkStatusFlag(context_, device);
             device.statusCode = flag;
-            if (Device_Dev* selected = manager_.Selected())
+            if (Device_Dev* selected = context_.Selected())
                 selected->statusCode = flag;
         }
         return kRunFailed;
@@ -347,7 +347,7 @@ bool CLowLevelPrintTest::NetworkJob(const Device_Dev& device)
     }
     transfer.pending = true;
     const WaitEnd end = WaitForTransfer(transferEvent.get(), waits_.networkSliceMs,
-                                        [&] { return ReadNetworkStatusFlag(manager_, device); });
+                                        [&] { return ReadNetworkStatusFlag(context_, device); });
     if (end != WaitEnd::Transferred) {
         ReportUnfinished(end);
         return false;
@@ -367,7 +367,7 @@ CLowLevelPrintTest::WaitEnd CLowLevelPrintTest::WaitForTransfer(HANDLE transferE
                                                                 const std::function<int32_t()>& readStatus)
 {
     // Only waited on: the manager owns the cancel event and makes a new one for every run.
-    const HANDLE cancelEvent = manager_.CancelEvent();
+    const HANDLE cancelEvent = context_.CancelEvent();
     const HANDLE events[2] = {transferEvent, cancelEvent};
     const DWORD count = cancelEvent != nullptr ? 2 : 1;
     int rounds = 0;
@@ -412,9 +412,9 @@ void CLowLevelPrintTest::ReportFileError(DWORD error) const
     }
 }
 
-int32_t ReadNetworkStatusFlag(CDiagnosticMgr& manager, const Device_Dev& device)
+int32_t ReadNetworkStatusFlag(CTestContext& context, const Device_Dev& device)
 {
-    if (CDiagnosticMgr::ProtocolFor(device) == DeviceProtocol::Sable)
-        return manager.Sable().GetSableStatusFlag();
-    return manager.QuillNetwork().GetStatusFlag();
+    if (ProtocolFor(device) == DeviceProtocol::Sable)
+        return context.Sable().GetSableStatusFlag();
+    return context.QuillNetwork().GetStatusFlag();
 }

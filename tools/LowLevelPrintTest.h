@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "app/DiagnosticTest.h"
+#include "app/engine/DiagnosticTest.h"
+#include "app/engine/TestContext.h"
 
-class CDiagnosticMgr;
 
 // The waits of a print job; tests shorten them.
 struct PrintWaits {
@@ -20,7 +20,7 @@ struct PrintWaits {
 
 class CLowLevelPrintTest : public CTest {
 public:
-    explicit CLowLevelPrintTest(CDiagnosticMgr& manager) : manager_(manager) {}
+    explicit CLowLevelPrintTest(CTestContext& context) : context_(context) {}
 
     // 1 printed, 0 failed, 2 cancelled by the user.
     int32_t Run(Device_Dev& device) override;
@@ -50,7 +50,7 @@ private:
     void ReportUnfinished(WaitEnd end);
     void ReportFileError(DWORD error) const;
 
-    CDiagnosticMgr& manager_;
+    CTestContext& context_;
     bool cancelled_ = false;
     std::wstring printFilePath_;
     PrintWaits waits_;
@@ -59,4 +59,4 @@ private:
 
 // The device status flag of a network printer, read again after a failed print: Sable or SNMP
 // as the catalogue says.
-int32_t ReadNetworkStatusFlag(CDiagnosticMgr& manager, const Device_Dev& device);
+int32_t ReadNetworkStatusFlag(CTestContext& context, const Device_Dev& device);

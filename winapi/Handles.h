@@ -136,6 +136,36 @@ using UniqueFont = GdiObject<HFONT>;
 using UniqueBitmap = GdiObject<HBITMAP>;
 using UniqueBrush = GdiObject<HBRUSH>;
 
+// A memory device context compatible with another, deleted with its owner.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC compatible) : dc_(::CreateCompatibleDC(compatible)) {}
+    ~MemoryDc()
+    {
+        if (dc_ != nullptr)
+            ::DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// Selects an object into a device context for the lifetime of the guard.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~Selection() { ::SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 class CriticalSection {
 public:
     CriticalSection() { ::InitializeCriticalSection(&section_); }

@@ -1,5 +1,5 @@
 # The wizard, its page pattern and its pages.
-target_sources(kelo_win PRIVATE
+target_sources(kelo_ui PRIVATE
   app/WizardDlg.cpp
   pages/ConnectivityDlg.cpp
   pages/CopyEvaluationDlg.cpp
@@ -21,23 +21,23 @@ target_sources(kelo_win PRIVATE
 kelo_sim_fixture(wizard_sim SCENARIO tests/ui/wizard.scenario)
 kelo_test(wizard_tests
   SOURCES tests/ui/WizardTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
-  LIBS kelo_sim_win)
+  LIBS kelo_sim_win kelo_ui)
 set_tests_properties(wizard_tests PROPERTIES FIXTURES_REQUIRED wizard_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/wizard_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
 # The print and copy pages with the expected-page window: scripted answers for every branch and
 # the real low-level print and status reads against simulated printers on 127.0.13.x.
-target_sources(kelo_win PRIVATE pages/ImageDlg.cpp)
+target_sources(kelo_ui PRIVATE pages/ImageDlg.cpp)
 kelo_sim_fixture(print_pages_sim SCENARIO tests/ui/print_pages.scenario)
 kelo_test(print_pages_tests
   SOURCES tests/ui/PrintPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
-  LIBS kelo_sim_win)
+  LIBS kelo_sim_win kelo_ui)
 set_tests_properties(print_pages_tests PROPERTIES FIXTURES_REQUIRED print_pages_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/print_pages_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
 # The device status page and its troubleshooting steps window under Xvfb.
-target_sources(kelo_win PRIVATE pages/TroubleShootDlg.cpp)
+target_sources(kelo_ui PRIVATE pages/TroubleShootDlg.cpp)
 kelo_test(device_status_page_tests
   SOURCES tests/ui/DeviceStatusPageTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
-  LIBS kelo_win)
+  LIBS kelo_ui)
 set_tests_properties(device_status_page_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -55,7 +55,7 @@ add_library(KeloDiagnosticCore SHARED
 target_compile_options(KeloDiagnosticCore PRIVATE ${KELO_WARNINGS})
 # Undecorated export names (DllGetClassObject, not DllGetClassObject@12).
 target_link_options(KeloDiagnosticCore PRIVATE -Wl,--kill-at)
-target_link_libraries(KeloDiagnosticCore PRIVATE kelo_diagcore_interfaces kelo_win kelo_pure
+target_link_libraries(KeloDiagnosticCore PRIVATE kelo_diagcore_interfaces kelo_engine kelo_pure
   setupapi winspool iphlpapi ws2_32 mswsock)
 set_target_properties(KeloDiagnosticCore PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set(KELO_DIAGCORE_MANIFEST ${KeloDiagnosticCore.X.manifest_PATH})
@@ -75,7 +75,7 @@ kelo_test(diagcore_tests
   SOURCES tests/components/diagcore/ComponentTest.cpp tests/components/diagcore/EnumerationTest.cpp
           tests/components/diagcore/SearchTest.cpp tests/components/diagcore/CoreTestSupport.cpp
           tests/components/diagcore/DiagCoreTests.rc tests/LoopbackHttpServer.cpp tests/TestFolder.cpp
-  LIBS kelo_diagcore_interfaces kelo_sim_win kelo_win ws2_32)
+  LIBS kelo_diagcore_interfaces kelo_sim_win ws2_32)
 set_target_properties(diagcore_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
 set_source_files_properties(tests/components/diagcore/DiagCoreTests.rc PROPERTIES OBJECT_DEPENDS
   ${DiagCoreTests.manifest_PATH})
@@ -100,7 +100,7 @@ set(KELO_DIAGCORE_BENCH_DIR ${CMAKE_BINARY_DIR}/diagcore-bench)
 add_executable(diagcore_search_bench bench/diagcore/SearchBench.cpp bench/diagcore/SearchBench.rc)
 target_compile_options(diagcore_search_bench PRIVATE ${KELO_WARNINGS})
 target_link_options(diagcore_search_bench PRIVATE -municode)
-target_link_libraries(diagcore_search_bench PRIVATE kelo_diagcore_interfaces kelo_win)
+target_link_libraries(diagcore_search_bench PRIVATE kelo_diagcore_interfaces kelo_engine)
 set_target_properties(diagcore_search_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_BENCH_DIR})
 set_source_files_properties(bench/diagcore/SearchBench.rc PROPERTIES OBJECT_DEPENDS
   ${SearchBench.manifest_PATH})
@@ -113,6 +113,6 @@ add_custom_command(TARGET KeloDiagnosticCore POST_BUILD
 # The diagnosis manager, which reaches the component's NetworkInfo: beside the assembly too.
 kelo_test(diagnosis_manager_tests
   SOURCES tests/app/DiagnosticMgrTest.cpp tests/components/diagcore/DiagCoreTests.rc tests/TestFolder.cpp
-  LIBS kelo_win)
+  LIBS kelo_engine)
 set_target_properties(diagnosis_manager_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
 add_dependencies(diagnosis_manager_tests KeloDiagnosticCore)

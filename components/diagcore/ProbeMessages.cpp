@@ -5,6 +5,7 @@
 
 #include "discovery/DeviceIdStatus.h"
 #include "quill/SnmpCodec.h"
+#include "support/Utf8.h"
 
 namespace diagcore {
 
@@ -106,22 +107,7 @@ std::string DecodeEntities(std::string_view text)
             continue;
         }
         // UTF-8, as the document's other text.
-        unsigned long c = *code;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(out, static_cast<uint32_t>(*code));
         at = semicolon + 1;
     }
     return out;

@@ -6,7 +6,7 @@
 
 #include "TestFolder.h"
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "discovery/SelectedDevice.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
@@ -253,18 +253,18 @@ TEST_F(DiagnosticMgrTest, ChoosesTheAccessManagerByCatalogueAndConnection)
 {
     Device_Dev device;
     device.productId = L"5912";
-    EXPECT_EQ(CDiagnosticMgr::ProtocolFor(device), DeviceProtocol::Sable);
+    EXPECT_EQ(ProtocolFor(device), DeviceProtocol::Sable);
     EXPECT_EQ(&manager_.ManagerFor(device), static_cast<CDeviceAccessManager*>(&manager_.Sable()));
     device.isNetwork = true;
-    EXPECT_EQ(CDiagnosticMgr::ProtocolFor(device), DeviceProtocol::Sable);
+    EXPECT_EQ(ProtocolFor(device), DeviceProtocol::Sable);
     device.productId = L"7511";
-    EXPECT_EQ(CDiagnosticMgr::ProtocolFor(device), DeviceProtocol::QuillNetwork);
+    EXPECT_EQ(ProtocolFor(device), DeviceProtocol::QuillNetwork);
     EXPECT_EQ(&manager_.ManagerFor(device), static_cast<CDeviceAccessManager*>(&manager_.QuillNetwork()));
     device.isNetwork = false;
-    EXPECT_EQ(CDiagnosticMgr::ProtocolFor(device), DeviceProtocol::QuillUsb);
+    EXPECT_EQ(ProtocolFor(device), DeviceProtocol::QuillUsb);
     EXPECT_EQ(&manager_.ManagerFor(device), static_cast<CDeviceAccessManager*>(&manager_.QuillUsb()));
     device.productId = L"ffff"; // not in the catalogue: Quill by connection
-    EXPECT_EQ(CDiagnosticMgr::ProtocolFor(device), DeviceProtocol::QuillUsb);
+    EXPECT_EQ(ProtocolFor(device), DeviceProtocol::QuillUsb);
 }
 
 namespace {

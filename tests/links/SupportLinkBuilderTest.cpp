@@ -8,7 +8,7 @@
 
 #include "LoopbackHttpServer.h"
 #include "TestFolder.h"
-#include "app/CountryTable.h"
+#include "links/CountryTable.h"
 #include "app/KeloTessalyApp.h"
 #include "links/LinkTestHelpers.h"
 #include "links/SupportLinkBuilder.h"
@@ -287,7 +287,7 @@ TEST_F(SupportLinkTest, QueryVariantOpensTheVariantHubLinkEvenWithoutOid)
 
 TEST_F(SupportLinkTest, ApplicationSettingsGiveCustomerCareLinkAndCountry)
 {
-    XMLHandler& strings = theApp.Strings();
+    XMLHandler& strings = StringTable();
     strings.SetLanguageId(1033);
     strings.SetLanguageFixed(true);
     const struct {
@@ -320,9 +320,9 @@ TEST_F(SupportLinkTest, KeywordHubLinkComesFromCatalogueAndLanguage)
                   "<Catalogue><Product PID=\"5912 5913\" MODEL=\"Kelo Workline 4420\" PAGE_TYPE=\"pq4420\" "
                   "COPY_KEYWORD=\"copy4420\"/></Catalogue>");
     folder_.Write(L"strings\\1033.xml", StringFile("  <String ID=\"TSY_LANG_CODE\" Value=\"de\"/>\n"));
-    theApp.Strings().SetLanguageId(1033);
-    theApp.Strings().SetLanguageFixed(true);
-    ASSERT_TRUE(theApp.Strings().Load());
+    StringTable().SetLanguageId(1033);
+    StringTable().SetLanguageFixed(true);
+    ASSERT_TRUE(StringTable().Load());
 
     LogTail log;
     SupportLinkBuilder links(Hosts());

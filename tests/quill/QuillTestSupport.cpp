@@ -31,9 +31,9 @@ ProductStrings::ProductStrings()
     folder.Write(L"strings\\1033.xml", ReadUnixFile(EnvironmentText("KELO_SOURCE_DIR") + "/data/strings/1033.xml"));
     static FakeExecutableFolder fake(folder.Path());
     previous_ = NGWinApi::Replace(static_cast<NGWinApi::CKernelApi*>(&fake));
-    theApp.Strings().SetLanguageId(1033);
-    theApp.Strings().SetLanguageFixed(true);
-    theApp.Strings().Load();
+    StringTable().SetLanguageId(1033);
+    StringTable().SetLanguageFixed(true);
+    StringTable().Load();
 }
 
 ProductStrings::~ProductStrings()
@@ -43,7 +43,7 @@ ProductStrings::~ProductStrings()
 
 std::wstring Text(const wchar_t* key)
 {
-    return theApp.Strings().GetString(key);
+    return StringTable().GetString(key);
 }
 
 SimControl::SimControl(const char* readyFileVariable)

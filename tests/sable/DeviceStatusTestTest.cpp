@@ -15,7 +15,7 @@
 
 #include "SimControl.h"
 #include "TestFolder.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "quill/SnmpStack.h"
 #include "sable/SableManager.h"
 #include "sable/StatusRules.h"

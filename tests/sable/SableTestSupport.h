@@ -26,9 +26,9 @@ public:
                       "<String ID=\"TSY_COLOR_PHOTO_BLACK\" Value=\"Photo Black\"/>\n"
                       "<String ID=\"TSY_COLOR_TRICOLOR\" Value=\"Tri-color\"/>\n"
                       "</Strings>\n");
-        theApp.Strings().SetLanguageId(1033);
-        theApp.Strings().SetLanguageFixed(true);
-        theApp.Strings().Load();
+        StringTable().SetLanguageId(1033);
+        StringTable().SetLanguageFixed(true);
+        StringTable().Load();
     }
 
     const TestFolder& Folder() const { return folder_; }

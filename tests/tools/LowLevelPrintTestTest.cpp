@@ -14,7 +14,7 @@
 
 #include "TestFolder.h"
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "sable/SimControl.h"
 #include "sim/FakeUsbDeviceIo.h"
 #include "sim/SimDevice.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "pages/DeviceStatusDlg.h"
@@ -67,7 +67,7 @@ protected:
         page_.reset();
         theApp.AdoptDiagnosisManager(nullptr);
         theApp.SetMainWindow(nullptr);
-        theApp.Strings().SetLanguageId(1033);
+        StringTable().SetLanguageId(1033);
     }
 
     Device_Dev& AddPrinter(bool network, int32_t statusCode, bool adf = false)
@@ -232,7 +232,7 @@ TEST_F(DeviceStatusPage, PowerLossFirstThenTheSupportLinks)
     EXPECT_FALSE(page.FrameMode());
     Picture(L"16_links");
     // Before any test ran (index -1) nothing joins the trail; other languages get no survey link.
-    theApp.Strings().SetLanguageId(1036);
+    StringTable().SetLanguageId(1036);
     Prepare(16, -1);
     EXPECT_EQ(theApp.ErrorTrail(), L"@Error6@Error6");
     EXPECT_EQ(Shown(), (Ids{1005, 1020, 1041, 1211}));

@@ -21,7 +21,7 @@
 #include "TestFolder.h"
 #include "app/AppMessages.h"
 #include "app/ChooseLanguageDlg.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/EnumerateDlg.h"
 #include "app/KeloTessalyApp.h"
 #include "app/TSYParentDlg.h"
@@ -1025,7 +1025,7 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     EXPECT_EQ(ids.front(), L"1033");
     EXPECT_EQ(ids[8], L"1036");
     EXPECT_EQ(ids.back(), L"2052");
-    EXPECT_EQ(theApp.Strings().LanguageId(), 1033);
+    EXPECT_EQ(StringTable().LanguageId(), 1033);
     EXPECT_FALSE(UiText(L"TSY_MESSAGE_PROGRESS").empty());
 
     // Choosing French (row 8).
@@ -1043,8 +1043,8 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
         });
         PageCommand(21);
     }
-    EXPECT_EQ(theApp.Strings().LanguageId(), 1036);
-    EXPECT_TRUE(theApp.Strings().IsLanguageFixed());
+    EXPECT_EQ(StringTable().LanguageId(), 1036);
+    EXPECT_TRUE(StringTable().IsLanguageFixed());
     EXPECT_EQ(TextOf(Main()), L"Kelo Tessaly (essai) 4.0");
     EXPECT_EQ(ItemText(Main(), kMainHeadingId), L"Kelo Tessaly (essai) 4.0");
     EXPECT_EQ(::GetMenuItemCount(menu), menuItems);

@@ -15,7 +15,7 @@
 
 #include "sable/SimControl.h"
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardDlg.h"
 #include "app/WizardRules.h"

@@ -14,7 +14,7 @@
 
 #include "KeloDiagnosticCore.h"
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/EnumerateDlg.h"
 #include "app/KeloTessalyApp.h"
 #include "app/TSYParentDlg.h"
@@ -84,7 +84,7 @@ protected:
         EXPECT_EQ(::GetObjectType(theApp.AppFont(4)), static_cast<DWORD>(OBJ_FONT)) << "a shared font was deleted";
         surveyClock = savedClock_;
         CPrgsDlg::SetMinimumShowTime(kProgressMinimumShowMs);
-        theApp.Strings().SetLanguageId(1033);
+        StringTable().SetLanguageId(1033);
         theApp.SetMainWindow(nullptr);
         theApp.AdoptDiagnosisManager(nullptr);
         theApp.AnswerTrail().clear();
@@ -207,7 +207,7 @@ TEST_F(ResultPages, WizardPagesShowTheirTextsLinksAndSteps)
         Picture(host_, L"final.bmp");
     }
     // Other languages see no survey link.
-    theApp.Strings().SetLanguageId(1036);
+    StringTable().SetLanguageId(1036);
     CPrintBadDlg printBad;
     CNoPrintDlg noPrint;
     CFinalDlg final;
@@ -506,11 +506,11 @@ TEST_F(ResultPages, MainWindowPages)
         EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(1009), WM_GETFONT, 0, 0)), theApp.AppFont(2));
         Picture(host_, L"not_listed.bmp");
         // Chinese (traditional) keeps the page's own fonts here, unlike the no network page.
-        theApp.Strings().SetLanguageId(1028);
+        StringTable().SetLanguageId(1028);
         EXPECT_EQ(page.RoleFont(4), page.PageFont(4));
         CNoNetworkDlg noNetwork;
         EXPECT_EQ(noNetwork.RoleFont(4), theApp.AppFont(4));
-        theApp.Strings().SetLanguageId(1033);
+        StringTable().SetLanguageId(1033);
         const int requests = com_.componentRequests;
         Click(page, 1005);
         EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{1});
@@ -649,7 +649,7 @@ TEST_F(ResultPages, EscapeClosesTheToolThroughTheFeedbackDialog)
 {
     for (unsigned short language : {1036, 1033}) {
         SCOPED_TRACE(language);
-        theApp.Strings().SetLanguageId(language);
+        StringTable().SetLanguageId(language);
         CTSYParentDlg window;
         ASSERT_TRUE(window.Create(nullptr));
         ::SendMessageW(window.GetSafeHwnd(), kMsgPageCommandToMain, 25, 0);

@@ -1,6 +1,6 @@
 #include "ui/Screenshot.h"
 
-#include "app/TSYParentDlg.h"
+#include "app/WindowPicture.h"
 #include "winapi/Handles.h"
 
 namespace {
@@ -27,14 +27,9 @@ bool SaveWindowPicture(HWND window, const std::wstring& path)
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return false;
-    HDC source = ::GetWindowDC(window);
-    HDC copy = ::CreateCompatibleDC(source);
-    NGWinApi::UniqueBitmap picture(::CreateCompatibleBitmap(source, width, height));
-    HGDIOBJ previous = ::SelectObject(copy, picture.get());
     // What the window shows now, its child windows included.
-    ::BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    ::SelectObject(copy, previous);
-    ::DeleteDC(copy);
+    HDC source = ::GetWindowDC(window);
+    NGWinApi::UniqueBitmap picture = CopyArea(source, RECT{0, 0, width, height});
     ::ReleaseDC(window, source);
     return SaveBitmapFile(picture.get(), path);
 }

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/GdiplusSupport.h"
 #include "app/KeloTessalyApp.h"
 #include "ui/Screenshot.h"
@@ -34,7 +34,7 @@ void WriteLoopbackSupportLinks(TestFolder& folder)
 
 bool LoadEnglishStrings()
 {
-    XMLHandler& strings = theApp.Strings();
+    XMLHandler& strings = StringTable();
     strings.SetLanguageFixed(true);
     strings.SetLanguageId(1033);
     return strings.Load();
@@ -322,7 +322,7 @@ std::wstring TextOf(HWND window)
 
 std::wstring ItemText(HWND dialog, int id) { return TextOf(::GetDlgItem(dialog, id)); }
 
-std::wstring UiText(const wchar_t* key) { return theApp.Strings().GetString(key); }
+std::wstring UiText(const wchar_t* key) { return StringTable().GetString(key); }
 
 bool HasVisibleStyle(HWND window)
 {

@@ -15,7 +15,7 @@
 
 #include "sable/SimControl.h"
 #include "app/AppMessages.h"
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "app/WizardDlg.h"
 #include "app/WizardRules.h"
@@ -485,10 +485,10 @@ TEST_F(WizardFlow, LinksAnswerClicksAndEnterExceptUnderSimulation)
     EXPECT_TRUE(::GetWindowLongW(page.GetDlgItem(1042), GWL_STYLE) & WS_VISIBLE);
     EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(1042)));
     {
-        theApp.Strings().SetLanguageId(1036);
+        StringTable().SetLanguageId(1036);
         LinkPage french;
         ASSERT_TRUE(french.Create(host_));
-        theApp.Strings().SetLanguageId(1033);
+        StringTable().SetLanguageId(1033);
         EXPECT_FALSE(::GetWindowLongW(french.GetDlgItem(1042), GWL_STYLE) & WS_VISIBLE);
         EXPECT_FALSE(::IsWindowEnabled(french.GetDlgItem(1042)));
     }
@@ -514,7 +514,7 @@ TEST_F(WizardFlow, FontsFollowTheRoleAndTheLanguage)
     };
     for (unsigned short language : {1036, 1033}) {
         SCOPED_TRACE(language);
-        theApp.Strings().SetLanguageId(language);
+        StringTable().SetLanguageId(language);
         CPrintEvaluationDlg page;
         ASSERT_TRUE(page.Create(host_));
         const bool own = language == 1036;
@@ -533,7 +533,7 @@ TEST_F(WizardFlow, FontsFollowTheRoleAndTheLanguage)
         EXPECT_EQ(TextOf(page.GetDlgItem(kIdHeading)), L"Selected printer: Kelo Homeline 2150");
         EXPECT_TRUE(ListView_GetExtendedListViewStyle(page.GetDlgItem(kIdStepList)) & LVS_EX_SUBITEMIMAGES);
     }
-    theApp.Strings().SetLanguageId(1033);
+    StringTable().SetLanguageId(1033);
 }
 
 // The whole engine: real Connectivity and Device Status Tests on the simulator's Sable printer.
@@ -545,9 +545,9 @@ TEST_F(WizardFlow, ASableNetworkPrinterThroughTheRealTests)
     ASSERT_TRUE(sim.Settings("wizard-sable", "statuses = ready\nalert =\nfault.http = delay=600"));
     Device_Dev& printer = AddNetworkPrinter(L"Kelo Homeline 2150 (network)", L"127.0.11.10");
     printer.statusCode = -1;
-    theApp.Strings().SetLanguageId(1036); // the page fonts, which tests have
+    StringTable().SetLanguageId(1036); // the page fonts, which tests have
     CWizardDlg& wizard = CreateWizard();
-    theApp.Strings().SetLanguageId(1033);
+    StringTable().SetLanguageId(1033);
     ::SetForegroundWindow(host_);
 
     wizard.Reset();

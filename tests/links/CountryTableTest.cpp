@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/CountryTable.h"
+#include "links/CountryTable.h"
 
 TEST(CountryTable, LooksUpCodesAndFallsBackToUs)
 {

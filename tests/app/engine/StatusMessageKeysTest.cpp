@@ -1,4 +1,4 @@
-#include "pages/StatusMessageKeys.h"
+#include "app/engine/StatusMessageKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/DiagnosticTest.h"
+#include "app/engine/DiagnosticTest.h"
+#include "app/engine/TestContext.h"
 #include "discovery/Device_Dev.h"
 #include "winapi/Handles.h"
 
@@ -25,10 +26,7 @@ inline constexpr int32_t kPrintEvaluationTestIndex = 3;
 inline constexpr int32_t kCopyTestIndex = 4;
 inline constexpr int32_t kCopyEvaluationTestIndex = 5;
 
-// Which access manager serves a printer.
-enum class DeviceProtocol { Sable, QuillNetwork, QuillUsb };
-
-class CDiagnosticMgr {
+class CDiagnosticMgr : public CTestContext {
 public:
     CDiagnosticMgr();
     virtual ~CDiagnosticMgr();
@@ -59,7 +57,7 @@ public:
     int32_t SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int32_t index);
     // The selected record; null when the index lies outside the list.
-    Device_Dev* Selected();
+    Device_Dev* Selected() override;
     const Device_Dev* Selected() const;
     bool StatusShown() const;
     void SetStatusShown(bool shown);
@@ -74,19 +72,17 @@ public:
     Test* TestAt(int32_t index);
 
     // The cancel event of the running print job (auto-reset); made anew before every run.
-    HANDLE CancelEvent() const;
+    HANDLE CancelEvent() const override;
     // Asks a running print job to stop.
     void SignalCancel() const;
 
-    CSableManager& Sable() { return *sable_; }
+    CSableManager& Sable() override { return *sable_; }
     CQuillManager& QuillUsb() { return *quillUsb_; }
-    CSNMPNWManager& QuillNetwork() { return *quillNetwork_; }
-    // Sable when the catalogue calls the product a Sable device, else Quill by connection.
-    static DeviceProtocol ProtocolFor(const Device_Dev& device);
+    CSNMPNWManager& QuillNetwork() override { return *quillNetwork_; }
     CDeviceAccessManager& ManagerFor(const Device_Dev& device);
 
     bool StatusVerdict() const { return statusVerdict_; }
-    void SetStatusVerdict(bool noError) { statusVerdict_ = noError; }
+    void SetStatusVerdict(bool noError) override { statusVerdict_ = noError; }
     bool NetworkSearchDone() const { return networkSearchDone_; }
     void SetNetworkSearchDone(bool done) { networkSearchDone_ = done; }
     bool ErrorSimulationActive() const { return errorSimulationActive_; }

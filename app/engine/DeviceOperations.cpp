@@ -1,6 +1,6 @@
-#include "app/DeviceOperations.h"
+#include "app/engine/DeviceOperations.h"
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
@@ -10,7 +10,7 @@ DeviceProtocol DeviceOperationPath(const Device_Dev& device)
 {
     if (!device.isNetwork && device.productId.find(L"7811") != std::wstring::npos)
         return DeviceProtocol::QuillUsb;
-    return CDiagnosticMgr::ProtocolFor(device);
+    return ProtocolFor(device);
 }
 
 void ResetAllDeviceData(CDiagnosticMgr& manager)

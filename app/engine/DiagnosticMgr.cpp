@@ -1,7 +1,7 @@
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 
 #include "KeloDiagnosticCore.h"
-#include "app/AppMessages.h"
+#include "app/engine/EngineMessages.h"
 #include "discovery/DeviceEnumeration.h"
 #include "discovery/SelectedDevice.h"
 #include "quill/QuillManager.h"
@@ -17,8 +17,6 @@
 using namespace NGWinApi;
 
 namespace {
-
-constexpr DWORD kAnyServerContext = 0x17;
 
 std::unique_ptr<Test> MakeTest(int32_t id, const wchar_t* name, std::unique_ptr<CTest> object)
 {
@@ -222,13 +220,6 @@ Test* CDiagnosticMgr::TestAt(int32_t index)
     if (index < 0 || static_cast<size_t>(index) >= tests_.size())
         return nullptr;
     return tests_[static_cast<size_t>(index)].get();
-}
-
-DeviceProtocol CDiagnosticMgr::ProtocolFor(const Device_Dev& device)
-{
-    if (CProductInfoColl::IsRestDevice(device.productId))
-        return DeviceProtocol::Sable;
-    return device.isNetwork ? DeviceProtocol::QuillNetwork : DeviceProtocol::QuillUsb;
 }
 
 CDeviceAccessManager& CDiagnosticMgr::ManagerFor(const Device_Dev& device)

@@ -1,4 +1,4 @@
-#include "app/CountryTable.h"
+#include "links/CountryTable.h"
 
 #include <algorithm>
 #include <iterator>

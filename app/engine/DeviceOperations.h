@@ -3,7 +3,7 @@
 // selected printer, each through the access manager that serves it.
 #include <cstdint>
 
-#include "app/DiagnosticMgr.h"
+#include "app/engine/DiagnosticMgr.h"
 
 
 enum class DeviceOperation : int32_t {

@@ -1,0 +1,29 @@
+#pragma once
+// What a test object may ask of the diagnosis that runs it. The diagnosis manager is the one
+// implementation; tests of the device status and print checks depend on this, not on it.
+#include <windows.h>
+
+#include "discovery/Device_Dev.h"
+
+class CSableManager;
+class CSNMPNWManager;
+
+// Which access manager serves a printer.
+enum class DeviceProtocol { Sable, QuillNetwork, QuillUsb };
+
+// Sable when the catalogue calls the product a Sable device, else Quill by connection.
+DeviceProtocol ProtocolFor(const Device_Dev& device);
+
+class CTestContext {
+public:
+    virtual CSableManager& Sable() = 0;
+    virtual CSNMPNWManager& QuillNetwork() = 0;
+    // The selected record; null when the index lies outside the list.
+    virtual Device_Dev* Selected() = 0;
+    virtual void SetStatusVerdict(bool noError) = 0;
+    // The cancel event of the running print job (auto-reset).
+    virtual HANDLE CancelEvent() const = 0;
+
+protected:
+    ~CTestContext() = default;
+};
