@@ -4,10 +4,6 @@
 #include "res/resource.h"
 #include "support/ModuleInfo.h"
 
-namespace {
-constexpr int kIdAboutMessage = 1033;
-constexpr int kIdAboutCopyright = 1056;
-} // namespace
 
 CAboutDlg::CAboutDlg() : CDialogBase(IDD_ABOUTBOX) {}
 
@@ -22,8 +18,8 @@ BOOL CAboutDlg::OnInitDialog()
     const XMLHandler& strings = StringTable();
     ::SetWindowTextW(hwnd, strings.GetString(L"TSY_ABOUT_STRING").c_str());
     const std::wstring message = strings.GetString(L"TSY_ABOUT_MSG") + L" " + ProductVersionText();
-    ::SetDlgItemTextW(hwnd, kIdAboutMessage, message.c_str());
-    ::SetDlgItemTextW(hwnd, kIdAboutCopyright, strings.GetString(L"TSY_ABOUT_COPY").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_ABOUT_MESSAGE, message.c_str());
+    ::SetDlgItemTextW(hwnd, IDC_ABOUT_COPYRIGHT, strings.GetString(L"TSY_ABOUT_COPY").c_str());
     ::SetDlgItemTextW(hwnd, IDOK, strings.GetString(L"TSY_OK_BUTTON").c_str());
     return TRUE;
 }

@@ -37,7 +37,7 @@ CChooseLanguageDlg::CChooseLanguageDlg() : CDialogBase(IDD_CHOOSE_LANGUAGE) {}
 BOOL CChooseLanguageDlg::OnInitDialog()
 {
     white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
-    HWND list = GetDlgItem(kLanguageListId);
+    HWND list = GetDlgItem(IDC_LANGUAGE_LIST);
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                                         LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     AddColumn(list, 0, L"Locale ID", 70);
@@ -64,7 +64,7 @@ BOOL CChooseLanguageDlg::OnInitDialog()
 
 void CChooseLanguageDlg::OnOK()
 {
-    HWND list = GetDlgItem(kLanguageListId);
+    HWND list = GetDlgItem(IDC_LANGUAGE_LIST);
     const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (selected < 0) {
         EndDialog(-1);

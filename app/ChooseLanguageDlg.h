@@ -4,7 +4,6 @@
 #include "app/DialogBase.h"
 #include "winapi/Handles.h"
 
-inline constexpr int kLanguageListId = 1053;
 
 class CChooseLanguageDlg : public CDialogBase {
 public:

@@ -41,6 +41,12 @@ void CDialogBase::EndDialog(INT_PTR result)
         ::ShowWindow(hwnd_, SW_HIDE);
 }
 
+void CDialogBase::Hide()
+{
+    if (hwnd_ != nullptr)
+        ::ShowWindow(hwnd_, SW_HIDE);
+}
+
 bool CDialogBase::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result)
 {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {

@@ -18,6 +18,8 @@ public:
     HWND GetSafeHwnd() const { return hwnd_; }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(hwnd_, id); }
     void EndDialog(INT_PTR result);
+    // A modeless page steps aside: hidden, not destroyed, to be shown again.
+    void Hide();
     UINT TemplateId() const { return templateId_; }
 
 protected:

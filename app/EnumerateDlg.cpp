@@ -61,7 +61,7 @@ void CEnumerateDlg::PreparePage()
     if (hwnd == nullptr)
         return;
     const XMLHandler& strings = StringTable();
-    HWND list = GetDlgItem(kPrinterListId);
+    HWND list = GetDlgItem(IDC_PRINTER_LIST);
     while (ListView_DeleteColumn(list, 0)) {
     }
     AddColumn(list, 0, strings.GetString(L"TSY_PRINTER_LIST"), kPrinterColumnWidth);
@@ -71,14 +71,14 @@ void CEnumerateDlg::PreparePage()
 
     const bool appFonts = UsesApplicationFonts(strings.LanguageId());
     const auto font = [&](int n) { return appFonts ? theApp.AppFont(n) : PageFont(n); };
-    const std::pair<int, int> fonts[] = {{kPrinterListId, 1}, {kEnumerateHeadingId, 2}, {kEnumerateTextId, 4},
-                                         {kDiagnoseButtonId, 5}, {kNotListedButtonId, 5}, {IDCANCEL, 5}};
+    const std::pair<int, int> fonts[] = {{IDC_PRINTER_LIST, 1}, {IDC_HEADING, 2}, {IDC_ENUMERATE_TEXT, 4},
+                                         {IDC_DIAGNOSE, 5}, {IDC_NOT_LISTED, 5}, {IDCANCEL, 5}};
     for (const auto& [id, n] : fonts)
         ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(font(n)), TRUE);
 
-    ::SetDlgItemTextW(hwnd, kEnumerateTextId, strings.GetString(L"TSY_ENUMERATE_STRING1").c_str());
-    ::SetDlgItemTextW(hwnd, kDiagnoseButtonId, strings.GetString(L"TSY_DIAGNOSE_BUTTON").c_str());
-    ::SetDlgItemTextW(hwnd, kNotListedButtonId, strings.GetString(L"TSY_NOTLISTED_BUTTON").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_ENUMERATE_TEXT, strings.GetString(L"TSY_ENUMERATE_STRING1").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_DIAGNOSE, strings.GetString(L"TSY_DIAGNOSE_BUTTON").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_NOT_LISTED, strings.GetString(L"TSY_NOTLISTED_BUTTON").c_str());
     ::SetDlgItemTextW(hwnd, IDCANCEL, strings.GetString(L"TSY_CANCEL_BUTTON").c_str());
 
     RECT frame;
@@ -92,7 +92,7 @@ void CEnumerateDlg::PreparePage()
 void CEnumerateDlg::FillDeviceList()
 {
     LogFile().Write(L"@ CEnumerateDlg::FillDeviceList()");
-    HWND list = GetDlgItem(kPrinterListId);
+    HWND list = GetDlgItem(IDC_PRINTER_LIST);
     ListView_DeleteAllItems(list);
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
     if (manager == nullptr)
@@ -137,7 +137,7 @@ bool CEnumerateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         return true;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == kPrinterListId && header->code == NM_CLICK) {
+        if (header->idFrom == IDC_PRINTER_LIST && header->code == NM_CLICK) {
             OnListClick();
             result = 0;
             return true;
@@ -145,12 +145,12 @@ bool CEnumerateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         return false;
     }
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kDiagnoseButtonId) {
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_DIAGNOSE) {
             OnDiagnose();
             result = TRUE;
             return true;
         }
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kNotListedButtonId) {
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_NOT_LISTED) {
             OnNotListed();
             result = TRUE;
             return true;
@@ -163,7 +163,7 @@ bool CEnumerateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
 
 void CEnumerateDlg::OnListClick()
 {
-    const int mark = ListView_GetSelectionMark(GetDlgItem(kPrinterListId));
+    const int mark = ListView_GetSelectionMark(GetDlgItem(IDC_PRINTER_LIST));
     theApp.SetSelectedListRow(mark);
     if (mark != -1)
         listClicked_ = true;
@@ -193,7 +193,7 @@ void CEnumerateDlg::OnDiagnose()
 {
     theApp.SetRepaintWindow(theApp.MainWindow());
     CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    HWND list = GetDlgItem(kPrinterListId);
+    HWND list = GetDlgItem(IDC_PRINTER_LIST);
     if (manager == nullptr || ListView_GetItemCount(list) == 0) {
         messageBox(GetSafeHwnd(), StringTable().GetString(L"TSY_MESSAGE_NOPRINTER"), theApp.WindowTitle(),
                    MB_ICONWARNING);
@@ -209,7 +209,7 @@ void CEnumerateDlg::OnDiagnose()
 
     if (!manager->VerifySelectedPrinter()) {
         SendToMainWindow(kPageNotSupported);
-        EndDialog(2);
+        Hide();
         return;
     }
     const Device_Dev* device = manager->Selected();
@@ -228,7 +228,7 @@ void CEnumerateDlg::OnDiagnose()
         }
     }
     SendToMainWindow(kPageStartDiagnosis);
-    EndDialog(2);
+    Hide();
 }
 
 void CEnumerateDlg::OnNotListed()
@@ -236,17 +236,17 @@ void CEnumerateDlg::OnNotListed()
     CDiagnosticMgr* manager = theApp.DiagnosisManager();
     if (manager != nullptr && manager->NetworkSearchDone()) {
         SendToMainWindow(kPageNotListedNetwork);
-        EndDialog(2);
+        Hide();
         return;
     }
     if (askUsbOrNetwork(GetSafeHwnd()) != IDOK) {
         SendToMainWindow(kPageNotListed);
-        EndDialog(2);
+        Hide();
         return;
     }
     if (manager == nullptr || !manager->CheckNetworkSettings()) {
         SendToMainWindow(kPageNoNetwork);
-        EndDialog(2);
+        Hide();
         return;
     }
     searchNetworkPrinters(GetSafeHwnd());

@@ -6,11 +6,6 @@
 
 #include "app/DialogExtended.h"
 
-inline constexpr int kPrinterListId = 1007;
-inline constexpr int kEnumerateHeadingId = 1008;
-inline constexpr int kEnumerateTextId = 1009;
-inline constexpr int kDiagnoseButtonId = 1003;
-inline constexpr int kNotListedButtonId = 1004;
 
 class CEnumerateDlg : public CDialogExtended {
 public:

@@ -15,7 +15,7 @@
 #include "pages/FeedbackDlg.h"
 #include "pages/PrgsDlg.h"
 #include "res/resource.h"
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 #include "support/LanguageChoice.h"
 #include "support/LogFile.h"
 #include "winapi/HostFilesApi.h"
@@ -98,8 +98,8 @@ BOOL CTSYParentDlg::OnInitDialog()
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, icon(::GetSystemMetrics(SM_CXSMICON)));
     ::SetWindowTextW(hwnd, theApp.WindowTitle().c_str());
 
-    tabs_.Attach(GetDlgItem(kMainTabStripId));
-    ::ShowWindow(GetDlgItem(kMainTabStripId), SW_HIDE);
+    tabs_.Attach(GetDlgItem(IDC_TABCTRL));
+    ::ShowWindow(GetDlgItem(IDC_TABCTRL), SW_HIDE);
 
     enumerate_.Create(hwnd);
     currentPage_ = &enumerate_;
@@ -133,8 +133,8 @@ void CTSYParentDlg::SetTitleAndHeading()
             headingFont_.reset(CreateInterfaceFont(15, FW_BOLD));
         heading = headingFont_.get();
     }
-    ::SendDlgItemMessageW(hwnd, kMainHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(heading), TRUE);
-    ::SetDlgItemTextW(hwnd, kMainHeadingId, title.c_str());
+    ::SendDlgItemMessageW(hwnd, IDC_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(heading), TRUE);
+    ::SetDlgItemTextW(hwnd, IDC_HEADING, title.c_str());
 }
 
 void CTSYParentDlg::AppendAboutItem()
@@ -202,7 +202,7 @@ bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         return CDialogBase::OnMessage(message, wParam, lParam, result);
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == kMainTabStripId && static_cast<int>(header->code) == kTabNotifySelChange) {
+        if (header->idFrom == IDC_TABCTRL && static_cast<int>(header->code) == kTabNotifySelChange) {
             OnTabChanged();
             result = 0;
             return true;
@@ -241,7 +241,7 @@ void CTSYParentDlg::OnPageCommand(int command)
 
     switch (command) {
     case kPageSelectPrinter:
-        ::ShowWindow(GetDlgItem(kMainTabStripId), SW_HIDE);
+        ::ShowWindow(GetDlgItem(IDC_TABCTRL), SW_HIDE);
         // The selection page takes the tab area; the wizard only hides.
         HideTabPages();
         if (manager != nullptr)
@@ -301,7 +301,7 @@ void CTSYParentDlg::HideTabPages()
 void CTSYParentDlg::StartDiagnosis()
 {
     HWND hwnd = GetSafeHwnd();
-    HWND strip = GetDlgItem(kMainTabStripId);
+    HWND strip = GetDlgItem(IDC_TABCTRL);
     const XMLHandler& strings = StringTable();
     tabs_.DeleteAllItems();
     const wchar_t* labels[] = {L"TSY_PROPERTY_WIZARD", L"TSY_PROPERTY_SERVICES", L"TSY_PROPERTY_INKLEVELS",
@@ -331,7 +331,7 @@ void CTSYParentDlg::StartDiagnosis()
 void CTSYParentDlg::PlaceTabPage(HWND page, int offsetAboveStripBottom)
 {
     HWND hwnd = GetSafeHwnd();
-    const RECT area = ChildRect(hwnd, GetDlgItem(kMainTabStripId));
+    const RECT area = ChildRect(hwnd, GetDlgItem(IDC_TABCTRL));
     RECT client;
     ::GetClientRect(hwnd, &client);
     ::SetWindowPos(page, HWND_TOP, area.left, area.bottom - offsetAboveStripBottom, client.right, client.bottom,
@@ -351,7 +351,7 @@ void CTSYParentDlg::OnTabChanged()
     switch (tab) {
     case kTabWizard:
         if (HWND wizard = wizard_.GetSafeHwnd()) {
-            const RECT area = ChildRect(hwnd, GetDlgItem(kMainTabStripId));
+            const RECT area = ChildRect(hwnd, GetDlgItem(IDC_TABCTRL));
             RECT client;
             ::GetClientRect(hwnd, &client);
             ::SetWindowPos(wizard, HWND_TOP, area.left, area.bottom, client.right, client.bottom, SWP_SHOWWINDOW);
@@ -475,7 +475,7 @@ void CTSYParentDlg::SimulateOutcome(int pageCommand, int statusCode)
     wizard_.SetInitialPageCommand(pageCommand);
     wizard_.SetSimulatedStatusCode(statusCode);
     ::SendMessageW(GetSafeHwnd(), kMsgPageCommandToMain, kPageStartDiagnosis, 0);
-    enumerate_.EndDialog(2);
+    enumerate_.Hide();
     enumerate_.SetListClicked(false);
     theApp.SetSelectedListRow(-1);
 }
@@ -570,7 +570,7 @@ bool CTSYParentDlg::OnFocus()
     if (manager == nullptr || manager->Devices().empty())
         return false;
     CDialogBase* page = currentPage_;
-    if (::IsWindowVisible(GetDlgItem(kMainTabStripId)))
+    if (::IsWindowVisible(GetDlgItem(IDC_TABCTRL)))
         page = TabPage(selectedTab_);
     if (page == nullptr || page->GetSafeHwnd() == nullptr || !::IsWindowVisible(page->GetSafeHwnd()))
         return false;
@@ -632,7 +632,7 @@ void CTSYParentDlg::DrawBackground(HDC dc)
 
 void CTSYParentDlg::SaveTabBackground(HDC source)
 {
-    HWND strip = GetDlgItem(kMainTabStripId);
+    HWND strip = GetDlgItem(IDC_TABCTRL);
     if (strip == nullptr)
         return;
     const RECT area = ChildRect(GetSafeHwnd(), strip);

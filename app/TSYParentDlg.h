@@ -40,8 +40,6 @@ inline constexpr UINT kMenuChooseLanguage = 32775;
 inline constexpr UINT kMenuBack = 32786;
 
 // Control ids of the main window template.
-inline constexpr int kMainHeadingId = 1008;
-inline constexpr int kMainTabStripId = 1214;
 
 // The tab strip's background picture, appended to the user's application data folder.
 inline constexpr wchar_t kTabBackgroundFile[] = L"\\TSY_temp.bmp";

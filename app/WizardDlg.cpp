@@ -161,7 +161,7 @@ void CWizardDlg::ShowPage(CWizardPage* page)
     currentPage_ = page;
 }
 
-void CWizardDlg::EndPage(CWizardPage* page) { page->EndDialog(2); }
+void CWizardDlg::EndPage(CWizardPage* page) { page->Hide(); }
 
 void CWizardDlg::RepaintApplication() const
 {

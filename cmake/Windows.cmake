@@ -35,47 +35,51 @@ set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native bu
 set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32
   wininet shell32 setupapi winspool ws2_32 mswsock iphlpapi)
 
-# The layers, each linking only the ones below it (layer 1, kelo_pure, is in CMakeLists.txt):
-#   kelo_engine  system wrappers, support, discovery, the Sable and Quill device access, support
-#                links, the automatic tests and the diagnosis engine: no window code
-#   kelo_ui      the shell and its pages (app/ outside app/engine/, pages/), over kelo_engine
-# kelotsy.exe and the diagnostic core component link kelo_engine; KeloTessaly.exe links kelo_ui.
-add_library(kelo_engine STATIC
-  app/engine/DeviceOperations.cpp
-  app/engine/DiagnosticMgr.cpp
-  app/engine/TestContext.cpp
-  discovery/DeviceEnumeration.cpp
-  discovery/PrintQueue.cpp
-  discovery/UsbStatus.cpp
-  links/LinkChecker.cpp
-  links/SupportLinkBuilder.cpp
-  links/SupportLinkConfig.cpp
-  sable/DeviceRecords.cpp
-  sable/DeviceStatusTest.cpp
-  sable/HostDeviceInfo.cpp
-  sable/SableJobs.cpp
-  sable/SableNetworkChannel.cpp
-  sable/SableReaders.cpp
-  sable/SableUsbChannel.cpp
-  sable/SableXml.cpp
-  support/LogFile.cpp
-  support/ModuleInfo.cpp
-  support/OSInformation.cpp
-  support/ProductInfoColl.cpp
-  support/XmlDom.cpp
-  support/XMLHandler.cpp
-  tools/ConnectivityTest.cpp
-  tools/LowLevelPrintTest.cpp
-  winapi/DeviceIoApi.cpp
-  winapi/HostFilesApi.cpp
-  winapi/InternetApi.cpp
-  winapi/NGWinApi.cpp
-  winapi/ShellApi.cpp
-  winapi/SpoolerApi.cpp
-)
-target_include_directories(kelo_engine PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(kelo_engine PRIVATE ${KELO_WARNINGS})
-target_link_libraries(kelo_engine PUBLIC kelo_pure ${KELO_SYSTEM_LIBS})
+# One library per folder, each linking only the layers below it, so an include of a higher
+# layer does not link (layer 1, kelo_pure, is in CMakeLists.txt):
+#   kelo_winapi     system call wrappers
+#   kelo_support    log, string table, catalogue            -> winapi
+#   kelo_discovery  device records, enumeration, queues     -> support
+#   kelo_links      support links and link checks           -> support
+#   kelo_quill      SNMP stack and Quill access             -> discovery
+#   kelo_sable      Sable access and the device status test -> quill (the status test reads Quill printers too)
+#   kelo_tools      connectivity and low-level print tests  -> sable
+#   kelo_engine     diagnosis manager and device operations -> tools
+#   kelo_ui         the shell and its pages (app/ outside app/engine/, pages/) -> engine, links
+# kelotsy.exe links kelo_engine; KeloTessaly.exe links kelo_ui; the component links kelo_discovery.
+function(kelo_layer name)
+  cmake_parse_arguments(L "" "" "SOURCES;USES" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${KELO_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${L_USES})
+endfunction()
+
+kelo_layer(kelo_winapi
+  SOURCES winapi/DeviceIoApi.cpp winapi/HostFilesApi.cpp winapi/InternetApi.cpp winapi/NGWinApi.cpp
+          winapi/ShellApi.cpp winapi/SocketApi.cpp winapi/SpoolerApi.cpp
+  USES ${KELO_SYSTEM_LIBS})
+kelo_layer(kelo_support
+  SOURCES support/LogFile.cpp support/ModuleInfo.cpp support/OSInformation.cpp support/ProductInfoColl.cpp
+          support/XmlDom.cpp support/XMLHandler.cpp
+  USES kelo_winapi kelo_pure)
+kelo_layer(kelo_discovery
+  SOURCES discovery/DeviceEnumeration.cpp discovery/DeviceProtocol.cpp discovery/DeviceRecords.cpp
+          discovery/HostDeviceInfo.cpp discovery/PrintQueue.cpp discovery/UsbStatus.cpp
+  USES kelo_support)
+kelo_layer(kelo_links
+  SOURCES links/LinkChecker.cpp links/SupportLinkBuilder.cpp links/SupportLinkConfig.cpp
+  USES kelo_support)
+kelo_layer(kelo_sable
+  SOURCES sable/DeviceStatusTest.cpp sable/SableJobs.cpp sable/SableNetworkChannel.cpp sable/SableReaders.cpp
+          sable/SableUsbChannel.cpp sable/SableXml.cpp
+  USES kelo_quill kelo_discovery)
+kelo_layer(kelo_tools
+  SOURCES tools/ConnectivityTest.cpp tools/LowLevelPrintTest.cpp
+  USES kelo_sable)
+kelo_layer(kelo_engine
+  SOURCES app/engine/DeviceOperations.cpp app/engine/DiagnosticMgr.cpp
+  USES kelo_tools)
 
 # The window code; cmake/ui/*.cmake add the pages by area.
 add_library(kelo_ui STATIC
@@ -88,7 +92,7 @@ add_library(kelo_ui STATIC
   app/WindowPicture.cpp
 )
 target_compile_options(kelo_ui PRIVATE ${KELO_WARNINGS})
-target_link_libraries(kelo_ui PUBLIC kelo_engine)
+target_link_libraries(kelo_ui PUBLIC kelo_engine kelo_links)
 
 add_executable(KeloTessaly WIN32 app/Main.cpp res/KeloTessaly.rc)
 target_compile_options(KeloTessaly PRIVATE ${KELO_WARNINGS})
@@ -133,7 +137,7 @@ kelo_test(app_tests
 kelo_test(links_tests
   SOURCES tests/links/LinkCheckerTest.cpp tests/links/SupportLinkBuilderTest.cpp tests/LoopbackHttpServer.cpp
           tests/TestFolder.cpp
-  LIBS kelo_engine ws2_32)
+  LIBS kelo_links kelo_engine ws2_32)
 # Simulated USB printers behind the device I/O wrapper, for tests only.
 add_library(kelo_sim_win STATIC sim/FakeUsbDeviceIo.cpp)
 target_compile_options(kelo_sim_win PRIVATE ${KELO_WARNINGS})
@@ -141,8 +145,8 @@ target_link_libraries(kelo_sim_win PUBLIC kelo_sim kelo_engine)
 kelo_test(usb_device_tests SOURCES tests/sim/FakeUsbDeviceIoTest.cpp tests/TestFolder.cpp LIBS kelo_sim_win)
 # Sable device data access: records, channels, documents, jobs, host-side information.
 kelo_test(sable_tests
-  SOURCES tests/sable/DeviceRecordsTest.cpp tests/sable/SableUsbChannelTest.cpp tests/sable/SableJobsUsbTest.cpp
-          tests/sable/HostDeviceInfoTest.cpp tests/sable/SableUsbFramingTest.cpp
+  SOURCES tests/discovery/DeviceRecordsTest.cpp tests/sable/SableUsbChannelTest.cpp tests/sable/SableJobsUsbTest.cpp
+          tests/discovery/HostDeviceInfoTest.cpp tests/sable/SableUsbFramingTest.cpp
           tests/TestFolder.cpp
   LIBS kelo_sim_win)
 # The network side against the simulator on 127.0.6.x.
@@ -185,7 +189,7 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/na
 
 # The diagnostic core component (COM server DLL, interfaces, tests).
 include(${CMAKE_SOURCE_DIR}/components/diagcore/DiagCore.cmake)
-target_link_libraries(kelo_engine PUBLIC kelo_diagcore_interfaces)
+target_link_libraries(kelo_discovery PUBLIC kelo_diagcore_interfaces)
 
 # Quill device access (SNMP stack, managers, USB device library).
 include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)

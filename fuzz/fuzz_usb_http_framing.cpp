@@ -1,6 +1,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "sable/UsbHttpFraming.h"
+#include "support/DecimalText.h"
 
 // The channel's reads: blocks until the head is complete, its verdict, then the leftover
 // and the following reads through the chunk decoder.
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     sable::ParseResponseHead(head.Head());
     sable::ParseHexPrefix(head.Leftover());
-    sable::ParseDecimalPrefix(head.Leftover());
+    ParseDecimalPrefix(head.Leftover());
     sable::ChunkDecoder decoder;
     bool finished = decoder.AddLeftover(head.Leftover()).finished;
     while (!finished && input.remaining_bytes() > 0)

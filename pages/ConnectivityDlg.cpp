@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int kIdClose = 1020;
 }
 
 CConnectivityDlg::CConnectivityDlg() : CWizardPage(IDD_CONNECTIVITY, false) {}
@@ -15,12 +14,12 @@ BOOL CConnectivityDlg::OnInitDialog()
     if (!HasContent())
         return TRUE;
     SetUpStepList();
-    SetFonts({{kIdStepList, FontRole::StepList}});
-    ApplyTexts({{kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}});
-    SetFonts({{kIdHeading, FontRole::Heading}});
+    SetFonts({{IDC_STEP_LIST, FontRole::StepList}});
+    ApplyTexts({{IDC_CLOSE, L"TSY_CLOSE_BUTTON", FontRole::Button}});
+    SetFonts({{IDC_PAGE_HEADING, FontRole::Heading}});
     SetHeading();
     Manager()->SetCurrentTestIndex(0);
-    ::SetFocus(GetDlgItem(kIdClose));
+    ::SetFocus(GetDlgItem(IDC_CLOSE));
     FillStepList();
     SetStepIcon(0, kStepCurrent);
     return FALSE; // the focus is set
@@ -43,7 +42,7 @@ void CConnectivityDlg::StartDisplay()
 
 bool CConnectivityDlg::OnButton(int id)
 {
-    if (id != kIdClose)
+    if (id != IDC_CLOSE)
         return false;
     CloseMainWindow();
     return true;

@@ -1,12 +1,13 @@
 #include "pages/CopyAnswerPage.h"
 
 #include "app/engine/DiagnosticMgr.h"
+#include "res/resource.h"
 
 CCopyAnswerPage::CCopyAnswerPage(const Layout& layout) : CWizardPage(layout.templateId, false), layout_(layout) {}
 
 BOOL CCopyAnswerPage::OnInitDialog()
 {
-    if (!SetUpPage({{kIdMessage, layout_.messageKey, FontRole::Message},
+    if (!SetUpPage({{IDC_PAGE_MESSAGE, layout_.messageKey, FontRole::Message},
                     {layout_.firstAnswer, layout_.firstAnswerKey, FontRole::Button},
                     {layout_.secondAnswer, layout_.secondAnswerKey, FontRole::Button},
                     {layout_.cancel, L"TSY_CANCEL_BUTTON", FontRole::Button}}))
@@ -19,7 +20,7 @@ BOOL CCopyAnswerPage::OnInitDialog()
 
 void CCopyAnswerPage::OnPrepare(int32_t)
 {
-    FrameAround(kIdMessage);
+    FrameAround(IDC_PAGE_MESSAGE);
     FillStepList();
     Refresh();
 }

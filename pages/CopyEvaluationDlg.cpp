@@ -5,24 +5,17 @@
 #include "app/WizardRules.h"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kIdCopyGood = 1045;
-constexpr int kIdCopyBad = 1044;
-constexpr int kIdCancel = 1002;
-
-} // namespace
 
 CCopyEvaluationDlg::CCopyEvaluationDlg()
-    : CCopyAnswerPage({IDD_COPY_EVALUATION, L"TSY_DIAGNOSE_COPYEVALUATION_MSG", kIdCopyGood, L"TSY_COPYGOOD_BUTTON",
-                       kIdCopyBad, L"TSY_COPYBAD_BUTTON", kIdCancel, kCopyEvaluationTestIndex})
+    : CCopyAnswerPage({IDD_COPY_EVALUATION, L"TSY_DIAGNOSE_COPYEVALUATION_MSG", IDC_COPY_GOOD, L"TSY_COPYGOOD_BUTTON",
+                       IDC_COPY_BAD, L"TSY_COPYBAD_BUTTON", IDC_PAGE_CANCEL, kCopyEvaluationTestIndex})
 {
 }
 
 void CCopyEvaluationDlg::OnAnswer(int id, CDiagnosticMgr& manager)
 {
     manager.SetCurrentTestIndex(kCopyTestIndex);
-    if (id == kIdCopyGood) {
+    if (id == IDC_COPY_GOOD) {
         theApp.AnswerTrail() += L"@CopyGood";
         SendPageCommand(wizard::kCmdFinal);
     } else {

@@ -6,28 +6,19 @@
 #include "pages/FeedbackDlg.h"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kIdRetry = 1005;
-constexpr int kIdClose = 1020;
-constexpr int kIdForum = 1041;
-constexpr int kIdFeedback = 1042;
-constexpr int kIdCopyHelp = 1207;
-
-} // namespace
 
 CCopyFailedDlg::CCopyFailedDlg() : CWizardPage(IDD_COPY_FAILED, false) {}
 
 BOOL CCopyFailedDlg::OnInitDialog()
 {
-    if (!SetUpPage({{kIdMessage, L"TSY_COPY_EVALUATION_FAIL", FontRole::Message},
-                    {kIdRetry, L"TSY_RETRY_BUTTON", FontRole::Button},
-                    {kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
+    if (!SetUpPage({{IDC_PAGE_MESSAGE, L"TSY_COPY_EVALUATION_FAIL", FontRole::Message},
+                    {IDC_RETRY, L"TSY_RETRY_BUTTON", FontRole::Button},
+                    {IDC_CLOSE, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
         return TRUE;
-    SetItemText(kIdCopyHelp, LinkMarkup(Text(L"TSY_TROUBLESHOOT_COPY_LINK")));
-    SetItemText(kIdForum, Text(L"TSY_SUPPORT_FORUM_MSG") + L"\r\n\r\n" + LinkMarkup(Text(L"TSY_SUPPORT_FORUM_LINK")));
-    SetFonts({{kIdCopyHelp, FontRole::Link}, {kIdForum, FontRole::Link}});
-    SetFeedbackLink(kIdFeedback);
+    SetItemText(IDC_COPY_HELP, LinkMarkup(Text(L"TSY_TROUBLESHOOT_COPY_LINK")));
+    SetItemText(IDC_FORUM_LINK, Text(L"TSY_SUPPORT_FORUM_MSG") + L"\r\n\r\n" + LinkMarkup(Text(L"TSY_SUPPORT_FORUM_LINK")));
+    SetFonts({{IDC_COPY_HELP, FontRole::Link}, {IDC_FORUM_LINK, FontRole::Link}});
+    SetFeedbackLink(IDC_FEEDBACK_LINK);
     SetHeading();
     FillStepList();
     Refresh();
@@ -38,7 +29,7 @@ void CCopyFailedDlg::OnPrepare(int32_t command)
 {
     if (command == wizard::kCmdCopyBad || command == wizard::kCmdNoCopy)
         mode_ = command;
-    FrameAround(kIdMessage);
+    FrameAround(IDC_PAGE_MESSAGE);
     FillStepList();
     Refresh();
 }
@@ -58,7 +49,7 @@ bool CCopyFailedDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
 {
     if (message == WM_SETFOCUS) {
         Refresh();
-        ::SetFocus(GetDlgItem(kIdRetry));
+        ::SetFocus(GetDlgItem(IDC_RETRY));
         result = 0;
         return true;
     }
@@ -67,11 +58,11 @@ bool CCopyFailedDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
 
 bool CCopyFailedDlg::OnButton(int id)
 {
-    if (id == kIdClose) {
+    if (id == IDC_CLOSE) {
         CloseMainWindow();
         return true;
     }
-    if (id != kIdRetry)
+    if (id != IDC_RETRY)
         return false;
     const CDiagnosticMgr* manager = Manager();
     if (manager != nullptr && !manager->ErrorSimulationActive())
@@ -82,14 +73,14 @@ bool CCopyFailedDlg::OnButton(int id)
 void CCopyFailedDlg::OnLinkClicked(int id)
 {
     switch (id) {
-    case kIdCopyHelp:
+    case IDC_COPY_HELP:
         theApp.AnswerTrail() += L"@Copy Help";
         OpenProductSupport(L"s-001");
         break;
-    case kIdForum:
+    case IDC_FORUM_LINK:
         OpenStringTableLink(L"TSY_URL_FORUM", L"Error while opening link TSY_URL_FORUM.");
         break;
-    case kIdFeedback:
+    case IDC_FEEDBACK_LINK:
         OpenSurveyLink();
         break;
     default:

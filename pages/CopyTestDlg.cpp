@@ -6,23 +6,16 @@
 #include "pages/PrintEvaluationDlg.h"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kIdContinue = 1002;
-constexpr int kIdCopyFailed = 1020;
-constexpr int kIdCancel = 1004;
-
-} // namespace
 
 CCopyTestDlg::CCopyTestDlg()
-    : CCopyAnswerPage({IDD_COPY_TEST, L"TSY_DIAGNOSE_COPYTEST_MSG", kIdContinue, L"TSY_CONTINUE_BUTTON", kIdCopyFailed,
-                       L"TSY_COPYFAILED_BUTTON", kIdCancel, kCopyTestIndex})
+    : CCopyAnswerPage({IDD_COPY_TEST, L"TSY_DIAGNOSE_COPYTEST_MSG", IDC_COPY_TEST_CONTINUE, L"TSY_CONTINUE_BUTTON", IDC_COPY_FAILED,
+                       L"TSY_COPYFAILED_BUTTON", IDC_COPY_TEST_CANCEL, kCopyTestIndex})
 {
 }
 
 void CCopyTestDlg::OnAnswer(int id, CDiagnosticMgr& manager)
 {
-    if (id == kIdContinue) {
+    if (id == IDC_COPY_TEST_CONTINUE) {
         SendPageCommand(wizard::kCmdCopyEvaluation);
         return;
     }

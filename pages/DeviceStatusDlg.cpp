@@ -15,23 +15,10 @@
 
 namespace {
 
-constexpr int kIdTroubleshoot = 1000;
-constexpr int kIdCancel = 1002;
-constexpr int kIdRetry = 1005;
-constexpr int kIdClose = 1020;
-constexpr int kIdCareFramed = 1032;
-constexpr int kIdKeywordHelp = 1035;
-constexpr int kIdManualSteps = 1036;
-constexpr int kIdFeedback = 1037;
-constexpr int kIdCare = 1038;
-constexpr int kIdForum = 1041;
-constexpr int kIdResetsTitle = 1092;
-constexpr int kIdPicture = 1146;
-constexpr int kIdSupport = 1211;
 
-constexpr int kSwitchedControls[] = {kIdTroubleshoot, kIdPicture,  kIdResetsTitle, kIdCareFramed, kIdKeywordHelp,
-                                     kIdManualSteps,  kIdFeedback, kIdCare,        kIdForum,      kIdSupport,
-                                     kIdRetry,        kIdClose,    kIdCancel};
+constexpr int kSwitchedControls[] = {IDC_TROUBLESHOOT, IDC_STATUS_PICTURE,  IDC_RESETS_TITLE, IDC_CARE_FRAMED, IDC_KEYWORD_HELP,
+                                     IDC_MANUAL_STEPS,  IDC_STATUS_FEEDBACK_LINK, IDC_STATUS_CARE_LINK,        IDC_FORUM_LINK,      IDC_SUPPORT_LINK,
+                                     IDC_RETRY,        IDC_CLOSE,    IDC_PAGE_CANCEL};
 
 std::wstring TextOf(HWND window)
 {
@@ -82,10 +69,10 @@ void CDeviceStatusDlg::OnPrepare(int32_t command)
 {
     variant_ = command;
     CWizardPage::OnPrepare(command);
-    SetKeyText(kIdTroubleshoot, L"TSY_TROUBLESHOOT_BUTTON");
-    SetKeyText(kIdRetry, L"TSY_RETRY_BUTTON");
-    SetKeyText(kIdClose, L"TSY_CLOSE_BUTTON");
-    SetKeyText(kIdCancel, L"TSY_CANCEL_BUTTON");
+    SetKeyText(IDC_TROUBLESHOOT, L"TSY_TROUBLESHOOT_BUTTON");
+    SetKeyText(IDC_RETRY, L"TSY_RETRY_BUTTON");
+    SetKeyText(IDC_CLOSE, L"TSY_CLOSE_BUTTON");
+    SetKeyText(IDC_PAGE_CANCEL, L"TSY_CANCEL_BUTTON");
     AssignFonts();
     BuildVariant(command);
     ArrangeBelowMessage();
@@ -94,7 +81,7 @@ void CDeviceStatusDlg::OnPrepare(int32_t command)
                                                Simulating(), simulatedStatusCode_);
     for (int row = 0; row < kStepCount; ++row)
         SetStepIcon(row, icons[static_cast<size_t>(row)]);
-    FrameAround(kIdMessage);
+    FrameAround(IDC_PAGE_MESSAGE);
 }
 
 int32_t CDeviceStatusDlg::DetermineFlag(int32_t variant)
@@ -146,7 +133,7 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
         parts.linkMessage = Text(L"TSY_LINKMSG_STATUS");
     else if (variant == devstatus::kPrintFailed)
         parts.printFailed = Text(L"TSY_PRINT_FAILED");
-    SetItemText(kIdMessage, devstatus::MessageText(variant, parts));
+    SetItemText(IDC_PAGE_MESSAGE, devstatus::MessageText(variant, parts));
 
     bool troubleshooting = false;
     if (variant == devstatus::kFault || variant == devstatus::kFeeder) {
@@ -163,19 +150,19 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
         SetItemText(layout.careLink, devstatus::CareText(Text(L"TSY_CUSTOMERCARE_DEVICE_STATUS_MSG"),
                                                          Text(L"TSY_LINK_CUSTOMERCARE"), Text(L"TSY_ADDITIONAL_HELP_MSG")));
     if (layout.supportLinks) {
-        SetItemText(kIdSupport, LinkWithText(Text(L"TSY_LINK_KELO1"), Text(L"TSY_LINK_CUSTOMERCARE"), L""));
-        SetItemText(kIdForum, LinkWithText(Text(L"TSY_LINK_FORUM1"), Text(L"TSY_LINK_SUPPORTFORUM"), L""));
-        SetItemText(kIdFeedback, LinkMarkup(Text(L"TSY_LINK_FEEDBACK")));
+        SetItemText(IDC_SUPPORT_LINK, LinkWithText(Text(L"TSY_LINK_KELO1"), Text(L"TSY_LINK_CUSTOMERCARE"), L""));
+        SetItemText(IDC_FORUM_LINK, LinkWithText(Text(L"TSY_LINK_FORUM1"), Text(L"TSY_LINK_SUPPORTFORUM"), L""));
+        SetItemText(IDC_STATUS_FEEDBACK_LINK, LinkMarkup(Text(L"TSY_LINK_FEEDBACK")));
     }
     if (layout.resetsTitle)
-        SetKeyText(kIdResetsTitle, L"TSY_RESETS_HEAD1");
+        SetKeyText(IDC_RESETS_TITLE, L"TSY_RESETS_HEAD1");
     if (layout.manualSteps)
-        SetItemText(kIdManualSteps, devstatus::ExpandLineBreaks(Text(L"TSY_DIRTYPOWER_UPMANUAL_STATUS")));
+        SetItemText(IDC_MANUAL_STEPS, devstatus::ExpandLineBreaks(Text(L"TSY_DIRTYPOWER_UPMANUAL_STATUS")));
     if (layout.picture) {
         if (serviceIcon_ == nullptr)
             serviceIcon_ = static_cast<HICON>(
                 ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SERVICE), IMAGE_ICON, 32, 32, 0));
-        ::SendMessageW(GetDlgItem(kIdPicture), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(serviceIcon_));
+        ::SendMessageW(GetDlgItem(IDC_STATUS_PICTURE), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(serviceIcon_));
     }
     if (variant == devstatus::kPowerLoss)
         if (CDiagnosticMgr* manager = Manager())
@@ -186,18 +173,18 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
 
     const auto shown = [&](int id) {
         switch (id) {
-        case kIdTroubleshoot: return layout.troubleshoot;
-        case kIdPicture: return layout.picture;
-        case kIdResetsTitle: return layout.resetsTitle;
-        case kIdManualSteps: return layout.manualSteps;
-        case kIdCareFramed:
-        case kIdCare: return layout.careLink == id;
-        case kIdSupport:
-        case kIdForum: return layout.supportLinks;
-        case kIdFeedback: return layout.feedback;
-        case kIdRetry: return layout.retry;
-        case kIdClose: return layout.close;
-        case kIdCancel: return layout.cancel;
+        case IDC_TROUBLESHOOT: return layout.troubleshoot;
+        case IDC_STATUS_PICTURE: return layout.picture;
+        case IDC_RESETS_TITLE: return layout.resetsTitle;
+        case IDC_MANUAL_STEPS: return layout.manualSteps;
+        case IDC_CARE_FRAMED:
+        case IDC_STATUS_CARE_LINK: return layout.careLink == id;
+        case IDC_SUPPORT_LINK:
+        case IDC_FORUM_LINK: return layout.supportLinks;
+        case IDC_STATUS_FEEDBACK_LINK: return layout.feedback;
+        case IDC_RETRY: return layout.retry;
+        case IDC_CLOSE: return layout.close;
+        case IDC_PAGE_CANCEL: return layout.cancel;
         default: return false;
         }
     };
@@ -206,7 +193,7 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
     frameMode_ = layout.frame;
     if (layout.retry && (variant == devstatus::kFault || variant == devstatus::kFeeder) &&
         ::IsWindowVisible(GetSafeHwnd()))
-        ::SetFocus(GetDlgItem(kIdRetry));
+        ::SetFocus(GetDlgItem(IDC_RETRY));
 }
 
 namespace {
@@ -242,58 +229,58 @@ void CDeviceStatusDlg::ArrangeBelowMessage()
     // Texts differ in length by condition and language: the shown links and explanations follow
     // the message directly instead of sitting at fixed places.
     HWND page = GetSafeHwnd();
-    HWND message = GetDlgItem(kIdMessage);
+    HWND message = GetDlgItem(IDC_PAGE_MESSAGE);
     const RECT area = PlaceOf(page, message);
     const int width = area.right - area.left;
     RECT unit = {0, 0, 4, 4};
     ::MapDialogRect(page, &unit);
     const int gap = unit.bottom;
     int top = area.top + WrappedHeight(message, TextOf(message), width) + 2 * gap;
-    for (int id : {kIdResetsTitle, kIdManualSteps, kIdCareFramed, kIdCare, kIdSupport, kIdForum, kIdFeedback,
-                   kIdTroubleshoot}) {
+    for (int id : {IDC_RESETS_TITLE, IDC_MANUAL_STEPS, IDC_CARE_FRAMED, IDC_STATUS_CARE_LINK, IDC_SUPPORT_LINK, IDC_FORUM_LINK, IDC_STATUS_FEEDBACK_LINK,
+                   IDC_TROUBLESHOOT}) {
         HWND control = GetDlgItem(id);
         if (control == nullptr || !(::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE))
             continue;
-        if (id == kIdTroubleshoot) {
+        if (id == IDC_TROUBLESHOOT) {
             ::SetWindowPos(control, nullptr, area.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             break;
         }
         int controlWidth = width;
-        if (id == kIdManualSteps && (::GetWindowLongW(GetDlgItem(kIdPicture), GWL_STYLE) & WS_VISIBLE)) {
+        if (id == IDC_MANUAL_STEPS && (::GetWindowLongW(GetDlgItem(IDC_STATUS_PICTURE), GWL_STYLE) & WS_VISIBLE)) {
             // The reset picture stands beside the steps.
-            const RECT picture = PlaceOf(page, GetDlgItem(kIdPicture));
+            const RECT picture = PlaceOf(page, GetDlgItem(IDC_STATUS_PICTURE));
             const int side = picture.right - picture.left;
             controlWidth = width - side - gap;
-            ::SetWindowPos(GetDlgItem(kIdPicture), nullptr, area.right - side, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            ::SetWindowPos(GetDlgItem(IDC_STATUS_PICTURE), nullptr, area.right - side, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         }
         const int height = WrappedHeight(control, TextOf(control), controlWidth) + 2;
         ::SetWindowPos(control, nullptr, area.left, top, controlWidth, height, SWP_NOZORDER);
-        top += height + (id == kIdResetsTitle ? gap / 2 : gap);
+        top += height + (id == IDC_RESETS_TITLE ? gap / 2 : gap);
     }
     ::RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CDeviceStatusDlg::AssignFonts()
 {
-    SetFonts({{kIdStepList, FontRole::StepList},
-              {kIdHeading, FontRole::Heading},
-              {kIdMessage, FontRole::Message},
-              {kIdCareFramed, FontRole::Link},
-              {kIdKeywordHelp, FontRole::Link},
-              {kIdManualSteps, FontRole::Link},
-              {kIdCare, FontRole::Link},
-              {kIdForum, FontRole::Link},
-              {kIdSupport, FontRole::Link},
-              {kIdFeedback, FontRole::SmallLink},
-              {kIdRetry, FontRole::Button},
-              {kIdClose, FontRole::Button},
-              {kIdCancel, FontRole::Button}});
+    SetFonts({{IDC_STEP_LIST, FontRole::StepList},
+              {IDC_PAGE_HEADING, FontRole::Heading},
+              {IDC_PAGE_MESSAGE, FontRole::Message},
+              {IDC_CARE_FRAMED, FontRole::Link},
+              {IDC_KEYWORD_HELP, FontRole::Link},
+              {IDC_MANUAL_STEPS, FontRole::Link},
+              {IDC_STATUS_CARE_LINK, FontRole::Link},
+              {IDC_FORUM_LINK, FontRole::Link},
+              {IDC_SUPPORT_LINK, FontRole::Link},
+              {IDC_STATUS_FEEDBACK_LINK, FontRole::SmallLink},
+              {IDC_RETRY, FontRole::Button},
+              {IDC_CLOSE, FontRole::Button},
+              {IDC_PAGE_CANCEL, FontRole::Button}});
 }
 
 bool CDeviceStatusDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     if (message == WM_SETFOCUS) {
-        ::SetFocus(GetDlgItem(kIdRetry));
+        ::SetFocus(GetDlgItem(IDC_RETRY));
         result = 0;
         return true;
     }
@@ -304,7 +291,7 @@ bool CDeviceStatusDlg::OnButton(int id)
 {
     CDiagnosticMgr* manager = Manager();
     switch (id) {
-    case kIdRetry: {
+    case IDC_RETRY: {
         if (Simulating())
             return true;
         const devstatus::RetryPlan plan = devstatus::RetryFor(CurrentIndex());
@@ -313,16 +300,16 @@ bool CDeviceStatusDlg::OnButton(int id)
         SendPageCommand(plan.command);
         return true;
     }
-    case kIdCancel:
+    case IDC_PAGE_CANCEL:
         if (CurrentIndex() == 1)
             SendPageCommand(19);
         else
             CloseMainWindow();
         return true;
-    case kIdClose:
+    case IDC_CLOSE:
         CloseMainWindow();
         return true;
-    case kIdTroubleshoot:
+    case IDC_TROUBLESHOOT:
         if (!Simulating()) {
             CTroubleShootDlg steps;
             steps.SetCase(shownFlag_);
@@ -348,25 +335,25 @@ void CDeviceStatusDlg::OpenCustomerCareLink()
 void CDeviceStatusDlg::OnLinkClicked(int id)
 {
     switch (id) {
-    case kIdCareFramed:
-    case kIdSupport:
+    case IDC_CARE_FRAMED:
+    case IDC_SUPPORT_LINK:
         OpenCustomerCareLink();
         break;
-    case kIdKeywordHelp: {
+    case IDC_KEYWORD_HELP: {
         const Device_Dev* device = SelectedDevice();
         SupportLinkBuilder links;
         OpenOrLog(links.BuildKeywordHubLink(device != nullptr ? device->productId : std::wstring()),
                   L"Error while opening link TSY_URL_KELO.");
         break;
     }
-    case kIdManualSteps:
-    case kIdForum:
+    case IDC_MANUAL_STEPS:
+    case IDC_FORUM_LINK:
         OpenOrLog(Text(L"TSY_URL_FORUM"), L"Error while opening link TSY_URL_FORUM.");
         break;
-    case kIdFeedback:
+    case IDC_STATUS_FEEDBACK_LINK:
         OpenSurveyLink();
         break;
-    case kIdCare:
+    case IDC_STATUS_CARE_LINK:
         if (devstatus::CareLinkOpensSurvey(CurrentIndex(), variant_)) {
             OpenSurveyLink(SurveyCaller::Page, false);
         } else {

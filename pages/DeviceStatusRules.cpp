@@ -2,6 +2,7 @@
 
 #include "app/engine/StatusMessageKeys.h"
 #include "pages/WizardPageRules.h"
+#include "res/resource.h"
 
 namespace devstatus {
 
@@ -87,17 +88,17 @@ Layout LayoutFor(int32_t variant, bool troubleshooting, int32_t flag, int32_t la
     case kFeeder:
         layout.retry = layout.cancel = true;
         if (variant == kFault || troubleshooting || flag == 17) {
-            layout.careLink = 1038;
+            layout.careLink = IDC_STATUS_CARE_LINK;
             layout.troubleshoot = troubleshooting;
         } else {
-            layout.careLink = 1032;
+            layout.careLink = IDC_CARE_FRAMED;
             layout.frame = true;
         }
         break;
     case kPowerLoss:
     case kPowerLossManual:
         layout.retry = layout.cancel = true;
-        layout.careLink = 1038;
+        layout.careLink = IDC_STATUS_CARE_LINK;
         if (variant == kPowerLossManual)
             layout.resetsTitle = layout.manualSteps = layout.picture = true;
         break;

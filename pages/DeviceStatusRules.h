@@ -49,7 +49,7 @@ struct Layout {
     bool resetsTitle = false; // static 1092
     bool picture = false;     // button 1146
     bool manualSteps = false; // link 1036
-    int careLink = 0;         // 1032 or 1038 with the care text, 0 for none
+    int careLink = 0;         // IDC_CARE_FRAMED or IDC_STATUS_CARE_LINK with the care text, 0 for none
     bool supportLinks = false; // 1211 and 1041
     bool feedback = false;    // 1037
     bool frame = false;       // the page's shorter frame

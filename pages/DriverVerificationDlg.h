@@ -3,10 +3,6 @@
 // anyway), Exit as cancelled (the caller closes the tool).
 #include "app/DialogBase.h"
 
-inline constexpr UINT kDriverVerificationTemplateId = 188;
-inline constexpr int kDriverInfoTextId = 1209;
-inline constexpr int kDriverContinueId = 1134;
-inline constexpr int kDriverExitId = 1210;
 
 class CDriverVerificationDlg : public CDialogBase {
 public:

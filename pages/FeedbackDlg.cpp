@@ -12,6 +12,7 @@
 #include "pages/WizardPageRules.h"
 #include "support/LogFile.h"
 #include "support/OSInformation.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ void OpenStringTableLink(const wchar_t* urlKey, const wchar_t* failureFormat)
         LogFile().Write(failureFormat, address.c_str());
 }
 
-CFeedbackDlg::CFeedbackDlg() : CDialogBase(kFeedbackTemplateId) {}
+CFeedbackDlg::CFeedbackDlg() : CDialogBase(IDD_FEEDBACK) {}
 
 CFeedbackDlg::~CFeedbackDlg() = default;
 
@@ -134,12 +135,12 @@ BOOL CFeedbackDlg::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
     ::SetWindowTextW(hwnd, theApp.WindowTitle().c_str());
-    const std::pair<int, int> fonts[] = {{kFeedbackTextId, 4}, {kFeedbackNoLinkId, 4}, {IDOK, 5}};
+    const std::pair<int, int> fonts[] = {{IDC_FEEDBACK_TEXT, 4}, {IDC_FEEDBACK_NO_LINK, 4}, {IDOK, 5}};
     for (const auto& [id, n] : fonts)
         ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(theApp.AppFont(n)), TRUE);
-    ::SetDlgItemTextW(hwnd, kFeedbackTextId, kInvitation);
+    ::SetDlgItemTextW(hwnd, IDC_FEEDBACK_TEXT, kInvitation);
     ::SetDlgItemTextW(hwnd, IDOK, kYesSurveyText);
-    ::SetDlgItemTextW(hwnd, kFeedbackNoLinkId, LinkMarkup(kNoSurveyText).c_str());
+    ::SetDlgItemTextW(hwnd, IDC_FEEDBACK_NO_LINK, LinkMarkup(kNoSurveyText).c_str());
     return TRUE;
 }
 
@@ -155,7 +156,7 @@ bool CFeedbackDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
     switch (message) {
     case WM_DESTROY:
         // Wine's SysLink deletes its font when it goes; the link holds a shared font.
-        ::SendDlgItemMessageW(GetSafeHwnd(), kFeedbackNoLinkId, WM_SETFONT, 0, FALSE);
+        ::SendDlgItemMessageW(GetSafeHwnd(), IDC_FEEDBACK_NO_LINK, WM_SETFONT, 0, FALSE);
         return false;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -164,7 +165,7 @@ bool CFeedbackDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
         return true;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == static_cast<UINT_PTR>(kFeedbackNoLinkId) &&
+        if (header->idFrom == static_cast<UINT_PTR>(IDC_FEEDBACK_NO_LINK) &&
             (header->code == NM_CLICK || header->code == NM_RETURN)) {
             // "No": the dialog ends as answered, nothing is opened.
             EndDialog(IDOK);

@@ -9,9 +9,6 @@
 #include "app/DialogBase.h"
 #include "support/OSDescription.h"
 
-inline constexpr UINT kFeedbackTemplateId = 190;
-inline constexpr int kFeedbackTextId = 1226;
-inline constexpr int kFeedbackNoLinkId = 1225;
 
 // Who asks for the survey: the feedback dialog may name no printer, a page always names one.
 enum class SurveyCaller { Page, FeedbackDialog };

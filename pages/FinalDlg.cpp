@@ -7,25 +7,15 @@
 #include "pages/FeedbackDlg.h"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kIdBack = 1006;
-constexpr int kIdClose = 1020;
-constexpr int kIdForum = 1041;
-constexpr int kIdFeedback = 1042;
-constexpr int kIdCustomerCare = 1043;
-constexpr int kIdDownload = 1046;
-
-} // namespace
 
 CFinalDlg::CFinalDlg() : CWizardPage(IDD_FINAL, false) {}
 
 BOOL CFinalDlg::OnInitDialog()
 {
-    if (!SetUpPage({{1030, L"TSY_HARDWAREPASSED_HEADING1", FontRole::Heading},
+    if (!SetUpPage({{IDC_FINAL_HEADING, L"TSY_HARDWAREPASSED_HEADING1", FontRole::Heading},
                     {1027, L"TSY_HARDWAREPASSED_MESSAGE1", FontRole::Message},
-                    {kIdBack, L"TSY_BACK_BUTTON", FontRole::Button},
-                    {kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
+                    {IDC_BACK, L"TSY_BACK_BUTTON", FontRole::Button},
+                    {IDC_CLOSE, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
         return TRUE;
     OnPrepare(0);
     return TRUE;
@@ -34,18 +24,18 @@ BOOL CFinalDlg::OnInitDialog()
 void CFinalDlg::OnPrepare(int32_t command)
 {
     CWizardPage::OnPrepare(command);
-    SetItemText(kIdDownload, LinkMarkup(Text(L"TSY_LINK_DOWNLOADDU")) + L"\r\n" + Text(L"TSY_LINK_DU"));
-    SetItemText(kIdCustomerCare, CustomerCareLinkText());
-    SetItemText(kIdForum, ForumLinkText());
-    SetFonts({{kIdDownload, FontRole::Link}, {kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}});
-    SetFeedbackLink(kIdFeedback);
-    FrameAround(kIdMessage);
+    SetItemText(IDC_DOWNLOAD_LINK, LinkMarkup(Text(L"TSY_LINK_DOWNLOADDU")) + L"\r\n" + Text(L"TSY_LINK_DU"));
+    SetItemText(IDC_CUSTOMER_CARE_LINK, CustomerCareLinkText());
+    SetItemText(IDC_FORUM_LINK, ForumLinkText());
+    SetFonts({{IDC_DOWNLOAD_LINK, FontRole::Link}, {IDC_CUSTOMER_CARE_LINK, FontRole::Link}, {IDC_FORUM_LINK, FontRole::Link}});
+    SetFeedbackLink(IDC_FEEDBACK_LINK);
+    FrameAround(IDC_PAGE_MESSAGE);
     ShowStepIcons();
 }
 
 void CFinalDlg::RefreshShown()
 {
-    SetFeedbackLink(kIdFeedback);
+    SetFeedbackLink(IDC_FEEDBACK_LINK);
     ShowStepIcons();
     SetHeading();
 }
@@ -73,16 +63,16 @@ void CFinalDlg::StartOver()
     manager->SetNetworkSearchDone(false);
     if (main != nullptr)
         ::SendMessageW(main, kMsgPageCommandToMain, 1, 0);
-    EndDialog(2);
+    Hide();
 }
 
 bool CFinalDlg::OnButton(int id)
 {
-    if (id == kIdBack) {
+    if (id == IDC_BACK) {
         StartOver();
         return true;
     }
-    if (id == kIdClose) {
+    if (id == IDC_CLOSE) {
         CloseMainWindow();
         return true;
     }
@@ -92,16 +82,16 @@ bool CFinalDlg::OnButton(int id)
 void CFinalDlg::OnLinkClicked(int id)
 {
     switch (id) {
-    case kIdDownload:
+    case IDC_DOWNLOAD_LINK:
         OpenStringTableLink(L"TSY_URL_DU", nullptr);
         break;
-    case kIdCustomerCare:
+    case IDC_CUSTOMER_CARE_LINK:
         OpenProductSupport(L"s-001");
         break;
-    case kIdForum:
+    case IDC_FORUM_LINK:
         OpenStringTableLink(L"TSY_URL_FORUM", nullptr);
         break;
-    case kIdFeedback:
+    case IDC_FEEDBACK_LINK:
         OpenSurveyLink();
         break;
     default:
@@ -112,7 +102,7 @@ void CFinalDlg::OnLinkClicked(int id)
 bool CFinalDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     if (message == WM_SETFOCUS && HasContent()) {
-        ::SetFocus(GetDlgItem(kIdBack));
+        ::SetFocus(GetDlgItem(IDC_BACK));
         result = 0;
         return true;
     }

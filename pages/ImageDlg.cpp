@@ -4,10 +4,10 @@
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "support/LanguageChoice.h"
+#include "res/resource.h"
 
 namespace {
 
-constexpr int kIdClose = 2;
 constexpr int kSixColourImage = 2;
 constexpr int kFourColourImage = 3;
 constexpr int kColourBoxesImage = 4;
@@ -47,12 +47,12 @@ int ExpectedPageImage(const std::wstring& printFile)
     return kFourColourImage;
 }
 
-CImageDlg::CImageDlg() : CDialogBase(kIddExpectedPage) {}
+CImageDlg::CImageDlg() : CDialogBase(IDD_EXPECTED_PAGE) {}
 
 BOOL CImageDlg::OnInitDialog()
 {
     ::SetWindowTextW(GetSafeHwnd(), theApp.WindowTitle().c_str());
-    HWND close = GetDlgItem(kIdClose);
+    HWND close = GetDlgItem(IDCANCEL);
     ::SetWindowTextW(close, StringTable().GetString(L"TSY_CLOSE_BUTTON").c_str());
     HFONT font = nullptr;
     if (UsesApplicationFonts(StringTable().LanguageId()))
@@ -89,8 +89,8 @@ bool CImageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
         result = TRUE;
         return true;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kIdClose) {
-            EndDialog(kIdClose);
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(IDCANCEL);
             result = TRUE;
             return true;
         }

@@ -8,7 +8,6 @@
 #include "app/DialogBase.h"
 #include "winapi/Handles.h"
 
-inline constexpr UINT kIddExpectedPage = 139;
 
 // Which of the application's page images shows the expected page of a print file: 2 the
 // six-colour page, 4 the colour boxes page, 3 the four-colour page.

@@ -10,13 +10,8 @@
 #include "discovery/DeviceEnumeration.h"
 #include "pages/FeedbackDlg.h"
 #include "pages/WizardPageRules.h"
+#include "res/resource.h"
 
-namespace {
-
-constexpr int kIdMessage = 1023;
-constexpr int kIdBack = 1006;
-
-} // namespace
 
 CMainResultPage::CMainResultPage(UINT templateId, std::initializer_list<unsigned short> applicationFontLanguages)
     : CDialogExtended(templateId, false), applicationFontLanguages_(applicationFontLanguages)
@@ -64,16 +59,16 @@ void CMainResultPage::SetText(int id, const std::wstring& text, int font)
 
 void CMainResultPage::SetSupportLinks()
 {
-    SetText(kResultCustomerCareId, LinkWithText(L"", Text(L"TSY_LINK_CUSTOMERCARE"), Text(L"TSY_LINK_KELO1")), 4);
-    SetText(kResultForumId, LinkWithText(L"", Text(L"TSY_LINK_SUPPORTFORUM"), Text(L"TSY_LINK_FORUM1")), 4);
-    SetText(kResultDownloadId, LinkWithText(L"", Text(L"TSY_LINK_DOWNLOADDU"), Text(L"TSY_LINK_DU")), 4);
+    SetText(IDC_RESULT_CUSTOMER_CARE, LinkWithText(L"", Text(L"TSY_LINK_CUSTOMERCARE"), Text(L"TSY_LINK_KELO1")), 4);
+    SetText(IDC_RESULT_FORUM, LinkWithText(L"", Text(L"TSY_LINK_SUPPORTFORUM"), Text(L"TSY_LINK_FORUM1")), 4);
+    SetText(IDC_RESULT_DOWNLOAD, LinkWithText(L"", Text(L"TSY_LINK_DOWNLOADDU"), Text(L"TSY_LINK_DU")), 4);
 }
 
 void CMainResultPage::BackToSelection()
 {
     if (HWND main = theApp.MainWindow())
         ::SendMessageW(main, kMsgPageCommandToMain, 1, 0);
-    EndDialog(2);
+    Hide();
 }
 
 void CMainResultPage::CloseToParent() { ::SendMessageW(::GetParent(GetSafeHwnd()), WM_CLOSE, 0, 0); }
@@ -111,22 +106,22 @@ void CNoNetworkDlg::Prepare()
 {
     if (GetSafeHwnd() == nullptr)
         return;
-    SetText(kIdMessage, WithLineBreaks(Text(L"TSY_NONETWORK_STRING1")), 4);
+    SetText(IDC_RESULT_MESSAGE, WithLineBreaks(Text(L"TSY_NONETWORK_STRING1")), 4);
     SetSupportLinks();
-    SetText(kIdBack, Text(L"TSY_BACK_BUTTON"), 5);
+    SetText(IDC_BACK, Text(L"TSY_BACK_BUTTON"), 5);
     SetText(IDCANCEL, Text(L"TSY_CANCEL_BUTTON"), 5);
 }
 
 void CNoNetworkDlg::OnLinkClicked(int id)
 {
     switch (id) {
-    case kResultCustomerCareId:
+    case IDC_RESULT_CUSTOMER_CARE:
         OpenStringTableLink(L"TSY_URL_KELO", L"@CNoNetworkDlg::OnNMClickSyslink1 Page not found\r\n%s");
         break;
-    case kResultForumId:
+    case IDC_RESULT_FORUM:
         OpenStringTableLink(L"TSY_URL_FORUM", L"@CNoNetworkDlg::OnNMClickSyslink2 Page not found\r\n%s");
         break;
-    case kResultDownloadId:
+    case IDC_RESULT_DOWNLOAD:
         OpenStringTableLink(L"TSY_URL_DU", L"@CNoNetworkDlg::OnNMClickSyslink3 Page not found\r\n%s");
         break;
     default:
@@ -136,7 +131,7 @@ void CNoNetworkDlg::OnLinkClicked(int id)
 
 bool CNoNetworkDlg::OnButton(int id)
 {
-    if (id != kIdBack)
+    if (id != IDC_BACK)
         return false;
     BackToSelection();
     return true;

@@ -42,9 +42,6 @@ private:
     std::vector<unsigned short> applicationFontLanguages_;
 };
 
-inline constexpr int kResultCustomerCareId = 1028;
-inline constexpr int kResultForumId = 1029;
-inline constexpr int kResultDownloadId = 1031;
 
 class CNoNetworkDlg : public CMainResultPage {
 public:

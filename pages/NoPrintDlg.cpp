@@ -5,23 +5,14 @@
 #include "pages/FeedbackDlg.h"
 #include "res/resource.h"
 
-namespace {
-
-constexpr int kIdRetry = 1005;
-constexpr int kIdClose = 1020;
-constexpr int kIdForum = 1041;
-constexpr int kIdFeedback = 1042;
-constexpr int kIdCustomerCare = 1043;
-
-} // namespace
 
 CNoPrintDlg::CNoPrintDlg() : CWizardPage(IDD_NO_PRINT, false) {}
 
 BOOL CNoPrintDlg::OnInitDialog()
 {
-    if (!SetUpPage({{1027, L"TSY_NOPRINT", FontRole::Message},
-                    {kIdRetry, L"TSY_RETRY_BUTTON", FontRole::Button},
-                    {kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
+    if (!SetUpPage({{IDC_PAGE_MESSAGE, L"TSY_NOPRINT", FontRole::Message},
+                    {IDC_RETRY, L"TSY_RETRY_BUTTON", FontRole::Button},
+                    {IDC_CLOSE, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
         return TRUE;
     OnPrepare(0);
     return TRUE;
@@ -30,11 +21,11 @@ BOOL CNoPrintDlg::OnInitDialog()
 void CNoPrintDlg::OnPrepare(int32_t command)
 {
     CWizardPage::OnPrepare(command);
-    SetItemText(kIdCustomerCare, CustomerCareLinkText());
-    SetItemText(kIdForum, ForumLinkText());
-    SetFonts({{kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}});
-    SetFeedbackLink(kIdFeedback);
-    FrameAround(kIdMessage);
+    SetItemText(IDC_CUSTOMER_CARE_LINK, CustomerCareLinkText());
+    SetItemText(IDC_FORUM_LINK, ForumLinkText());
+    SetFonts({{IDC_CUSTOMER_CARE_LINK, FontRole::Link}, {IDC_FORUM_LINK, FontRole::Link}});
+    SetFeedbackLink(IDC_FEEDBACK_LINK);
+    FrameAround(IDC_PAGE_MESSAGE);
     ShowStepIcons();
 }
 
@@ -45,11 +36,11 @@ void CNoPrintDlg::ShowStepIcons()
 
 bool CNoPrintDlg::OnButton(int id)
 {
-    if (id == kIdRetry) {
+    if (id == IDC_RETRY) {
         RetryPrint();
         return true;
     }
-    if (id == kIdClose) {
+    if (id == IDC_CLOSE) {
         ::SendMessageW(::GetParent(GetSafeHwnd()), WM_CLOSE, 0, 0);
         return true;
     }
@@ -59,13 +50,13 @@ bool CNoPrintDlg::OnButton(int id)
 void CNoPrintDlg::OnLinkClicked(int id)
 {
     switch (id) {
-    case kIdCustomerCare:
+    case IDC_CUSTOMER_CARE_LINK:
         OpenProductSupport(L"s-001");
         break;
-    case kIdForum:
+    case IDC_FORUM_LINK:
         OpenStringTableLink(L"TSY_URL_FORUM", L"@CNoPrintDlg::OnNMClickSyslinkForum Page not found\r\n%s");
         break;
-    case kIdFeedback:
+    case IDC_FEEDBACK_LINK:
         OpenSurveyLink();
         break;
     default:
@@ -77,7 +68,7 @@ bool CNoPrintDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
 {
     if (message == WM_SETFOCUS && HasContent()) {
         ShowStepIcons();
-        ::SetFocus(GetDlgItem(kIdRetry));
+        ::SetFocus(GetDlgItem(IDC_RETRY));
         result = 0;
         return true;
     }

@@ -2,17 +2,8 @@
 
 #include "app/AppMessages.h"
 #include "app/KeloTessalyApp.h"
+#include "res/resource.h"
 
-namespace {
-
-constexpr int kIdTitle = 1009;
-constexpr int kIdSteps = 1010;
-constexpr int kIdTitle2 = 1011;
-constexpr int kIdSteps2 = 1012;
-constexpr int kIdRetry = 1005;
-constexpr int kIdExit = 1031;
-
-} // namespace
 
 CNotListedDlg::CNotListedDlg() : CMainResultPage(IDD_NOT_LISTED, {1033, 1041, 2052}) {}
 
@@ -20,27 +11,27 @@ void CNotListedDlg::Prepare()
 {
     if (GetSafeHwnd() == nullptr)
         return;
-    SetText(kIdTitle, Text(L"TSY_NOTLISTED_STRING0"), 2);
+    SetText(IDC_NOT_LISTED_TITLE, Text(L"TSY_NOTLISTED_STRING0"), 2);
     const std::wstring steps = Text(L"TSY_NOTLISTED_STRING1") + L"\r\n" + Text(L"TSY_NOTLISTED_STRING2") +
                                L"\r\n\t" + Text(L"TSY_NOTLISTED_STRING3") + L"\r\n\t" +
                                Text(L"TSY_NOTLISTED_STRING4") + L"\r\n" + Text(L"TSY_NOTLISTED_STRING5") + L"\r\n" +
                                Text(L"TSY_NOTLISTED_STRING6") + L"\r\n" + Text(L"TSY_NOTLISTED_STRING7") + L"\r\n" +
                                Text(L"TSY_NOTLISTED_STRING8");
-    SetText(kIdSteps, steps, 4);
-    SetText(kIdTitle2, L"", 2);
-    SetText(kIdSteps2, L"", 4);
-    SetText(kIdRetry, Text(L"TSY_RETRY_BUTTON"), 5);
-    SetText(kIdExit, Text(L"TSY_EXIT_BUTTON"), 5);
+    SetText(IDC_NOT_LISTED_STEPS, steps, 4);
+    SetText(IDC_NOT_LISTED_TITLE2, L"", 2);
+    SetText(IDC_NOT_LISTED_STEPS2, L"", 4);
+    SetText(IDC_RETRY, Text(L"TSY_RETRY_BUTTON"), 5);
+    SetText(IDC_NOT_LISTED_EXIT, Text(L"TSY_EXIT_BUTTON"), 5);
 }
 
 bool CNotListedDlg::OnButton(int id)
 {
-    if (id == kIdRetry) {
+    if (id == IDC_RETRY) {
         EnumerateAgain();
         BackToSelection();
         return true;
     }
-    if (id == kIdExit) {
+    if (id == IDC_NOT_LISTED_EXIT) {
         CloseToParent();
         return true;
     }
@@ -50,7 +41,7 @@ bool CNotListedDlg::OnButton(int id)
 bool CNotListedDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     if (message == WM_SETFOCUS) {
-        ::SetFocus(GetDlgItem(kIdRetry));
+        ::SetFocus(GetDlgItem(IDC_RETRY));
         result = 0;
         return true;
     }

@@ -5,13 +5,8 @@
 #include "app/EnumerateDlg.h"
 #include "app/KeloTessalyApp.h"
 #include "pages/FeedbackDlg.h"
+#include "res/resource.h"
 
-namespace {
-
-constexpr int kIdMessage = 1009;
-constexpr int kIdRetry = 1005;
-
-} // namespace
 
 CNotListedNetworkDlg::CNotListedNetworkDlg() : CMainResultPage(IDD_NOT_LISTED_NETWORK, {1033}) {}
 
@@ -19,22 +14,22 @@ void CNotListedNetworkDlg::Prepare()
 {
     if (GetSafeHwnd() == nullptr)
         return;
-    SetText(kIdMessage, WithLineBreaks(Text(L"TSY_NOTLISTEDNETWORK_STRING1")), 4);
+    SetText(IDC_NOT_LISTED_NETWORK_MESSAGE, WithLineBreaks(Text(L"TSY_NOTLISTEDNETWORK_STRING1")), 4);
     SetSupportLinks();
-    SetText(kIdRetry, Text(L"TSY_RETRY_BUTTON"), 5);
+    SetText(IDC_RETRY, Text(L"TSY_RETRY_BUTTON"), 5);
     SetText(IDCANCEL, Text(L"TSY_EXIT_BUTTON"), 5);
 }
 
 void CNotListedNetworkDlg::OnLinkClicked(int id)
 {
     switch (id) {
-    case kResultCustomerCareId:
+    case IDC_RESULT_CUSTOMER_CARE:
         OpenStringTableLink(L"TSY_URL_KELO", L"@CNotListedNetworkDlg::OnNMClickSyslink1 Page not found\r\n%s");
         break;
-    case kResultForumId:
+    case IDC_RESULT_FORUM:
         OpenStringTableLink(L"TSY_URL_FORUM", L"@CNotListedNetworkDlg::OnNMClickSyslink2 Page not found\r\n%s");
         break;
-    case kResultDownloadId:
+    case IDC_RESULT_DOWNLOAD:
         OpenStringTableLink(L"TSY_URL_DU", L"@CNotListedNetworkDlg::OnNMClickSyslink3 Page not found\r\n%s");
         break;
     default:
@@ -44,7 +39,7 @@ void CNotListedNetworkDlg::OnLinkClicked(int id)
 
 bool CNotListedNetworkDlg::OnButton(int id)
 {
-    if (id != kIdRetry)
+    if (id != IDC_RETRY)
         return false;
     CDiagnosticMgr* manager = theApp.DiagnosisManager();
     HWND main = theApp.MainWindow();
@@ -56,6 +51,6 @@ bool CNotListedNetworkDlg::OnButton(int id)
     } else if (main != nullptr) {
         ::SendMessageW(main, kMsgPageCommandToMain, 25, 0);
     }
-    EndDialog(2);
+    Hide();
     return true;
 }

@@ -13,11 +13,6 @@
 
 namespace {
 
-constexpr int kIdNotSupportedMessage = 1023;
-constexpr int kIdCustomerCare = 1028;
-constexpr int kIdForum = 1029;
-constexpr int kIdDownload = 1031;
-constexpr int kIdBack = 1006;
 
 // The selected printer's name; the placeholder printer without devices.
 std::wstring PrinterName()
@@ -57,11 +52,11 @@ BOOL CNotSupportedDlg::OnInitDialog()
 void CNotSupportedDlg::OnPrepare(int32_t command)
 {
     (void)command;
-    ApplyTexts({{kIdBack, L"TSY_BACK_BUTTON", FontRole::Button}, {2, L"TSY_CANCEL_BUTTON", FontRole::Button}});
-    SetItemText(kIdCustomerCare, CustomerCareLinkText());
-    SetItemText(kIdForum, ForumLinkText());
-    SetItemText(kIdDownload, DownloadLinkText());
-    SetFonts({{kIdCustomerCare, FontRole::Link}, {kIdForum, FontRole::Link}, {kIdDownload, FontRole::Link}});
+    ApplyTexts({{IDC_BACK, L"TSY_BACK_BUTTON", FontRole::Button}, {2, L"TSY_CANCEL_BUTTON", FontRole::Button}});
+    SetItemText(IDC_RESULT_CUSTOMER_CARE, CustomerCareLinkText());
+    SetItemText(IDC_RESULT_FORUM, ForumLinkText());
+    SetItemText(IDC_RESULT_DOWNLOAD, DownloadLinkText());
+    SetFonts({{IDC_RESULT_CUSTOMER_CARE, FontRole::Link}, {IDC_RESULT_FORUM, FontRole::Link}, {IDC_RESULT_DOWNLOAD, FontRole::Link}});
     ShowMessage();
 }
 
@@ -72,14 +67,14 @@ void CNotSupportedDlg::ShowMessage()
     const std::wstring name = PrinterName();
     for (size_t at = message.find(L"%s"); at != std::wstring::npos; at = message.find(L"%s", at + name.size()))
         message.replace(at, 2, name);
-    SetItemText(kIdNotSupportedMessage, message);
-    SetFonts({{kIdNotSupportedMessage, FontRole::Message}});
-    FrameAround(kIdNotSupportedMessage);
+    SetItemText(IDC_RESULT_MESSAGE, message);
+    SetFonts({{IDC_RESULT_MESSAGE, FontRole::Message}});
+    FrameAround(IDC_RESULT_MESSAGE);
 }
 
 bool CNotSupportedDlg::OnButton(int id)
 {
-    if (id != kIdBack)
+    if (id != IDC_BACK)
         return false;
     if (CDiagnosticMgr* manager = Manager()) {
         DeviceList found;
@@ -90,20 +85,20 @@ bool CNotSupportedDlg::OnButton(int id)
     // The selection page belongs to the main window, also when the wizard shows this page.
     if (HWND main = theApp.MainWindow())
         ::SendMessageW(main, kMsgPageCommandToMain, 1, 0);
-    EndDialog(2);
+    Hide();
     return true;
 }
 
 void CNotSupportedDlg::OnSupportLink(int id)
 {
     switch (id) {
-    case kIdCustomerCare:
+    case IDC_RESULT_CUSTOMER_CARE:
         OpenSupportByQuery();
         break;
-    case kIdForum:
+    case IDC_RESULT_FORUM:
         OpenStringTableLink(L"TSY_URL_FORUM", L"@CNotSupportedDlg::OnNMClickSyslink2 Page not found\r\n%s");
         break;
-    case kIdDownload:
+    case IDC_RESULT_DOWNLOAD:
         OpenStringTableLink(L"TSY_URL_DU", L"@CNotSupportedDlg::OnNMClickSyslink3 Page not found\r\n%s");
         break;
     default:
@@ -123,7 +118,7 @@ bool CNotSupportedDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         const int id = static_cast<int>(header->idFrom);
         if ((header->code == NM_CLICK || header->code == NM_RETURN) &&
-            (id == kIdCustomerCare || id == kIdForum || id == kIdDownload)) {
+            (id == IDC_RESULT_CUSTOMER_CARE || id == IDC_RESULT_FORUM || id == IDC_RESULT_DOWNLOAD)) {
             OnSupportLink(id);
             result = 0;
             return true;

@@ -2,6 +2,7 @@
 
 #include "app/KeloTessalyApp.h"
 #include "support/LanguageChoice.h"
+#include "res/resource.h"
 
 CPlaceholderPage::CPlaceholderPage(UINT templateId, const wchar_t* headingKey)
     : CDialogExtended(templateId, false), headingKey_(headingKey)
@@ -21,8 +22,8 @@ void CPlaceholderPage::PreparePlaceholder()
         return;
     const bool appFonts = UsesApplicationFonts(StringTable().LanguageId());
     HFONT font = appFonts ? theApp.AppFont(2) : PageFont(2);
-    ::SendDlgItemMessageW(hwnd, kPlaceholderHeadingId, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    ::SetDlgItemTextW(hwnd, kPlaceholderHeadingId, StringTable().GetString(headingKey_).c_str());
+    ::SendDlgItemMessageW(hwnd, IDC_PAGE_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SetDlgItemTextW(hwnd, IDC_PAGE_HEADING, StringTable().GetString(headingKey_).c_str());
 }
 
 bool CPlaceholderPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)

@@ -19,4 +19,3 @@ private:
 };
 
 // The heading static of the placeholder templates.
-inline constexpr int kPlaceholderHeadingId = 1009;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kIdProgressText = 1102;
-constexpr int kIdProgressBar = 1081;
 
 struct FontSpec {
     int height, weight;
@@ -63,14 +61,14 @@ BOOL CPrgsDlg::OnInitDialog()
         ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    HWND bar = GetDlgItem(kIdProgressBar);
+    HWND bar = GetDlgItem(IDC_PROGRESS_BAR);
     ::SendMessageW(bar, PBM_SETRANGE32, 0, 100);
     ::SendMessageW(bar, PBM_SETPOS, 0, 0);
     ::SetTimer(hwnd, kProgressTimerId, kProgressTimerPeriodMs, nullptr);
 
     HFONT font = UsesApplicationFonts(StringTable().LanguageId()) ? theApp.AppFont(4) : OwnFont(4);
-    ::SendDlgItemMessageW(hwnd, kIdProgressText, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    ::SetDlgItemTextW(hwnd, kIdProgressText, StringTable().GetString(L"TSY_MESSAGE_PROGRESS").c_str());
+    ::SendDlgItemMessageW(hwnd, IDC_PROGRESS_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SetDlgItemTextW(hwnd, IDC_PROGRESS_TEXT, StringTable().GetString(L"TSY_MESSAGE_PROGRESS").c_str());
 
     g_showing.store(hwnd);
     state_ = std::make_shared<WorkerState>();
@@ -127,7 +125,7 @@ bool CPrgsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
 
 void CPrgsDlg::OnTimerTick()
 {
-    HWND bar = GetDlgItem(kIdProgressBar);
+    HWND bar = GetDlgItem(IDC_PROGRESS_BAR);
     const int position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
     ::SendMessageW(bar, PBM_SETPOS, position >= 100 ? 0 : position + kProgressStep, 0);
 }

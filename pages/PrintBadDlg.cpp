@@ -12,12 +12,6 @@
 
 namespace {
 
-constexpr int kIdRetry = 1005;
-constexpr int kIdClose = 1020;
-constexpr int kIdFeedback = 1042;
-constexpr int kIdTroubleshooting = 1207;
-constexpr int kIdCleanTitle = 1084;
-constexpr int kIdAlignTitle = 1088;
 
 // The same products can be neither cleaned nor aligned.
 constexpr std::array<const wchar_t*, 6> kHeadServiceExclusions = {L"b311", L"ab11", L"a311",
@@ -95,15 +89,15 @@ BOOL CPrintBadDlg::OnInitDialog()
 {
     cleanIcon_ = LetterIcon(true);
     alignIcon_ = LetterIcon(false);
-    ::SendDlgItemMessageW(GetSafeHwnd(), kPrintBadCleanId, BM_SETIMAGE, IMAGE_ICON,
+    ::SendDlgItemMessageW(GetSafeHwnd(), IDC_PRINT_BAD_CLEAN, BM_SETIMAGE, IMAGE_ICON,
                           reinterpret_cast<LPARAM>(cleanIcon_));
-    ::SendDlgItemMessageW(GetSafeHwnd(), kPrintBadAlignId, BM_SETIMAGE, IMAGE_ICON,
+    ::SendDlgItemMessageW(GetSafeHwnd(), IDC_PRINT_BAD_ALIGN, BM_SETIMAGE, IMAGE_ICON,
                           reinterpret_cast<LPARAM>(alignIcon_));
-    if (!SetUpPage({{1027, L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL", FontRole::Message},
-                    {kIdCleanTitle, L"TSY_SERVICES_HEAD3", FontRole::Message},
-                    {kIdAlignTitle, L"TSY_SERVICES_HEAD2", FontRole::Message},
-                    {kIdRetry, L"TSY_RETRY_BUTTON", FontRole::Button},
-                    {kIdClose, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
+    if (!SetUpPage({{IDC_PAGE_MESSAGE, L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL", FontRole::Message},
+                    {IDC_CLEAN_TITLE, L"TSY_SERVICES_HEAD3", FontRole::Message},
+                    {IDC_ALIGN_TITLE, L"TSY_SERVICES_HEAD2", FontRole::Message},
+                    {IDC_RETRY, L"TSY_RETRY_BUTTON", FontRole::Button},
+                    {IDC_CLOSE, L"TSY_CLOSE_BUTTON", FontRole::Button}}))
         return TRUE;
     OnPrepare(0);
     return TRUE;
@@ -124,32 +118,32 @@ static std::wstring WithCrLf(const std::wstring& text)
 void CPrintBadDlg::OnPrepare(int32_t command)
 {
     CWizardPage::OnPrepare(command);
-    SetItemText(1093, WithCrLf(Text(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL2")));
-    SetItemText(1096, WithCrLf(Text(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL3")));
-    SetFonts({{1093, FontRole::Message}, {1096, FontRole::Message}});
-    SetItemText(kIdTroubleshooting, LinkMarkup(Text(L"TSY_TROUBLESHOOT_LINK")));
-    SetFonts({{kIdTroubleshooting, FontRole::SmallLink}});
-    SetFeedbackLink(kIdFeedback);
-    FrameAround(kIdMessage);
+    SetItemText(IDC_PRINT_BAD_TEXT2, WithCrLf(Text(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL2")));
+    SetItemText(IDC_PRINT_BAD_TEXT3, WithCrLf(Text(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL3")));
+    SetFonts({{IDC_PRINT_BAD_TEXT2, FontRole::Message}, {IDC_PRINT_BAD_TEXT3, FontRole::Message}});
+    SetItemText(IDC_PRINT_BAD_TROUBLESHOOTING, LinkMarkup(Text(L"TSY_TROUBLESHOOT_LINK")));
+    SetFonts({{IDC_PRINT_BAD_TROUBLESHOOTING, FontRole::SmallLink}});
+    SetFeedbackLink(IDC_FEEDBACK_LINK);
+    FrameAround(IDC_PAGE_MESSAGE);
     ApplyExclusions();
     ShowStepIcons();
 }
 
 void CPrintBadDlg::ApplyExclusions()
 {
-    for (int id : {kPrintBadCleanId, kIdCleanTitle, kPrintBadAlignId, kIdAlignTitle})
+    for (int id : {IDC_PRINT_BAD_CLEAN, IDC_CLEAN_TITLE, IDC_PRINT_BAD_ALIGN, IDC_ALIGN_TITLE})
         ::EnableWindow(GetDlgItem(id), TRUE);
     const CDiagnosticMgr* manager = Manager();
     const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
     if (device == nullptr)
         return;
     if (CleaningExcluded(device->productId)) {
-        ::EnableWindow(GetDlgItem(kPrintBadCleanId), FALSE);
-        ::EnableWindow(GetDlgItem(kIdCleanTitle), FALSE);
+        ::EnableWindow(GetDlgItem(IDC_PRINT_BAD_CLEAN), FALSE);
+        ::EnableWindow(GetDlgItem(IDC_CLEAN_TITLE), FALSE);
     }
     if (AlignmentExcluded(device->productId)) {
-        ::EnableWindow(GetDlgItem(kPrintBadAlignId), FALSE);
-        ::EnableWindow(GetDlgItem(kIdAlignTitle), FALSE);
+        ::EnableWindow(GetDlgItem(IDC_PRINT_BAD_ALIGN), FALSE);
+        ::EnableWindow(GetDlgItem(IDC_ALIGN_TITLE), FALSE);
     }
 }
 
@@ -175,16 +169,16 @@ void CPrintBadDlg::RunService(int buttonId, DeviceOperation operation)
 bool CPrintBadDlg::OnButton(int id)
 {
     switch (id) {
-    case kIdRetry:
+    case IDC_RETRY:
         RetryPrint();
         return true;
-    case kIdClose:
+    case IDC_CLOSE:
         ::SendMessageW(::GetParent(GetSafeHwnd()), WM_CLOSE, 0, 0);
         return true;
-    case kPrintBadCleanId:
+    case IDC_PRINT_BAD_CLEAN:
         RunService(id, DeviceOperation::CleanPrintheads);
         return true;
-    case kPrintBadAlignId:
+    case IDC_PRINT_BAD_ALIGN:
         RunService(id, DeviceOperation::AlignPrintheads);
         return true;
     default:
@@ -194,10 +188,10 @@ bool CPrintBadDlg::OnButton(int id)
 
 void CPrintBadDlg::OnLinkClicked(int id)
 {
-    if (id == kIdTroubleshooting) {
+    if (id == IDC_PRINT_BAD_TROUBLESHOOTING) {
         theApp.AnswerTrail() += L"@PQ Help";
         OpenProductSupport(L"s-001");
-    } else if (id == kIdFeedback) {
+    } else if (id == IDC_FEEDBACK_LINK) {
         OpenSurveyLink();
     }
 }
@@ -206,7 +200,7 @@ bool CPrintBadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
 {
     if (message == WM_SETFOCUS && HasContent()) {
         ShowStepIcons();
-        ::SetFocus(GetDlgItem(kIdRetry));
+        ::SetFocus(GetDlgItem(IDC_RETRY));
         result = 0;
         return true;
     }

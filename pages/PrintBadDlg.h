@@ -5,8 +5,6 @@
 #include "pages/WizardPage.h"
 #include "winapi/Handles.h"
 
-inline constexpr int kPrintBadCleanId = 1138;
-inline constexpr int kPrintBadAlignId = 1143;
 
 // Products whose printheads cannot be cleaned or aligned from the tool (ids turned to lower case;
 // an entry that contains the id excludes the product).

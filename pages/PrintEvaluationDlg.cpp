@@ -15,11 +15,6 @@
 
 namespace {
 
-constexpr int kIdPrintGood = 1003;
-constexpr int kIdPrintBad = 1018;
-constexpr int kIdNoPrint = 1013;
-constexpr int kIdShowPage = 1019;
-constexpr int kIdCancel = 1002;
 
 constexpr wchar_t kModelWithoutCopier[] = L"Homeline 5150 Printer - Q884z";
 
@@ -74,16 +69,16 @@ CPrintEvaluationDlg::CPrintEvaluationDlg() : CWizardPage(IDD_PRINT_EVALUATION, f
 
 BOOL CPrintEvaluationDlg::OnInitDialog()
 {
-    if (!SetUpPage({{1027, L"TSY_DIAGNOSE_PRINTEVALUATION_MSG", FontRole::Message},
-                    {kIdPrintGood, L"TSY_PRINTGOOD_BUTTON", FontRole::Button},
-                    {kIdPrintBad, L"TSY_PRINTBAD_BUTTON", FontRole::Button},
-                    {kIdNoPrint, L"TSY_NOPRINT_BUTTON", FontRole::Button},
-                    {kIdShowPage, L"TSY_SHOWPAGE_BUTTON", FontRole::Button},
-                    {kIdCancel, L"TSY_CANCEL_BUTTON", FontRole::Button}},
+    if (!SetUpPage({{IDC_PAGE_MESSAGE, L"TSY_DIAGNOSE_PRINTEVALUATION_MSG", FontRole::Message},
+                    {IDC_PRINT_GOOD, L"TSY_PRINTGOOD_BUTTON", FontRole::Button},
+                    {IDC_PRINT_BAD, L"TSY_PRINTBAD_BUTTON", FontRole::Button},
+                    {IDC_NO_PRINT, L"TSY_NOPRINT_BUTTON", FontRole::Button},
+                    {IDC_SHOW_PAGE, L"TSY_SHOWPAGE_BUTTON", FontRole::Button},
+                    {IDC_PAGE_CANCEL, L"TSY_CANCEL_BUTTON", FontRole::Button}},
                    true))
         return TRUE;
     SetHeading(true);
-    ::SetFocus(GetDlgItem(kIdPrintGood));
+    ::SetFocus(GetDlgItem(IDC_PRINT_GOOD));
     FillStepList();
     Refresh();
     return FALSE; // the focus is set
@@ -94,7 +89,7 @@ void CPrintEvaluationDlg::OnPrepare(int32_t)
     // This page names the printer by its device name.
     SetHeading(true);
     FillStepList();
-    FrameAround(kIdMessage);
+    FrameAround(IDC_PAGE_MESSAGE);
     Refresh();
 }
 
@@ -112,7 +107,7 @@ bool CPrintEvaluationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 {
     if (message == WM_SETFOCUS) {
         Refresh();
-        ::SetFocus(GetDlgItem(kIdPrintGood));
+        ::SetFocus(GetDlgItem(IDC_PRINT_GOOD));
         result = 0;
         return true;
     }
@@ -121,31 +116,31 @@ bool CPrintEvaluationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 
 bool CPrintEvaluationDlg::OnButton(int id)
 {
-    if (id == kIdCancel) {
+    if (id == IDC_PAGE_CANCEL) {
         CloseMainWindow();
         return true;
     }
-    if (id != kIdPrintGood && id != kIdPrintBad && id != kIdNoPrint && id != kIdShowPage)
+    if (id != IDC_PRINT_GOOD && id != IDC_PRINT_BAD && id != IDC_NO_PRINT && id != IDC_SHOW_PAGE)
         return false;
     // The answers mean nothing while a fault is only pretended.
     if (Simulating() || Manager() == nullptr)
         return true;
     switch (id) {
-    case kIdPrintGood:
+    case IDC_PRINT_GOOD:
         OnPrintGood();
         break;
-    case kIdPrintBad:
+    case IDC_PRINT_BAD:
         theApp.AnswerTrail() += L"@PrintBad";
         SendPageCommand(wizard::kCmdPrintBad);
         FillStepList();
         break;
-    case kIdNoPrint:
+    case IDC_NO_PRINT:
         OnNoPrint();
         break;
-    case kIdShowPage: {
+    case IDC_SHOW_PAGE: {
         CImageDlg picture;
         picture.DoModal(GetSafeHwnd());
-        ::SetFocus(GetDlgItem(kIdPrintGood));
+        ::SetFocus(GetDlgItem(IDC_PRINT_GOOD));
         break;
     }
     default:

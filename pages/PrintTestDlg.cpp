@@ -9,13 +9,6 @@
 #include "res/resource.h"
 #include "winapi/NGWinApi.h"
 
-namespace {
-
-constexpr int kIdSendTestPrint = 1021;
-constexpr int kIdSkipPrint = 1212;
-constexpr int kIdExit = 2;
-
-} // namespace
 
 CPrintTestDlg::CPrintTestDlg() : CWizardPage(IDD_PRINT_TEST, false) {}
 
@@ -27,11 +20,11 @@ void CPrintTestDlg::ResetPage()
 
 BOOL CPrintTestDlg::OnInitDialog()
 {
-    if (!SetUpPage({{kIdMessage, printSent_ ? L"TSY_SEND_TESTPRINT_MSG" : L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG",
+    if (!SetUpPage({{IDC_PAGE_MESSAGE, printSent_ ? L"TSY_SEND_TESTPRINT_MSG" : L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG",
                      FontRole::Message},
-                    {kIdSendTestPrint, L"TSY_SENDTESTPRINT_BUTTON", FontRole::Button},
-                    {kIdSkipPrint, L"TSY_SKIPPRINT_BUTTON", FontRole::Button},
-                    {kIdExit, L"TSY_EXIT_BUTTON", FontRole::Button}}))
+                    {IDC_SEND_TEST_PRINT, L"TSY_SENDTESTPRINT_BUTTON", FontRole::Button},
+                    {IDC_SKIP_PRINT, L"TSY_SKIPPRINT_BUTTON", FontRole::Button},
+                    {IDCANCEL, L"TSY_EXIT_BUTTON", FontRole::Button}}))
         return TRUE;
     SetHeading();
     FillStepList();
@@ -41,31 +34,31 @@ BOOL CPrintTestDlg::OnInitDialog()
 
 void CPrintTestDlg::OnPrepare(int32_t command)
 {
-    FrameAround(kIdMessage);
+    FrameAround(IDC_PAGE_MESSAGE);
     CDiagnosticMgr* manager = Manager();
     if (manager == nullptr)
         return;
-    if (ListView_GetItemCount(GetDlgItem(kIdStepList)) == 0)
+    if (ListView_GetItemCount(GetDlgItem(IDC_STEP_LIST)) == 0)
         FillStepList();
     if (manager->ErrorSimulationActive()) {
         SetStepIcons({kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun});
         return;
     }
-    SetKeyText(kIdMessage, L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG");
+    SetKeyText(IDC_PAGE_MESSAGE, L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG");
     if (manager->CurrentTestIndex() != 0) {
         SetHeading();
         SetStepIcons({kStepPassed, VerdictIcon(),
                       manager->CurrentTestIndex() == kLowLevelPrintTestIndex ? kStepCurrent : StepIconOf(2),
                       kStepNotRun, kStepNotRun, kStepNotRun});
     }
-    ShowItem(kIdExit, true);
+    ShowItem(IDCANCEL, true);
     if (command == wizard::kCmdPrintTest) {
-        ShowItem(kIdSendTestPrint, true);
-        ShowItem(kIdSkipPrint, true);
+        ShowItem(IDC_SEND_TEST_PRINT, true);
+        ShowItem(IDC_SKIP_PRINT, true);
     } else if (command == wizard::kCmdRetryTest) {
         // The print is on its way already.
-        SetKeyText(kIdMessage, L"TSY_SEND_TESTPRINT_MSG");
-        ShowItem(kIdSendTestPrint, false);
+        SetKeyText(IDC_PAGE_MESSAGE, L"TSY_SEND_TESTPRINT_MSG");
+        ShowItem(IDC_SEND_TEST_PRINT, false);
     }
     ::InvalidateRect(GetSafeHwnd(), nullptr, TRUE);
 }
@@ -73,11 +66,11 @@ void CPrintTestDlg::OnPrepare(int32_t command)
 bool CPrintTestDlg::OnButton(int id)
 {
     switch (id) {
-    case kIdSendTestPrint:
+    case IDC_SEND_TEST_PRINT:
         if (const CDiagnosticMgr* manager = Manager(); manager != nullptr && !manager->ErrorSimulationActive())
             OnSendTestPrint();
         return true;
-    case kIdSkipPrint:
+    case IDC_SKIP_PRINT:
         if (Manager() != nullptr)
             OnSkipPrint();
         return true;
@@ -90,11 +83,11 @@ void CPrintTestDlg::OnSendTestPrint()
 {
     CDiagnosticMgr* manager = Manager();
     printSent_ = true;
-    ShowItem(kIdSendTestPrint, false);
-    ShowItem(kIdSkipPrint, false);
+    ShowItem(IDC_SEND_TEST_PRINT, false);
+    ShowItem(IDC_SKIP_PRINT, false);
     if (HWND main = theApp.MainWindow())
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    SetKeyText(kIdMessage, L"TSY_SEND_TESTPRINT_MSG");
+    SetKeyText(IDC_PAGE_MESSAGE, L"TSY_SEND_TESTPRINT_MSG");
     manager->SetCurrentTestIndex(kLowLevelPrintTestIndex);
     worker_.reset();
     worker_.reset(NGWinApi::Kernel().CreateThread(nullptr, 0, &CDiagnosticMgr::TestWorker, manager, 0, nullptr));

@@ -5,11 +5,10 @@
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "pages/DeviceStatusRules.h"
+#include "res/resource.h"
 
 namespace {
 
-constexpr int kIdSteps = 1048;
-constexpr int kIdClose = 1020;
 
 // Unlike the pages, this window keeps its own fonts for Japanese.
 bool UsesApplicationFontsHere(int32_t languageId)
@@ -24,9 +23,9 @@ BOOL CTroubleShootDlg::OnInitDialog()
     ::SetWindowTextW(GetSafeHwnd(), L"");
     const std::wstring key = devstatus::TroubleshootStepsKey(case_);
     if (!key.empty())
-        ::SetDlgItemTextW(GetSafeHwnd(), kIdSteps,
+        ::SetDlgItemTextW(GetSafeHwnd(), IDC_TROUBLESHOOT_STEPS,
                           devstatus::ExpandLineBreaks(StringTable().GetString(key.c_str())).c_str());
-    ::SetDlgItemTextW(GetSafeHwnd(), kIdClose, StringTable().GetString(L"TSY_CLOSE_BUTTON").c_str());
+    ::SetDlgItemTextW(GetSafeHwnd(), IDC_CLOSE, StringTable().GetString(L"TSY_CLOSE_BUTTON").c_str());
     HFONT text = nullptr;
     HFONT button = nullptr;
     if (UsesApplicationFontsHere(StringTable().LanguageId())) {
@@ -38,16 +37,16 @@ BOOL CTroubleShootDlg::OnInitDialog()
         text = textFont_.get();
         button = buttonFont_.get();
     }
-    ::SendMessageW(GetDlgItem(kIdSteps), WM_SETFONT, reinterpret_cast<WPARAM>(text), TRUE);
-    ::SendMessageW(GetDlgItem(kIdClose), WM_SETFONT, reinterpret_cast<WPARAM>(button), TRUE);
-    ::SetFocus(GetDlgItem(kIdClose));
+    ::SendMessageW(GetDlgItem(IDC_TROUBLESHOOT_STEPS), WM_SETFONT, reinterpret_cast<WPARAM>(text), TRUE);
+    ::SendMessageW(GetDlgItem(IDC_CLOSE), WM_SETFONT, reinterpret_cast<WPARAM>(button), TRUE);
+    ::SetFocus(GetDlgItem(IDC_CLOSE));
     return FALSE; // the focus is set
 }
 
 bool CTroubleShootDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
-    if (message == WM_COMMAND && LOWORD(wParam) == kIdClose && HIWORD(wParam) == BN_CLICKED) {
-        EndDialog(kIdClose);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_CLOSE && HIWORD(wParam) == BN_CLICKED) {
+        EndDialog(IDC_CLOSE);
         result = 0;
         return true;
     }

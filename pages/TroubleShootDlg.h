@@ -6,13 +6,13 @@
 
 #include "app/DialogBase.h"
 #include "winapi/Handles.h"
+#include "res/resource.h"
 
 // Template of the window (not among the shared ids: only this window uses it).
-inline constexpr UINT kTroubleShootTemplate = 157;
 
 class CTroubleShootDlg : public CDialogBase {
 public:
-    CTroubleShootDlg() : CDialogBase(kTroubleShootTemplate) {}
+    CTroubleShootDlg() : CDialogBase(IDD_TROUBLESHOOT) {}
     // The condition whose steps the window shows; set before it is shown.
     void SetCase(int32_t caseNumber) { case_ = caseNumber; }
 

@@ -1,20 +1,21 @@
 #include "pages/USBNetworkPopup.h"
 
 #include "app/KeloTessalyApp.h"
+#include "res/resource.h"
 
-CUSBNetworkPopup::CUSBNetworkPopup() : CDialogBase(kUsbNetworkTemplateId) {}
+CUSBNetworkPopup::CUSBNetworkPopup() : CDialogBase(IDD_USB_NETWORK) {}
 
 BOOL CUSBNetworkPopup::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
     const XMLHandler& strings = StringTable();
     // The same fonts whatever the language.
-    const std::pair<int, int> fonts[] = {{kUsbNetworkTextId, 4}, {kUsbButtonId, 5}, {kNetworkButtonId, 5}};
+    const std::pair<int, int> fonts[] = {{IDC_USB_NETWORK_TEXT, 4}, {IDC_USB_BUTTON, 5}, {IDC_NETWORK_BUTTON, 5}};
     for (const auto& [id, n] : fonts)
         ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(theApp.AppFont(n)), TRUE);
-    ::SetDlgItemTextW(hwnd, kUsbNetworkTextId, strings.GetString(L"TSY_USBNETWORKPOPUP_STRING1").c_str());
-    ::SetDlgItemTextW(hwnd, kUsbButtonId, strings.GetString(L"TSY_USB_STRING").c_str());
-    ::SetDlgItemTextW(hwnd, kNetworkButtonId, strings.GetString(L"TSY_NETWORK_STRING").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_USB_NETWORK_TEXT, strings.GetString(L"TSY_USBNETWORKPOPUP_STRING1").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_USB_BUTTON, strings.GetString(L"TSY_USB_STRING").c_str());
+    ::SetDlgItemTextW(hwnd, IDC_NETWORK_BUTTON, strings.GetString(L"TSY_NETWORK_STRING").c_str());
     return TRUE;
 }
 
@@ -29,12 +30,12 @@ bool CUSBNetworkPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
         result = TransparentControlColour(wParam);
         return true;
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kUsbButtonId) {
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_USB_BUTTON) {
             EndDialog(IDCANCEL);
             result = TRUE;
             return true;
         }
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kNetworkButtonId) {
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_NETWORK_BUTTON) {
             EndDialog(IDOK);
             result = TRUE;
             return true;

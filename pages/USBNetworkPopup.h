@@ -3,10 +3,6 @@
 // as confirmed.
 #include "app/DialogBase.h"
 
-inline constexpr UINT kUsbNetworkTemplateId = 165;
-inline constexpr int kUsbNetworkTextId = 1133;
-inline constexpr int kUsbButtonId = 1079;
-inline constexpr int kNetworkButtonId = 1077;
 
 class CUSBNetworkPopup : public CDialogBase {
 public:

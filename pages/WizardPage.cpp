@@ -7,6 +7,7 @@
 #include "app/KeloTessalyApp.h"
 #include "app/WizardRules.h"
 #include "support/LanguageChoice.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ HFONT CWizardPage::RoleFont(FontRole role) const
 
 void CWizardPage::SetUpStepList(bool subItemImages)
 {
-    HWND list = GetDlgItem(kIdStepList);
+    HWND list = GetDlgItem(IDC_STEP_LIST);
     if (list == nullptr)
         return;
     if (subItemImages)
@@ -75,7 +76,7 @@ bool CWizardPage::SetUpPage(std::initializer_list<PageText> texts, bool subItemI
     if (!HasContent())
         return false;
     SetUpStepList(subItemImages);
-    SetFonts({{kIdStepList, FontRole::StepList}, {kIdHeading, FontRole::Heading}});
+    SetFonts({{IDC_STEP_LIST, FontRole::StepList}, {IDC_PAGE_HEADING, FontRole::Heading}});
     ApplyTexts(texts);
     return true;
 }
@@ -103,7 +104,7 @@ int32_t CWizardPage::VerdictIcon()
 
 void CWizardPage::FillStepList()
 {
-    HWND list = GetDlgItem(kIdStepList);
+    HWND list = GetDlgItem(IDC_STEP_LIST);
     if (list == nullptr)
         return;
     ListView_DeleteAllItems(list);
@@ -121,7 +122,7 @@ void CWizardPage::FillStepList()
 
 void CWizardPage::SetStepIcon(int row, int32_t icon)
 {
-    HWND list = GetDlgItem(kIdStepList);
+    HWND list = GetDlgItem(IDC_STEP_LIST);
     if (list == nullptr || row < 0 || row >= ListView_GetItemCount(list))
         return;
     LVITEMW item = {};
@@ -133,7 +134,7 @@ void CWizardPage::SetStepIcon(int row, int32_t icon)
 
 int32_t CWizardPage::StepIconOf(int row) const
 {
-    HWND list = GetDlgItem(kIdStepList);
+    HWND list = GetDlgItem(IDC_STEP_LIST);
     if (list == nullptr || row < 0 || row >= ListView_GetItemCount(list))
         return -1;
     LVITEMW item = {};
@@ -157,7 +158,7 @@ void CWizardPage::SetHeading(bool deviceNameAlways)
     const Device_Dev* device = nullptr;
     if (manager != nullptr && !manager->Devices().empty())
         device = manager->Selected();
-    SetItemText(kIdHeading, PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), device, deviceNameAlways));
+    SetItemText(IDC_PAGE_HEADING, PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), device, deviceNameAlways));
 }
 
 void CWizardPage::SetItemText(int id, const std::wstring& text)
@@ -239,7 +240,7 @@ void CWizardPage::OnPrepare(int32_t)
 void CWizardPage::SendPageCommand(int32_t command)
 {
     ::SendMessageW(::GetParent(GetSafeHwnd()), kMsgPageCommand, static_cast<WPARAM>(command), 0);
-    EndDialog(2);
+    Hide();
 }
 
 void CWizardPage::CloseMainWindow()
@@ -273,7 +274,7 @@ bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
         return true;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == static_cast<UINT_PTR>(kIdStepList) && header->code == LVN_ITEMCHANGING) {
+        if (header->idFrom == static_cast<UINT_PTR>(IDC_STEP_LIST) && header->code == LVN_ITEMCHANGING) {
             // Rows cannot be selected or focused; only their icons change.
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
             result = change->uChanged == LVIF_IMAGE ? FALSE : TRUE;

@@ -14,9 +14,6 @@
 class CDiagnosticMgr;
 
 // Control ids the pages share.
-inline constexpr int kIdHeading = 1009;
-inline constexpr int kIdStepList = 1010;
-inline constexpr int kIdMessage = 1027;
 
 // What a control is for; its font follows from the role and the interface language.
 enum class FontRole { StepList, Heading, Message, Button, Link, SmallLink };
@@ -43,7 +40,7 @@ public:
     // After the wizard has shown the page (the final page refreshes its link, icons and heading).
     virtual void RefreshShown() {}
     // A new run starts: forget what the last one left and hide.
-    virtual void ResetPage() { EndDialog(2); }
+    virtual void ResetPage() { Hide(); }
 
     // Deletes every row and inserts the six steps, each not run.
     void FillStepList();

@@ -1,16 +1,8 @@
 # Quill device access: our SNMP v1 stack and session layer, the managers, the USB device library route.
-# Part of kelo_engine: the diagnosis manager owns the Quill managers.
-target_sources(kelo_engine PRIVATE
-  quill/DeviceQuill.cpp
-  quill/QuillCommon.cpp
-  quill/QuillManager.cpp
-  quill/SNMPNWManager.cpp
-  quill/SnmpSession.cpp
-  quill/SnmpStack.cpp
-  winapi/SocketApi.cpp
-)
-add_library(kelo_quill INTERFACE)
-target_link_libraries(kelo_quill INTERFACE kelo_engine)
+kelo_layer(kelo_quill
+  SOURCES quill/DeviceQuill.cpp quill/QuillCommon.cpp quill/QuillManager.cpp quill/SNMPNWManager.cpp
+          quill/SnmpSession.cpp quill/SnmpStack.cpp
+  USES kelo_discovery)
 
 # The stack and session against scripted agents on loopback sockets.
 kelo_test(quill_tests

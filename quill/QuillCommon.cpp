@@ -4,7 +4,7 @@
 #include "discovery/PrintQueue.h"
 #include "discovery/SelectedDevice.h"
 #include "quill/QuillRules.h"
-#include "sable/HostDeviceInfo.h"
+#include "discovery/HostDeviceInfo.h"
 
 void FindServiceIDFromInstallationDate(std::wstring& text)
 {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "quill/QuillRules.h"
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 #include "support/LogFile.h"
 
 // Replaces an installation date YYYYMMDD by the service id derived from it (logged).

@@ -3,11 +3,11 @@
 #include <utility>
 #include <vector>
 
+#include "discovery/HostInfoRules.h"
 #include "discovery/SelectedDevice.h"
 #include "quill/DeviceQuill.h"
 #include "quill/QuillCommon.h"
 #include "quill/QuillRules.h"
-#include "sable/SableRules.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ bool CQuillManager::GetDeviceInfo()
         std::wstring serviceId;
         if (GetServiceID(serviceId) == 0 && !serviceId.empty()) {
             info.serviceId = serviceId;
-            info.bornDate = sable::BornDateText(serviceId);
+            info.bornDate = BornDateText(serviceId);
         } else {
             LogFile().Write(L"Quill GetServiceID failed");
             info.serviceId = info.bornDate = notAvailable;

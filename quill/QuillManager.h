@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 
 class CQuillManager : public CDeviceAccessManager {
 public:
@@ -17,6 +17,15 @@ public:
     bool AlignPrintHead();
     bool CleanPrintHead();
     bool PrintDiagnosticPage();
+
+    bool ReadDeviceInformation() override { return GetPrintHeadInfo() && GetDeviceInfo(); }
+    bool ReadInkLevels() override { return GetInkLevelInfo(); }
+    bool PrintDiagnosticsPage() override { return PrintDiagnosticPage(); }
+    bool PrintQualityPage() override { return PrintQualityDiagnosticPage(); }
+    bool CleanPrintheads() override { return CleanPrintHead(); }
+    bool AlignPrintheads() override { return AlignPrintHead(); }
+    // Nothing to read over the USB library.
+    bool ReadDeviceStatus() override { return true; }
 
     // Per-object readers: 0 on success, 1 on failure.
     int GetModelName(std::wstring& text);

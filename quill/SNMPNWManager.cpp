@@ -7,10 +7,10 @@
 #include <cwchar>
 
 #include "discovery/DeviceIdStatus.h"
+#include "discovery/HostInfoRules.h"
 #include "discovery/SelectedDevice.h"
 #include "quill/QuillCommon.h"
 #include "quill/QuillRules.h"
-#include "sable/SableRules.h"
 #include "winapi/SocketApi.h"
 
 namespace {
@@ -93,7 +93,7 @@ bool CSNMPNWManager::GetDeviceInfo()
         }
         if (!serviceId.empty()) {
             info.serviceId = serviceId;
-            info.bornDate = sable::BornDateText(serviceId);
+            info.bornDate = BornDateText(serviceId);
         } else {
             info.serviceId = info.bornDate = Localized(L"TSY_NOT_AVAILABLE");
         }

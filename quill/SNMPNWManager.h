@@ -5,7 +5,7 @@
 #include <string>
 
 #include "quill/SnmpSession.h"
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 
 class CSNMPNWManager : public CDeviceAccessManager {
 public:
@@ -20,6 +20,14 @@ public:
     bool AlignPrintHead();
     bool CleanPrintHead();
     bool PrintDiagnosticPage();
+
+    bool ReadDeviceInformation() override { return GetPrintHeadInfo() && GetDeviceInfo(); }
+    bool ReadInkLevels() override { return GetInkLevelInfo(); }
+    bool PrintDiagnosticsPage() override { return PrintDiagnosticPage(); }
+    bool PrintQualityPage() override { return PrintQualityDiagnosticPage(); }
+    bool CleanPrintheads() override { return CleanPrintHead(); }
+    bool AlignPrintheads() override { return AlignPrintHead(); }
+    bool ReadDeviceStatus() override { return GetDeviceStatus(); }
 
 private:
     // One GET on the open session: the reply as text, empty when none came.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 #include "support/XmlDom.h"
 #include "winapi/DeviceIoApi.h"
 
@@ -71,11 +71,20 @@ public:
     // Every element of that qualified name, in document order (an empty pointer on failure).
     static XmlDom::NodeListPtr GetElements(IXMLDOMDocument2* document, const std::wstring& tagName);
 
+    // The device operations: the printhead read's result does not decide a Sable information read.
+    bool ReadDeviceInformation() override
+    {
+        GetPrintHeadInfo();
+        return GetDeviceInfo();
+    }
+    bool ReadInkLevels() override { return GetInkLevelInfo(); }
+    bool ReadDeviceStatus() override { return GetDeviceStatus(); }
+
     // Jobs.
-    bool PrintDiagnosticsPage();
-    bool PrintQualityPage();
-    bool CleanPrintheads();
-    bool AlignPrintheads() { return AlignPrintHead(); }
+    bool PrintDiagnosticsPage() override;
+    bool PrintQualityPage() override;
+    bool CleanPrintheads() override;
+    bool AlignPrintheads() override { return AlignPrintHead(); }
     bool StartService(const std::string& jobType);
     bool StartServiceForNetworkDevice(const std::string& jobType);
     bool AlignPrintHead();

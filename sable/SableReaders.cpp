@@ -4,13 +4,15 @@
 #include <span>
 
 #include "support/XMLHandler.h"
+#include "discovery/HostInfoRules.h"
 #include "discovery/SelectedDevice.h"
-#include "sable/HostDeviceInfo.h"
+#include "discovery/HostDeviceInfo.h"
 #include "sable/SableFiles.h"
 #include "sable/SableManager.h"
 #include "sable/SableRules.h"
 #include "sable/SableXml.h"
 #include "sable/TSYSableHelper.h"
+#include "support/DecimalText.h"
 #include "support/LogFile.h"
 
 namespace {
@@ -125,8 +127,8 @@ bool CSableManager::GetDeviceInfo()
                         impressions = SableXml::NodeText(child);
                 });
             });
-            info.totalImpressions = impressions ? static_cast<int32_t>(sable::WideDecimalPrefix(*impressions)) : -1;
-            info.bornDate = sable::BornDateText(info.serviceId);
+            info.totalImpressions = impressions ? static_cast<int32_t>(WideDecimalPrefix(*impressions)) : -1;
+            info.bornDate = BornDateText(info.serviceId);
         }
 
         if (!FetchOrLog(kAdapters, L"Adapters.xml", L"Failed to save xml . File: Adapters.xml"))
@@ -348,7 +350,7 @@ bool CSableManager::GetDeviceStatus()
                 else if (name == L"ad:Severity")
                     entry.severity = SableXml::NodeText(child);
                 else if (name == L"ad:AlertPriority")
-                    entry.priority = static_cast<int32_t>(sable::WideDecimalPrefix(SableXml::NodeText(child)));
+                    entry.priority = static_cast<int32_t>(WideDecimalPrefix(SableXml::NodeText(child)));
             });
             records_.alertList.push_back(entry);
         });

@@ -1,4 +1,5 @@
 #include "sable/UsbHttpFraming.h"
+#include "support/DecimalText.h"
 
 #include <cctype>
 #include <climits>
@@ -85,30 +86,6 @@ std::string ResponseHeadAccumulator::Head() const
 std::string ResponseHeadAccumulator::Leftover() const
 {
     return Complete() ? text_.substr(blankLine_ + kBlankLine.size()) : std::string();
-}
-
-long ParseDecimalPrefix(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    // Saturates like strtol; checked before multiplying, since long may be as wide as long long.
-    const unsigned long long limit = static_cast<unsigned long long>(LONG_MAX) + (negative ? 1 : 0);
-    unsigned long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        const unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (value > (limit - digit) / 10) {
-            value = limit;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    if (!negative || value == 0)
-        return static_cast<long>(value);
-    return -static_cast<long>(value - 1) - 1;
 }
 
 uint64_t ParseHexPrefix(std::string_view text)

@@ -65,7 +65,5 @@ private:
 // Standard base-16 conversion at the start of `text`: white space skipped, stops at the first
 // character that is no hexadecimal digit.
 uint64_t ParseHexPrefix(std::string_view text);
-// Standard base-10 conversion: white space and a sign, digits up to the first other character.
-long ParseDecimalPrefix(std::string_view text);
 
 } // namespace sable

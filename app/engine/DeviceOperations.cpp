@@ -22,53 +22,27 @@ void ResetAllDeviceData(CDiagnosticMgr& manager)
 
 namespace {
 
-bool RunSable(CSableManager& sable, DeviceOperation operation)
+bool Run(CDeviceAccessManager& target, DeviceOperation operation)
 {
     switch (operation) {
     case DeviceOperation::ReadDeviceInfo:
-        sable.GetPrintHeadInfo();
-        return sable.GetDeviceInfo();
+        return target.ReadDeviceInformation();
     case DeviceOperation::ReadInkLevels:
-        return sable.GetInkLevelInfo();
+        return target.ReadInkLevels();
     case DeviceOperation::PrintDiagnosticsPage:
-        return sable.PrintDiagnosticsPage();
+        return target.PrintDiagnosticsPage();
     case DeviceOperation::PrintQualityPage:
-        return sable.PrintQualityPage();
+        return target.PrintQualityPage();
     case DeviceOperation::CleanPrintheads:
-        return sable.CleanPrintheads();
+        return target.CleanPrintheads();
     case DeviceOperation::AlignPrintheads:
-        return sable.AlignPrintHead();
+        return target.AlignPrintheads();
     case DeviceOperation::ReadDeviceStatus:
-        return sable.GetDeviceStatus();
-    default:
-        return false;
+        return target.ReadDeviceStatus();
+    case DeviceOperation::None:
+        break;
     }
-}
-
-template <class QuillManager>
-bool RunQuill(QuillManager& quill, DeviceOperation operation)
-{
-    switch (operation) {
-    case DeviceOperation::ReadDeviceInfo:
-        return quill.GetPrintHeadInfo() && quill.GetDeviceInfo();
-    case DeviceOperation::ReadInkLevels:
-        return quill.GetInkLevelInfo();
-    case DeviceOperation::PrintDiagnosticsPage:
-        return quill.PrintDiagnosticPage();
-    case DeviceOperation::PrintQualityPage:
-        return quill.PrintQualityDiagnosticPage();
-    case DeviceOperation::CleanPrintheads:
-        return quill.CleanPrintHead();
-    case DeviceOperation::AlignPrintheads:
-        return quill.AlignPrintHead();
-    case DeviceOperation::ReadDeviceStatus:
-        if constexpr (requires { quill.GetDeviceStatus(); })
-            return quill.GetDeviceStatus();
-        else
-            return true; // nothing to read over the USB library
-    default:
-        return false;
-    }
+    return false;
 }
 
 } // namespace
@@ -83,14 +57,7 @@ bool RunDeviceOperation(CDiagnosticMgr& manager, int32_t operation)
     if (known == DeviceOperation::ReadInkLevels)
         SetPrinterRegionText(NotAvailableText());
     try {
-        switch (DeviceOperationPath(*device)) {
-        case DeviceProtocol::Sable:
-            return RunSable(manager.Sable(), known);
-        case DeviceProtocol::QuillNetwork:
-            return RunQuill(manager.QuillNetwork(), known);
-        case DeviceProtocol::QuillUsb:
-            return RunQuill(manager.QuillUsb(), known);
-        }
+        return Run(manager.ManagerFor(DeviceOperationPath(*device)), known);
     } catch (...) {
         LogFile().Write(L"Exception occured in device operation %d", operation);
     }

@@ -224,7 +224,12 @@ Test* CDiagnosticMgr::TestAt(int32_t index)
 
 CDeviceAccessManager& CDiagnosticMgr::ManagerFor(const Device_Dev& device)
 {
-    switch (ProtocolFor(device)) {
+    return ManagerFor(ProtocolFor(device));
+}
+
+CDeviceAccessManager& CDiagnosticMgr::ManagerFor(DeviceProtocol protocol)
+{
+    switch (protocol) {
     case DeviceProtocol::Sable:
         return *sable_;
     case DeviceProtocol::QuillNetwork:

@@ -80,6 +80,7 @@ public:
     CQuillManager& QuillUsb() { return *quillUsb_; }
     CSNMPNWManager& QuillNetwork() override { return *quillNetwork_; }
     CDeviceAccessManager& ManagerFor(const Device_Dev& device);
+    CDeviceAccessManager& ManagerFor(DeviceProtocol protocol);
 
     bool StatusVerdict() const { return statusVerdict_; }
     void SetStatusVerdict(bool noError) override { statusVerdict_ = noError; }

@@ -3,16 +3,11 @@
 // implementation; tests of the device status and print checks depend on this, not on it.
 #include <windows.h>
 
+#include "discovery/DeviceProtocol.h"
 #include "discovery/Device_Dev.h"
 
 class CSableManager;
 class CSNMPNWManager;
-
-// Which access manager serves a printer.
-enum class DeviceProtocol { Sable, QuillNetwork, QuillUsb };
-
-// Sable when the catalogue calls the product a Sable device, else Quill by connection.
-DeviceProtocol ProtocolFor(const Device_Dev& device);
 
 class CTestContext {
 public:

@@ -55,7 +55,7 @@ add_library(KeloDiagnosticCore SHARED
 target_compile_options(KeloDiagnosticCore PRIVATE ${KELO_WARNINGS})
 # Undecorated export names (DllGetClassObject, not DllGetClassObject@12).
 target_link_options(KeloDiagnosticCore PRIVATE -Wl,--kill-at)
-target_link_libraries(KeloDiagnosticCore PRIVATE kelo_diagcore_interfaces kelo_engine kelo_pure
+target_link_libraries(KeloDiagnosticCore PRIVATE kelo_diagcore_interfaces kelo_discovery kelo_pure
   setupapi winspool iphlpapi ws2_32 mswsock)
 set_target_properties(KeloDiagnosticCore PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set(KELO_DIAGCORE_MANIFEST ${KeloDiagnosticCore.X.manifest_PATH})

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pages/WizardPageRules.h"
+#include "res/resource.h"
 
 using namespace devstatus;
 
@@ -90,13 +91,13 @@ TEST(DeviceStatusRules, LayoutPerVariant)
 {
     Layout fault = LayoutFor(kFault, true, 14, 1033);
     EXPECT_TRUE(fault.retry && fault.cancel && fault.troubleshoot && !fault.close && !fault.frame);
-    EXPECT_EQ(fault.careLink, 1038);
+    EXPECT_EQ(fault.careLink, IDC_STATUS_CARE_LINK);
     EXPECT_FALSE(LayoutFor(kFault, false, 14, 1033).troubleshoot);
 
-    EXPECT_EQ(LayoutFor(kFeeder, true, 3, 1033).careLink, 1038);
-    EXPECT_EQ(LayoutFor(kFeeder, false, 17, 1033).careLink, 1038);
+    EXPECT_EQ(LayoutFor(kFeeder, true, 3, 1033).careLink, IDC_STATUS_CARE_LINK);
+    EXPECT_EQ(LayoutFor(kFeeder, false, 17, 1033).careLink, IDC_STATUS_CARE_LINK);
     Layout feeder = LayoutFor(kFeeder, false, 5, 1033);
-    EXPECT_EQ(feeder.careLink, 1032);
+    EXPECT_EQ(feeder.careLink, IDC_CARE_FRAMED);
     EXPECT_TRUE(feeder.frame && feeder.retry && feeder.cancel && !feeder.troubleshoot);
 
     Layout manual = LayoutFor(kPowerLossManual, false, 5, 1033);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sable/UsbHttpFraming.h"
+#include "support/DecimalText.h"
 
 using sable::ChunkDecoder;
 using sable::ParseResponseHead;
@@ -105,13 +106,13 @@ TEST(UsbHttpFraming, NumberPrefixesSaturateInsteadOfOverflowing)
         {"-299999999999999999999999999999999000", LONG_MIN},
     };
     for (const DecimalCase& c : decimals)
-        EXPECT_EQ(sable::ParseDecimalPrefix(c.text), c.value) << c.text;
+        EXPECT_EQ(ParseDecimalPrefix(c.text), c.value) << c.text;
     const std::string longMax = std::to_string(LONG_MAX);
     const std::string longMin = std::to_string(LONG_MIN);
-    EXPECT_EQ(sable::ParseDecimalPrefix(longMax), LONG_MAX);
-    EXPECT_EQ(sable::ParseDecimalPrefix(longMin), LONG_MIN);
-    EXPECT_EQ(sable::ParseDecimalPrefix(longMax + "0"), LONG_MAX);
-    EXPECT_EQ(sable::ParseDecimalPrefix(longMin + "0"), LONG_MIN);
+    EXPECT_EQ(ParseDecimalPrefix(longMax), LONG_MAX);
+    EXPECT_EQ(ParseDecimalPrefix(longMin), LONG_MIN);
+    EXPECT_EQ(ParseDecimalPrefix(longMax + "0"), LONG_MAX);
+    EXPECT_EQ(ParseDecimalPrefix(longMin + "0"), LONG_MIN);
 
     EXPECT_EQ(sable::ParseHexPrefix("  1aG"), 0x1au);
     EXPECT_EQ(sable::ParseHexPrefix("ffffffffffffffff"), UINT64_MAX);

@@ -22,6 +22,7 @@
 #include "ui/Screenshot.h"
 #include "ui/WindowTestSupport.h"
 #include "winapi/ShellApi.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ protected:
     }
 
     HWND Item(int id) { return page_->GetDlgItem(id); }
-    std::wstring Message() { return TextOf(Item(1027)); }
+    std::wstring Message() { return TextOf(Item(IDC_PAGE_MESSAGE)); }
     std::vector<int> ShownOf(std::initializer_list<int> ids)
     {
         std::vector<int> shown;
@@ -119,7 +120,7 @@ protected:
     }
     std::vector<int> Shown()
     {
-        return ShownOf({1000, 1002, 1005, 1020, 1032, 1035, 1036, 1037, 1038, 1041, 1092, 1146, 1211});
+        return ShownOf({IDC_TROUBLESHOOT, IDC_PAGE_CANCEL, IDC_RETRY, IDC_CLOSE, IDC_CARE_FRAMED, IDC_KEYWORD_HELP, IDC_MANUAL_STEPS, IDC_STATUS_FEEDBACK_LINK, IDC_STATUS_CARE_LINK, IDC_FORUM_LINK, IDC_RESETS_TITLE, IDC_STATUS_PICTURE, IDC_SUPPORT_LINK});
     }
     StepIcons Rows() { return StepIconsOf(*page_); }
     void Click(int id) { ClickButton(*page_, id); }
@@ -155,11 +156,11 @@ TEST_F(DeviceStatusPage, AFaultAfterThePrintStepOffersTheTroubleshootingSteps)
     EXPECT_EQ(Message(), UiText(L"TSY_DEVID_ERROR_STATUS_MSG") + L"\r\n\r\n" + UiText(L"TSY_DEVID_STATUS_MSG_14") + L"\r\n\r\n" +
                              UiText(L"TSY_DEVICE_ERROR_MSG_14"));
     EXPECT_EQ(Shown(), (Ids{1000, 1002, 1005, 1038}));
-    EXPECT_EQ(TextOf(Item(1038)), CareText());
-    EXPECT_EQ(TextOf(Item(1000)), UiText(L"TSY_TROUBLESHOOT_BUTTON"));
-    EXPECT_EQ(TextOf(Item(1005)), UiText(L"TSY_RETRY_BUTTON"));
-    EXPECT_EQ(TextOf(Item(1002)), UiText(L"TSY_CANCEL_BUTTON"));
-    EXPECT_EQ(TextOf(Item(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
+    EXPECT_EQ(TextOf(Item(IDC_STATUS_CARE_LINK)), CareText());
+    EXPECT_EQ(TextOf(Item(IDC_TROUBLESHOOT)), UiText(L"TSY_TROUBLESHOOT_BUTTON"));
+    EXPECT_EQ(TextOf(Item(IDC_RETRY)), UiText(L"TSY_RETRY_BUTTON"));
+    EXPECT_EQ(TextOf(Item(IDC_PAGE_CANCEL)), UiText(L"TSY_CANCEL_BUTTON"));
+    EXPECT_EQ(TextOf(Item(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
     EXPECT_EQ(page.ShownFlag(), 14);
     EXPECT_EQ(theApp.ErrorTrail(), L"@Error14");
     EXPECT_EQ(Rows(), (StepIcons{P, F, F, N, N, N}));
@@ -167,7 +168,7 @@ TEST_F(DeviceStatusPage, AFaultAfterThePrintStepOffersTheTroubleshootingSteps)
     Picture(L"17_jam");
     // The page passes its focus on to Retry.
     ::SetFocus(page.GetSafeHwnd());
-    EXPECT_EQ(::GetFocus(), Item(1005));
+    EXPECT_EQ(::GetFocus(), Item(IDC_RETRY));
 
     // At the connectivity step the fault offers no troubleshooting.
     Prepare(17, 0);
@@ -194,7 +195,7 @@ TEST_F(DeviceStatusPage, DocumentFeederConditionsUseTheFeederTexts)
     // Not at the print evaluation step, and not for other feeder conditions: the framed care link.
     Prepare(22, 3);
     EXPECT_EQ(Shown(), (Ids{1002, 1005, 1032}));
-    EXPECT_EQ(TextOf(Item(1032)), CareText());
+    EXPECT_EQ(TextOf(Item(IDC_CARE_FRAMED)), CareText());
     EXPECT_TRUE(page.FrameMode());
     Picture(L"22_framed");
     printer.statusCode = 17;
@@ -224,10 +225,10 @@ TEST_F(DeviceStatusPage, PowerLossFirstThenTheSupportLinks)
     EXPECT_EQ(Message(),
               UiText(L"TSY_DEVID_ERROR_STATUS_MSG") + L"\r\n" + UiText(L"TSY_DEVID_STATUS_MSG_06") + L"\r\n" + UiText(L"TSY_LINKMSG_STATUS"));
     EXPECT_EQ(Shown(), (Ids{1005, 1020, 1037, 1041, 1211}));
-    EXPECT_EQ(TextOf(Item(1211)), UiText(L"TSY_LINK_KELO1") + L" <a>" + UiText(L"TSY_LINK_CUSTOMERCARE") + L"</a>");
-    EXPECT_EQ(TextOf(Item(1041)), UiText(L"TSY_LINK_FORUM1") + L" <a>" + UiText(L"TSY_LINK_SUPPORTFORUM") + L"</a>");
-    EXPECT_EQ(TextOf(Item(1037)), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
-    EXPECT_EQ(TextOf(Item(1020)), UiText(L"TSY_CLOSE_BUTTON"));
+    EXPECT_EQ(TextOf(Item(IDC_SUPPORT_LINK)), UiText(L"TSY_LINK_KELO1") + L" <a>" + UiText(L"TSY_LINK_CUSTOMERCARE") + L"</a>");
+    EXPECT_EQ(TextOf(Item(IDC_FORUM_LINK)), UiText(L"TSY_LINK_FORUM1") + L" <a>" + UiText(L"TSY_LINK_SUPPORTFORUM") + L"</a>");
+    EXPECT_EQ(TextOf(Item(IDC_STATUS_FEEDBACK_LINK)), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
+    EXPECT_EQ(TextOf(Item(IDC_CLOSE)), UiText(L"TSY_CLOSE_BUTTON"));
     EXPECT_EQ(theApp.ErrorTrail(), L"@Error6@Error6");
     EXPECT_FALSE(page.FrameMode());
     Picture(L"16_links");
@@ -236,8 +237,8 @@ TEST_F(DeviceStatusPage, PowerLossFirstThenTheSupportLinks)
     Prepare(16, -1);
     EXPECT_EQ(theApp.ErrorTrail(), L"@Error6@Error6");
     EXPECT_EQ(Shown(), (Ids{1005, 1020, 1041, 1211}));
-    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(Item(1027), WM_GETFONT, 0, 0)), page.PageFont(4));
-    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(Item(1005), WM_GETFONT, 0, 0)), page.PageFont(5));
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(Item(IDC_PAGE_MESSAGE), WM_GETFONT, 0, 0)), page.PageFont(4));
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(Item(IDC_RETRY), WM_GETFONT, 0, 0)), page.PageFont(5));
 }
 
 TEST_F(DeviceStatusPage, ManualResetShowsTheResetSteps)
@@ -247,9 +248,9 @@ TEST_F(DeviceStatusPage, ManualResetShowsTheResetSteps)
     EXPECT_EQ(Message(), UiText(L"TSY_DEVID_ERROR_STATUS_MSG") + L"\r\n" + UiText(L"TSY_DEVID_STATUS_MSG_05") + L"\r\n\r\n" +
                              Lf(UiText(L"TSY_DIRTYPOWER_UP_STATUS")));
     EXPECT_EQ(Shown(), (Ids{1002, 1005, 1036, 1038, 1092, 1146}));
-    EXPECT_EQ(TextOf(Item(1092)), UiText(L"TSY_RESETS_HEAD1"));
-    EXPECT_EQ(TextOf(Item(1036)), Lf(UiText(L"TSY_DIRTYPOWER_UPMANUAL_STATUS")));
-    EXPECT_NE(::SendMessageW(Item(1146), BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    EXPECT_EQ(TextOf(Item(IDC_RESETS_TITLE)), UiText(L"TSY_RESETS_HEAD1"));
+    EXPECT_EQ(TextOf(Item(IDC_MANUAL_STEPS)), Lf(UiText(L"TSY_DIRTYPOWER_UPMANUAL_STATUS")));
+    EXPECT_NE(::SendMessageW(Item(IDC_STATUS_PICTURE), BM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_EQ(theApp.ErrorTrail(), L"@Error5");
     Picture(L"26_manual_reset");
 }
@@ -296,7 +297,7 @@ TEST_F(DeviceStatusPage, RetrySendsTheCommandOfTheStoppedStep)
         SCOPED_TRACE(c.index);
         HostWindow::pageCommands.clear();
         CDeviceStatusDlg& page = Prepare(17, c.index);
-        Click(1005);
+        Click(IDC_RETRY);
         EXPECT_EQ(HostWindow::pageCommands, (std::vector<int32_t>{c.command}));
         EXPECT_EQ(manager_->CurrentTestIndex(), c.indexAfter);
         EXPECT_FALSE(::IsWindowVisible(page.GetSafeHwnd()));
@@ -308,14 +309,14 @@ TEST_F(DeviceStatusPage, CancelAndClose)
 {
     AddPrinter(true, 14);
     Prepare(17, 1);
-    Click(1002);
+    Click(IDC_PAGE_CANCEL);
     EXPECT_EQ(HostWindow::pageCommands, (std::vector<int32_t>{19}));
     EXPECT_EQ(HostWindow::closes, 0);
     Prepare(17, 2);
-    Click(1002);
+    Click(IDC_PAGE_CANCEL);
     EXPECT_EQ(HostWindow::closes, 1);
     Prepare(16, 2);
-    Click(1020);
+    Click(IDC_CLOSE);
     EXPECT_EQ(HostWindow::closes, 2);
     EXPECT_EQ(HostWindow::pageCommands, (std::vector<int32_t>{19}));
 }
@@ -324,9 +325,9 @@ TEST_F(DeviceStatusPage, LinksOpenThroughTheShellAndLogFailures)
 {
     AddPrinter(true, 14);
     Prepare(16, 2);
-    ClickLink(1041);
-    ClickLink(1036, NM_RETURN);
-    ClickLink(1035);
+    ClickLink(IDC_FORUM_LINK);
+    ClickLink(IDC_MANUAL_STEPS, NM_RETURN);
+    ClickLink(IDC_KEYWORD_HELP);
     ASSERT_EQ(shell_.opened.size(), 3u);
     EXPECT_EQ(shell_.opened[0], UiText(L"TSY_URL_FORUM"));
     EXPECT_EQ(shell_.opened[1], UiText(L"TSY_URL_FORUM"));
@@ -336,22 +337,22 @@ TEST_F(DeviceStatusPage, LinksOpenThroughTheShellAndLogFailures)
     shell_.result = 2;
     {
         LogTail log;
-        ClickLink(1041);
+        ClickLink(IDC_FORUM_LINK);
         EXPECT_NE(log.Appended().find("Error while opening link TSY_URL_FORUM."), std::string::npos);
     }
     {
         LogTail log;
-        ClickLink(1035);
+        ClickLink(IDC_KEYWORD_HELP);
         EXPECT_NE(log.Appended().find("Error while opening link TSY_URL_KELO."), std::string::npos);
     }
     // The survey: the feedback link, and the care link after the copy steps.
-    ClickLink(1037);
+    ClickLink(IDC_STATUS_FEEDBACK_LINK);
     EXPECT_EQ(Surveys(), 1);
     // After the copy steps the care link opens the survey too, and a refusal there is not logged.
     Prepare(17, 5);
     {
         LogTail log;
-        ClickLink(1038);
+        ClickLink(IDC_STATUS_CARE_LINK);
         EXPECT_EQ(Surveys(), 2);
         EXPECT_EQ(log.Appended().find("Error while opening"), std::string::npos) << log.Appended();
         EXPECT_EQ(log.Appended().find("ShellExecute"), std::string::npos) << log.Appended();
@@ -359,7 +360,7 @@ TEST_F(DeviceStatusPage, LinksOpenThroughTheShellAndLogFailures)
     // A refused forum link writes its own line once and nothing else.
     {
         LogTail log;
-        ClickLink(1041);
+        ClickLink(IDC_FORUM_LINK);
         const std::string lines = log.Appended();
         EXPECT_EQ(lines.find("Error while opening link TSY_URL_FORUM."),
                   lines.rfind("Error while opening link TSY_URL_FORUM."));
@@ -377,17 +378,17 @@ TEST_F(DeviceStatusPage, UnderSimulationThePageShowsThePretendedCodeAndIsInert)
     EXPECT_EQ(manager_->CurrentTestIndex(), 1);
     EXPECT_EQ(page.ShownFlag(), 3);
     EXPECT_EQ(Shown(), (Ids{1000, 1002, 1005, 1038}));
-    EXPECT_EQ(TextOf(Item(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L"  Kelo Dummy Printer");
+    EXPECT_EQ(TextOf(Item(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L"  Kelo Dummy Printer");
     EXPECT_EQ(Rows(), (StepIcons{P, F, N, N, N, N}));
-    Click(1005);
-    Click(1000);
+    Click(IDC_RETRY);
+    Click(IDC_TROUBLESHOOT);
     for (int link : {1038, 1032, 1211, 1041, 1035, 1036, 1037})
         ClickLink(link);
     EXPECT_TRUE(HostWindow::pageCommands.empty());
     EXPECT_TRUE(shell_.opened.empty());
     EXPECT_TRUE(::IsWindowVisible(page.GetSafeHwnd()));
     // Cancel still leaves.
-    Click(1002);
+    Click(IDC_PAGE_CANCEL);
     EXPECT_EQ(HostWindow::pageCommands, (std::vector<int32_t>{19}));
 
     page.SetSimulatedStatusCode(61);
@@ -401,20 +402,24 @@ struct ModalWatch {
     std::wstring text;
     bool focusOnClose = false;
     bool seen = false;
+    int waits = 0; // ticks spent waiting for the focus to arrive in the window
 };
 ModalWatch g_modal;
 
 BOOL CALLBACK InspectTroubleshooting(HWND window, LPARAM)
 {
-    HWND steps = ::GetDlgItem(window, 1048);
+    HWND steps = ::GetDlgItem(window, IDC_TROUBLESHOOT_STEPS);
     if (steps == nullptr || !::IsWindowVisible(window))
         return TRUE;
+    // A loaded machine may show the window a tick before it activates; give the focus up to 3 s.
+    if (!::IsChild(window, ::GetFocus()) && ++g_modal.waits < 30)
+        return FALSE;
     g_modal.seen = true;
     g_modal.text = TextOf(steps);
-    g_modal.focusOnClose = ::GetFocus() == ::GetDlgItem(window, 1020);
+    g_modal.focusOnClose = ::GetFocus() == ::GetDlgItem(window, IDC_CLOSE);
     EXPECT_EQ(TextLayoutFaults(window), "");
     SaveWindowPicture(window, TmpPicturePath(L"device_status_troubleshooting.bmp"));
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(1020, BN_CLICKED), 0);
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), 0);
     return FALSE;
 }
 
@@ -431,7 +436,7 @@ TEST_F(DeviceStatusPage, TheTroubleshootingButtonOpensTheStepsOfTheShownFlag)
     Prepare(17, 2);
     g_modal = {};
     ::SetTimer(nullptr, 0, 100, &CloseTroubleshooting);
-    Click(1000);
+    Click(IDC_TROUBLESHOOT);
     EXPECT_TRUE(g_modal.seen);
     EXPECT_EQ(g_modal.text, Lf(UiText(L"TSY_TROUBLESHOOT_STEPS_14")));
     EXPECT_TRUE(g_modal.focusOnClose);
@@ -449,8 +454,8 @@ TEST(TroubleShootWindow, TextPerCase)
         CTroubleShootDlg window;
         window.SetCase(c.number);
         ASSERT_TRUE(window.Create(nullptr));
-        EXPECT_EQ(TextOf(window.GetDlgItem(1048)), c.key != nullptr ? Lf(UiText(c.key)) : L"");
-        EXPECT_EQ(TextOf(window.GetDlgItem(1020)), UiText(L"TSY_CLOSE_BUTTON"));
+        EXPECT_EQ(TextOf(window.GetDlgItem(IDC_TROUBLESHOOT_STEPS)), c.key != nullptr ? Lf(UiText(c.key)) : L"");
+        EXPECT_EQ(TextOf(window.GetDlgItem(IDC_CLOSE)), UiText(L"TSY_CLOSE_BUTTON"));
         EXPECT_EQ(TextOf(window.GetSafeHwnd()), L"");
         window.DestroyWindow();
     }

@@ -28,12 +28,13 @@
 #include "pages/PrgsDlg.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 #include "sable/SableManager.h"
 #include "ui/Screenshot.h"
 #include "ui/WindowTestSupport.h"
 #include "winapi/HostFilesApi.h"
 #include "winapi/SpoolerApi.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -43,13 +44,13 @@ using namespace std::chrono_literals;
 // A click on a row of the printer list of the selection page `page`.
 void ClickRow(HWND page, int row)
 {
-    HWND list = ::GetDlgItem(page, kPrinterListId);
+    HWND list = ::GetDlgItem(page, IDC_PRINTER_LIST);
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetSelectionMark(list, row);
     NMITEMACTIVATE click = {};
-    click.hdr = {list, static_cast<UINT_PTR>(kPrinterListId), static_cast<UINT>(NM_CLICK)};
+    click.hdr = {list, static_cast<UINT_PTR>(IDC_PRINTER_LIST), static_cast<UINT>(NM_CLICK)};
     click.iItem = row;
-    ::SendMessageW(page, WM_NOTIFY, kPrinterListId, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(page, WM_NOTIFY, IDC_PRINTER_LIST, reinterpret_cast<LPARAM>(&click));
 }
 
 std::wstring ListText(HWND list, int row, int column)
@@ -372,7 +373,7 @@ protected:
         ASSERT_TRUE(page_.Create(main_.Window()));
         ::ShowWindow(page_.GetSafeHwnd(), SW_SHOW);
     }
-    HWND List() const { return page_.GetDlgItem(kPrinterListId); }
+    HWND List() const { return page_.GetDlgItem(IDC_PRINTER_LIST); }
     void Click(int id) { ClickButton(page_, id); }
     void ClickRow(int row) { ::ClickRow(page_.GetSafeHwnd(), row); }
 
@@ -408,10 +409,10 @@ TEST_F(SelectionPage, ListsEveryPrinterWithItsConnectionAndLogsThem)
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
     EXPECT_EQ(ListView_GetSelectionMark(list), 0);
 
-    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kEnumerateTextId),
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), IDC_ENUMERATE_TEXT),
               UiText(L"TSY_ENUMERATE_STRING1"));
-    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kDiagnoseButtonId), L"Diagnose");
-    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), kNotListedButtonId), L"Not Listed");
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), IDC_DIAGNOSE), L"Diagnose");
+    EXPECT_EQ(ItemText(page_.GetSafeHwnd(), IDC_NOT_LISTED), L"Not Listed");
     EXPECT_EQ(ItemText(page_.GetSafeHwnd(), IDCANCEL), L"Cancel");
 
     const std::string lines = log.Appended();
@@ -443,7 +444,7 @@ TEST_F(SelectionPage, DiagnoseWithoutTouchingTheListDiagnosesTheFirstPrinter)
     Open(DemoPrinters());
     manager_->SetSelectedIndex(3);
     ListView_SetSelectionMark(List(), -1);
-    Click(kDiagnoseButtonId);
+    Click(IDC_DIAGNOSE);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{28});
     EXPECT_EQ(manager_->SelectedIndex(), 0);
     EXPECT_EQ(manager_->CurrentTestIndex(), 0);
@@ -459,7 +460,7 @@ TEST_F(SelectionPage, AClickedRowIsRememberedAndDiagnosed)
     ClickRow(1);
     EXPECT_TRUE(page_.ListClicked());
     EXPECT_EQ(theApp.SelectedListRow(), 1);
-    Click(kDiagnoseButtonId);
+    Click(IDC_DIAGNOSE);
     EXPECT_EQ(manager_->SelectedIndex(), 1);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{28});
 }
@@ -467,7 +468,7 @@ TEST_F(SelectionPage, AClickedRowIsRememberedAndDiagnosed)
 TEST_F(SelectionPage, AnEmptyListOnlyWarns)
 {
     Open({});
-    Click(kDiagnoseButtonId);
+    Click(IDC_DIAGNOSE);
     ASSERT_EQ(messageBoxes_.size(), 1u);
     EXPECT_EQ(messageBoxes_[0].text, UiText(L"TSY_MESSAGE_NOPRINTER"));
     EXPECT_EQ(messageBoxes_[0].caption, L"Kelo Tessaly 4.0");
@@ -479,7 +480,7 @@ TEST_F(SelectionPage, AnEmptyListOnlyWarns)
 TEST_F(SelectionPage, AnUnsupportedPrinterLeadsToTheNotSupportedPage)
 {
     Open({UsbPrinter(L"ffff", 1)});
-    Click(kDiagnoseButtonId);
+    Click(IDC_DIAGNOSE);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{6});
     EXPECT_FALSE(HasVisibleStyle(page_.GetSafeHwnd()));
 }
@@ -494,7 +495,7 @@ TEST_F(SelectionPage, AnOfflineQueueIsPutBackOnlineUnlessTheNetworkWasSearched)
         if (page_.GetSafeHwnd() == nullptr)
             Open(DemoPrinters());
         manager_->SetNetworkSearchDone(searched);
-        Click(kDiagnoseButtonId);
+        Click(IDC_DIAGNOSE);
         NGWinApi::Replace(previous);
         EXPECT_EQ(spooler.changes, searched ? 0 : 1);
         EXPECT_EQ(spooler.attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE, searched ? PRINTER_ATTRIBUTE_WORK_OFFLINE : 0u);
@@ -533,7 +534,7 @@ TEST_F(SelectionPage, TheDriverCheckOfUsbPrinters)
         kernel_.usbLibraryPresent = c.libraryPresent;
         driverQuestions_ = 0;
         driverAnswer_ = c.answer;
-        ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+        ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSE, BN_CLICKED), 0);
         EXPECT_EQ(driverQuestions_, c.questions);
         EXPECT_EQ(main.commands, c.commands);
         EXPECT_EQ(main.closes, c.closes);
@@ -547,14 +548,14 @@ TEST_F(SelectionPage, NotListedAsksForTheConnectionOnlyBeforeANetworkSearch)
 
     // USB: the page for a USB printer missing from the list.
     connectionAnswer_ = IDCANCEL;
-    Click(kNotListedButtonId);
+    Click(IDC_NOT_LISTED);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{3});
     EXPECT_FALSE(HasVisibleStyle(page_.GetSafeHwnd()));
 
     // Network without network settings: the no network page.
     main_.commands.clear();
     connectionAnswer_ = IDOK;
-    Click(kNotListedButtonId);
+    Click(IDC_NOT_LISTED);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{25});
 
     // Network with settings: the search replaces the list and the page stays.
@@ -567,7 +568,7 @@ TEST_F(SelectionPage, NotListedAsksForTheConnectionOnlyBeforeANetworkSearch)
     };
     {
         NGWinApi::ScopedApi<NGWinApi::CComApi> scoped(com);
-        Click(kNotListedButtonId);
+        Click(IDC_NOT_LISTED);
     }
     EXPECT_EQ(searches, 1);
     EXPECT_TRUE(main_.commands.empty());
@@ -577,7 +578,7 @@ TEST_F(SelectionPage, NotListedAsksForTheConnectionOnlyBeforeANetworkSearch)
 
     // After the search: straight to the network printer not listed page.
     const int asked = connectionQuestions_;
-    Click(kNotListedButtonId);
+    Click(IDC_NOT_LISTED);
     EXPECT_EQ(main_.commands, std::vector<WPARAM>{24});
     EXPECT_EQ(connectionQuestions_, asked);
 }
@@ -610,15 +611,15 @@ protected:
         PumpWaiting();
     }
     HWND Main() const { return window_->GetSafeHwnd(); }
-    HWND Strip() const { return window_->GetDlgItem(kMainTabStripId); }
+    HWND Strip() const { return window_->GetDlgItem(IDC_TABCTRL); }
     void PageCommand(int command) { ::SendMessageW(Main(), kMsgPageCommandToMain, command, 0); }
     void SelectTab(int tab)
     {
         window_->TabStrip().SetCurSel(tab);
         CTC_NMHDR notice = {};
-        notice.hdr = {Strip(), static_cast<UINT_PTR>(kMainTabStripId), static_cast<UINT>(kTabNotifySelChange)};
+        notice.hdr = {Strip(), static_cast<UINT_PTR>(IDC_TABCTRL), static_cast<UINT>(kTabNotifySelChange)};
         notice.nItem = tab;
-        ::SendMessageW(Main(), WM_NOTIFY, kMainTabStripId, reinterpret_cast<LPARAM>(&notice));
+        ::SendMessageW(Main(), WM_NOTIFY, IDC_TABCTRL, reinterpret_cast<LPARAM>(&notice));
     }
     // Diagnoses the USB Sable printer from the selection page (its interface path leads nowhere,
     // so the Connectivity Test fails at once) and waits until the wizard has the outcome.
@@ -626,7 +627,7 @@ protected:
     {
         HWND page = window_->EnumeratePage().GetSafeHwnd();
         ClickRow(page, 2);
-        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSE, BN_CLICKED), 0);
         EXPECT_EQ(manager_->SelectedIndex(), 2);
         EXPECT_FALSE(HasVisibleStyle(page));
         PumpUntil([&] { return manager_->TestAt(kConnectivityTestIndex)->result != 0; }, 3s);
@@ -645,8 +646,8 @@ TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
     Open(DemoPrinters());
     EXPECT_EQ(theApp.MainWindow(), Main());
     EXPECT_EQ(TextOf(Main()), L"Kelo Tessaly 4.0");
-    EXPECT_EQ(ItemText(Main(), kMainHeadingId), L"Kelo Tessaly 4.0");
-    EXPECT_EQ(reinterpret_cast<HFONT>(::SendDlgItemMessageW(Main(), kMainHeadingId, WM_GETFONT, 0, 0)),
+    EXPECT_EQ(ItemText(Main(), IDC_HEADING), L"Kelo Tessaly 4.0");
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendDlgItemMessageW(Main(), IDC_HEADING, WM_GETFONT, 0, 0)),
               theApp.AppFont(2));
     HMENU menu = ::GetSystemMenu(Main(), FALSE);
     const int items = ::GetMenuItemCount(menu);
@@ -671,7 +672,7 @@ TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
     EXPECT_TRUE(window_->PagesCreated());
     EXPECT_NE(window_->ResetsPage().GetSafeHwnd(), nullptr);
     EXPECT_FALSE(HasVisibleStyle(window_->Wizard().GetSafeHwnd()));
-    EXPECT_EQ(ListView_GetItemCount(window_->EnumeratePage().GetDlgItem(kPrinterListId)), 4);
+    EXPECT_EQ(ListView_GetItemCount(window_->EnumeratePage().GetDlgItem(IDC_PRINTER_LIST)), 4);
 
     ShowOnScreen();
     EXPECT_EQ(TextLayoutFaults(Main()), "");
@@ -683,7 +684,7 @@ TEST_F(MainWindow, WithoutPrintersTheTabPagesWaitUntilASimulationStarts)
     Open({});
     EXPECT_FALSE(window_->PagesCreated());
     EXPECT_EQ(window_->Wizard().GetSafeHwnd(), nullptr);
-    PageCommand(3);
+    PageCommand(kPageNotListed);
     EXPECT_FALSE(window_->PagesCreated());
 
     // With an empty device list a simulated outcome still starts the wizard.
@@ -721,7 +722,7 @@ TEST_F(MainWindow, PageCommandsShowTheirPages)
     EXPECT_EQ(manager_->SelectedIndex(), 0) << "the selection page starts from the first printer";
 
     // The language choice leaves the current page command alone; unknown commands are remembered.
-    PageCommand(21);
+    PageCommand(kPageChooseLanguage);
     EXPECT_EQ(languageChoices_, 1);
     EXPECT_EQ(window_->CurrentPageCommand(), 1);
     PageCommand(99);
@@ -732,7 +733,7 @@ TEST_F(MainWindow, DiagnosingAnUnsupportedPrinterShowsTheNotSupportedPage)
 {
     Open({UsbPrinter(L"ffff", 1)});
     HWND selection = window_->EnumeratePage().GetSafeHwnd();
-    ::SendMessageW(selection, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+    ::SendMessageW(selection, WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSE, BN_CLICKED), 0);
     EXPECT_EQ(window_->CurrentPageCommand(), 6);
     EXPECT_EQ(window_->CurrentPage(), &window_->NotSupportedPage());
     EXPECT_TRUE(HasVisibleStyle(window_->NotSupportedPage().GetSafeHwnd()));
@@ -775,7 +776,7 @@ TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_diagnosis.bmp")));
 
     // Back to the selection page: the strip goes, the wizard only hides.
-    PageCommand(1);
+    PageCommand(kPageSelectPrinter);
     EXPECT_FALSE(HasVisibleStyle(Strip()));
     EXPECT_FALSE(HasVisibleStyle(wizard));
     EXPECT_TRUE(::IsWindow(wizard));
@@ -813,7 +814,7 @@ TEST_F(MainWindow, TabChangesKeepOnlyTheWizardAlive)
     EXPECT_EQ(window_->InkLevelPage().GetSafeHwnd(), nullptr);
     EXPECT_EQ(window_->SelectedTab(), kTabFirmware);
 
-    window_->Wizard().SetInitialPageCommand(17);
+    window_->Wizard().SetInitialPageCommand(wizard::kCmdStatusFault);
     window_->Wizard().SetSimulatedStatusCode(8);
     SelectTab(kTabWizard);
     EXPECT_TRUE(HasVisibleStyle(wizard));
@@ -852,7 +853,7 @@ TEST_F(MainWindow, ATestKeepsRunningWhileAnotherTabIsShown)
     manager_->TestAt(kConnectivityTestIndex)->test = std::move(held);
     manager_->TestAt(kDeviceStatusTestIndex)->test = std::make_unique<CPrintEvaluationTest>(); // passes at once
     HWND page = window_->EnumeratePage().GetSafeHwnd();
-    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kDiagnoseButtonId, BN_CLICKED), 0);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSE, BN_CLICKED), 0);
     ASSERT_TRUE(PumpUntil([&] { return test->running.load(); }));
 
     SelectTab(kTabServices);
@@ -861,7 +862,7 @@ TEST_F(MainWindow, ATestKeepsRunningWhileAnotherTabIsShown)
     // The wizard, hidden, takes both outcomes and moves on to the print test page.
     const auto onPrintTestPage = [&] {
         const CDialogBase* page = window_->Wizard().CurrentPage();
-        return page != nullptr && page->GetDlgItem(1212) != nullptr;
+        return page != nullptr && page->GetDlgItem(IDC_SKIP_PRINT) != nullptr;
     };
     EXPECT_TRUE(PumpUntil(onPrintTestPage));
     EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestPassed);
@@ -896,7 +897,7 @@ TEST_F(MainWindow, ControlShiftOpensTheSecretMenuOnlyOnTheSelectionPage)
     EXPECT_EQ(languageChoices_, 1);
 
     // On another page neither menu opens while no simulation runs.
-    PageCommand(3);
+    PageCommand(kPageNotListed);
     {
         HeldKeys keys(true, true);
         ::SendMessageW(Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -970,8 +971,8 @@ TEST_F(MainWindow, TheAboutBoxShowsTheProductVersion)
                 return false;
             EXPECT_EQ(TextLayoutFaults(about), "");
             SaveWindowPicture(about, TmpPicturePath(L"main_window_about.bmp"));
-            message = ItemText(about, 1033);
-            copyright = ItemText(about, 1056);
+            message = ItemText(about, IDC_ABOUT_MESSAGE);
+            copyright = ItemText(about, IDC_ABOUT_COPYRIGHT);
             button = ItemText(about, IDOK);
             ::SendMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             closed = true;
@@ -1012,14 +1013,14 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
             HWND dialog = VisibleThreadWindow(L"Choose Language");
             if (dialog == nullptr)
                 return false;
-            HWND list = ::GetDlgItem(dialog, kLanguageListId);
+            HWND list = ::GetDlgItem(dialog, IDC_LANGUAGE_LIST);
             rows = ListView_GetItemCount(list);
             for (int row = 0; row < rows; ++row)
                 ids.push_back(ListText(list, row, 0));
             ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
         });
-        PageCommand(21);
+        PageCommand(kPageChooseLanguage);
     }
     ASSERT_EQ(rows, 21);
     EXPECT_EQ(ids.front(), L"1033");
@@ -1034,19 +1035,19 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
             HWND dialog = VisibleThreadWindow(L"Choose Language");
             if (dialog == nullptr)
                 return false;
-            HWND list = ::GetDlgItem(dialog, kLanguageListId);
+            HWND list = ::GetDlgItem(dialog, IDC_LANGUAGE_LIST);
             ListView_SetItemState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
             EXPECT_EQ(TextLayoutFaults(dialog), "");
             SaveWindowPicture(dialog, TmpPicturePath(L"main_window_languages.bmp"));
             ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
         });
-        PageCommand(21);
+        PageCommand(kPageChooseLanguage);
     }
     EXPECT_EQ(StringTable().LanguageId(), 1036);
     EXPECT_TRUE(StringTable().IsLanguageFixed());
     EXPECT_EQ(TextOf(Main()), L"Kelo Tessaly (essai) 4.0");
-    EXPECT_EQ(ItemText(Main(), kMainHeadingId), L"Kelo Tessaly (essai) 4.0");
+    EXPECT_EQ(ItemText(Main(), IDC_HEADING), L"Kelo Tessaly (essai) 4.0");
     EXPECT_EQ(::GetMenuItemCount(menu), menuItems);
     wchar_t about[64] = {};
     ::GetMenuStringW(menu, kSysCommandAbout, about, 64, MF_BYCOMMAND);
@@ -1054,22 +1055,22 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     EXPECT_EQ(window_->CurrentPageCommand(), 1);
 
     CEnumerateDlg& page = window_->EnumeratePage();
-    HWND list = page.GetDlgItem(kPrinterListId);
+    HWND list = page.GetDlgItem(IDC_PRINTER_LIST);
     EXPECT_EQ(ColumnTitle(list, 0), L"Imprimante");
     EXPECT_EQ(ColumnTitle(list, 1), L"Liaison");
     EXPECT_EQ(ColumnTitle(list, 2), L"<none>");
     EXPECT_EQ(ListView_GetItemCount(list), 4);
-    EXPECT_EQ(ItemText(page.GetSafeHwnd(), kDiagnoseButtonId), L"Diagnostiquer");
-    EXPECT_EQ(ItemText(page.GetSafeHwnd(), kNotListedButtonId), L"Absente");
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), IDC_DIAGNOSE), L"Diagnostiquer");
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), IDC_NOT_LISTED), L"Absente");
     EXPECT_EQ(ItemText(page.GetSafeHwnd(), IDCANCEL), L"Annuler");
-    EXPECT_EQ(ItemText(page.GetSafeHwnd(), kEnumerateTextId), L"Choisissez votre imprimante.");
+    EXPECT_EQ(ItemText(page.GetSafeHwnd(), IDC_ENUMERATE_TEXT), L"Choisissez votre imprimante.");
     // Other languages than the four take the page's own, smaller fonts.
     const auto font = [&](int id) {
         return reinterpret_cast<HFONT>(::SendDlgItemMessageW(page.GetSafeHwnd(), id, WM_GETFONT, 0, 0));
     };
-    EXPECT_EQ(font(kPrinterListId), page.PageFont(1));
-    EXPECT_EQ(font(kEnumerateTextId), page.PageFont(4));
-    EXPECT_EQ(font(kDiagnoseButtonId), page.PageFont(5));
+    EXPECT_EQ(font(IDC_PRINTER_LIST), page.PageFont(1));
+    EXPECT_EQ(font(IDC_ENUMERATE_TEXT), page.PageFont(4));
+    EXPECT_EQ(font(IDC_DIAGNOSE), page.PageFont(5));
     ShowOnScreen();
     EXPECT_EQ(TextLayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_french.bmp")));
@@ -1180,12 +1181,12 @@ TEST_F(ProgressPopup, TheBarMovesInStepsOfThreeAndWrapsAfterNinetyNine)
             HWND window = CPrgsDlg::ShowingWindow();
             if (window == nullptr)
                 return false;
-            HWND bar = ::GetDlgItem(window, 1081);
+            HWND bar = ::GetDlgItem(window, IDC_PROGRESS_BAR);
             const int position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
             if (startedAt < 0) {
                 startedAt = position;
-                text = ItemText(window, 1102);
-                font = reinterpret_cast<HFONT>(::SendDlgItemMessageW(window, 1102, WM_GETFONT, 0, 0));
+                text = ItemText(window, IDC_PROGRESS_TEXT);
+                font = reinterpret_cast<HFONT>(::SendDlgItemMessageW(window, IDC_PROGRESS_TEXT, WM_GETFONT, 0, 0));
                 const PBRANGE range = [&] {
                     PBRANGE r = {};
                     ::SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&r));

@@ -27,6 +27,7 @@
 #include "pages/PrintTestDlg.h"
 #include "tools/LowLevelPrintTest.h"
 #include "ui/WindowTestSupport.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -197,21 +198,21 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     Device_Dev& printer = AddNetworkPrinter(L"127.0.13.10");
     WizardAtPrintTest();
     const CPrintTestDlg& print = Showing<CPrintTestDlg>();
-    EXPECT_EQ(TextOf(print.GetDlgItem(1021)), UiText(L"TSY_SENDTESTPRINT_BUTTON"));
-    EXPECT_EQ(TextOf(print.GetDlgItem(1212)), UiText(L"TSY_SKIPPRINT_BUTTON"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(IDC_SEND_TEST_PRINT)), UiText(L"TSY_SENDTESTPRINT_BUTTON"));
+    EXPECT_EQ(TextOf(print.GetDlgItem(IDC_SKIP_PRINT)), UiText(L"TSY_SKIPPRINT_BUTTON"));
     EXPECT_EQ(TextOf(print.GetDlgItem(2)), UiText(L"TSY_EXIT_BUTTON"));
-    EXPECT_EQ(TextOf(print.GetDlgItem(kIdMessage)), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG"));
-    EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(1021)));
-    EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(1212)));
-    EXPECT_EQ(TextOf(print.GetDlgItem(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
+    EXPECT_EQ(TextOf(print.GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_MSG"));
+    EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(IDC_SEND_TEST_PRINT)));
+    EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(IDC_SKIP_PRINT)));
+    EXPECT_EQ(TextOf(print.GetDlgItem(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_test.bmp"));
 
-    ClickButton(print, 1021);
+    ClickButton(print, IDC_SEND_TEST_PRINT);
     EXPECT_TRUE(print.PrintSent());
     EXPECT_EQ(manager_->CurrentTestIndex(), kLowLevelPrintTestIndex);
-    EXPECT_FALSE(::IsWindowVisible(print.GetDlgItem(1021)));
-    EXPECT_FALSE(::IsWindowVisible(print.GetDlgItem(1212)));
-    EXPECT_EQ(TextOf(print.GetDlgItem(kIdMessage)), UiText(L"TSY_SEND_TESTPRINT_MSG"));
+    EXPECT_FALSE(::IsWindowVisible(print.GetDlgItem(IDC_SEND_TEST_PRINT)));
+    EXPECT_FALSE(::IsWindowVisible(print.GetDlgItem(IDC_SKIP_PRINT)));
+    EXPECT_EQ(TextOf(print.GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_SEND_TESTPRINT_MSG"));
     ASSERT_TRUE(PumpUntil([&] { return PageShows(Current<CPrintEvaluationDlg>()); }, 20s)) << "the print did not pass";
     EXPECT_EQ(watch_.commands, (Commands{19, 7}));
     EXPECT_EQ(sim.Get("/printers/pp-copier/received/print"), kPrintJob);
@@ -220,74 +221,74 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     const CPrintEvaluationDlg& evaluation = Showing<CPrintEvaluationDlg>();
     EXPECT_EQ(StepIconsOf(evaluation), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun,
                                           kStepNotRun}));
-    EXPECT_EQ(TextOf(evaluation.GetDlgItem(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Kelo Homeline 2150");
-    EXPECT_EQ(TextOf(evaluation.GetDlgItem(kIdMessage)), UiText(L"TSY_DIAGNOSE_PRINTEVALUATION_MSG"));
-    EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(1003));
+    EXPECT_EQ(TextOf(evaluation.GetDlgItem(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Kelo Homeline 2150");
+    EXPECT_EQ(TextOf(evaluation.GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_DIAGNOSE_PRINTEVALUATION_MSG"));
+    EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(IDC_PRINT_GOOD));
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_evaluation.bmp"));
 
     // Show Page opens the picture of the colour boxes page for this print file, modally.
     ::SetTimer(nullptr, 0, 100, &ExpectedPageVisit::Tick);
-    ClickButton(evaluation, 1019);
+    ClickButton(evaluation, IDC_SHOW_PAGE);
     ASSERT_NE(ExpectedPageVisit::seen, nullptr);
     EXPECT_FALSE(::IsWindow(ExpectedPageVisit::seen));
     EXPECT_EQ(ExpectedPageVisit::title, theApp.WindowTitle());
     EXPECT_EQ(ExpectedPageVisit::closeText, UiText(L"TSY_CLOSE_BUTTON"));
     EXPECT_TRUE(ExpectedPageVisit::closeHasFocus);
-    EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(1003));
+    EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(IDC_PRINT_GOOD));
     EXPECT_EQ(watch_.commands, (Commands{19, 7}));
 
     // Print Good on a printer with copier: the copy test page, the print step current again.
-    ClickButton(evaluation, 1003);
+    ClickButton(evaluation, IDC_PRINT_GOOD);
     EXPECT_EQ(SentAfter(2), (Commands{8}));
     EXPECT_EQ(manager_->CurrentTestIndex(), kLowLevelPrintTestIndex);
     EXPECT_FALSE(PageShows(&evaluation));
     const CCopyTestDlg& copy = Showing<CCopyTestDlg>();
     EXPECT_EQ(StepIconsOf(copy), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun}));
-    EXPECT_EQ(TextOf(copy.GetDlgItem(kIdHeading)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
-    EXPECT_EQ(TextOf(copy.GetDlgItem(kIdMessage)), UiText(L"TSY_DIAGNOSE_COPYTEST_MSG"));
-    EXPECT_EQ(TextOf(copy.GetDlgItem(1020)), UiText(L"TSY_COPYFAILED_BUTTON"));
-    EXPECT_EQ(::GetFocus(), copy.GetDlgItem(1002));
+    EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
+    EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_DIAGNOSE_COPYTEST_MSG"));
+    EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_COPY_FAILED)), UiText(L"TSY_COPYFAILED_BUTTON"));
+    EXPECT_EQ(::GetFocus(), copy.GetDlgItem(IDC_COPY_TEST_CONTINUE));
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_test.bmp"));
 
-    ClickButton(copy, 1002);
+    ClickButton(copy, IDC_COPY_TEST_CONTINUE);
     const CCopyEvaluationDlg& copyEvaluation = Showing<CCopyEvaluationDlg>();
     EXPECT_EQ(StepIconsOf(copyEvaluation),
               (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent}));
-    EXPECT_EQ(::GetFocus(), copyEvaluation.GetDlgItem(1045));
+    EXPECT_EQ(::GetFocus(), copyEvaluation.GetDlgItem(IDC_COPY_GOOD));
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_evaluation.bmp"));
 
-    ClickButton(copyEvaluation, 1044);
+    ClickButton(copyEvaluation, IDC_COPY_BAD);
     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
     const CCopyFailedDlg& failed = Showing<CCopyFailedDlg>();
     EXPECT_EQ(failed.Mode(), 13);
     EXPECT_EQ(StepIconsOf(failed), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed}));
-    EXPECT_EQ(TextOf(failed.GetDlgItem(1207)), L"<a>" + UiText(L"TSY_TROUBLESHOOT_COPY_LINK") + L"</a>");
-    EXPECT_EQ(TextOf(failed.GetDlgItem(1041)),
+    EXPECT_EQ(TextOf(failed.GetDlgItem(IDC_COPY_HELP)), L"<a>" + UiText(L"TSY_TROUBLESHOOT_COPY_LINK") + L"</a>");
+    EXPECT_EQ(TextOf(failed.GetDlgItem(IDC_FORUM_LINK)),
               UiText(L"TSY_SUPPORT_FORUM_MSG") + L"\r\n\r\n<a>" + UiText(L"TSY_SUPPORT_FORUM_LINK") + L"</a>");
-    EXPECT_TRUE(ShownAndEnabled(failed.GetDlgItem(1042)));
-    EXPECT_EQ(::GetFocus(), failed.GetDlgItem(1005));
+    EXPECT_TRUE(ShownAndEnabled(failed.GetDlgItem(IDC_FEEDBACK_LINK)));
+    EXPECT_EQ(::GetFocus(), failed.GetDlgItem(IDC_RETRY));
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_bad.bmp"));
 
     // Retry goes back to the copy test; no copy at all with a ready printer: mode 14.
-    ClickButton(failed, 1005);
-    ClickButton(Showing<CCopyTestDlg>(), 1020);
+    ClickButton(failed, IDC_RETRY);
+    ClickButton(Showing<CCopyTestDlg>(), IDC_COPY_FAILED);
     EXPECT_EQ(printer.statusCode, 0);
     EXPECT_EQ(Showing<CCopyFailedDlg>().Mode(), 14);
     EXPECT_EQ(StepIconsOf(failed), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun}));
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_failed.bmp"));
 
-    ClickButton(failed, 1005);
-    ClickButton(Showing<CCopyTestDlg>(), 1002);
-    ClickButton(Showing<CCopyEvaluationDlg>(), 1045);
+    ClickButton(failed, IDC_RETRY);
+    ClickButton(Showing<CCopyTestDlg>(), IDC_COPY_TEST_CONTINUE);
+    ClickButton(Showing<CCopyEvaluationDlg>(), IDC_COPY_GOOD);
     EXPECT_EQ(SentAfter(2), (Commands{8, 11, 13, 8, 14, 8, 11, 12}));
     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
     EXPECT_EQ(theApp.AnswerTrail(), L"@PrintGood@CopyBad@CopyFailed@CopyGood");
 
     // The tool's Cancel and Close buttons close the main window.
-    ClickButton(copy, 1004);
-    ClickButton(copyEvaluation, 1002);
-    ClickButton(failed, 1020);
-    ClickButton(evaluation, 1002);
+    ClickButton(copy, IDC_COPY_TEST_CANCEL);
+    ClickButton(copyEvaluation, IDC_PAGE_CANCEL);
+    ClickButton(failed, IDC_CLOSE);
+    ClickButton(evaluation, IDC_PAGE_CANCEL);
     EXPECT_EQ(HostWindow::closes, 4);
 }
 
@@ -327,11 +328,11 @@ TEST_F(PrintPages, NoPrintAndCopyFailedFollowTheStatusReadNow)
             for (int round = 0; round < 2; ++round) {
                 if (copyPage) {
                     Command(wizard::kCmdCopyTest);
-                    ClickButton(Showing<CCopyTestDlg>(), 1020);
+                    ClickButton(Showing<CCopyTestDlg>(), IDC_COPY_FAILED);
                     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
                 } else {
                     Command(wizard::kCmdPrintEvaluation);
-                    ClickButton(Showing<CPrintEvaluationDlg>(), 1013);
+                    ClickButton(Showing<CPrintEvaluationDlg>(), IDC_NO_PRINT);
                 }
             }
             const Commands& expected = copyPage ? c.copyFailed : c.noPrint;
@@ -354,7 +355,7 @@ TEST_F(PrintPages, PrintBadShowsThePrintBadPage)
     AddNetworkPrinter(L"127.0.13.10");
     CreateWizard();
     Command(wizard::kCmdPrintEvaluation);
-    ClickButton(Showing<CPrintEvaluationDlg>(), 1018);
+    ClickButton(Showing<CPrintEvaluationDlg>(), IDC_PRINT_BAD);
     EXPECT_EQ(watch_.commands, (Commands{7, 9}));
     EXPECT_EQ(theApp.AnswerTrail(), L"@PrintBad");
 }
@@ -388,14 +389,14 @@ TEST_F(PrintPages, WithoutCopierTheAnswersEndAtTheFinalPage)
             if (skip) {
                 const CPrintTestDlg& print = Showing<CPrintTestDlg>();
                 page = &print;
-                ClickButton(print, 1212);
+                ClickButton(print, IDC_SKIP_PRINT);
                 EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
                 EXPECT_FALSE(PageShows(&print));
             } else {
                 Command(wizard::kCmdPrintEvaluation);
                 const CPrintEvaluationDlg& evaluation = Showing<CPrintEvaluationDlg>();
                 page = &evaluation;
-                ClickButton(evaluation, 1003);
+                ClickButton(evaluation, IDC_PRINT_GOOD);
                 EXPECT_EQ(manager_->CurrentTestIndex(), p.copier ? kLowLevelPrintTestIndex : kCopyTestIndex);
                 EXPECT_EQ(theApp.AnswerTrail(), L"@PrintGood");
             }
@@ -430,10 +431,10 @@ TEST_F(PrintPages, ExitDuringAPrintReleasesTheWaitingJob)
     CWizardDlg& wizard = WizardAtPrintTest();
     HWND hwnd = wizard.GetSafeHwnd();
     const CPrintTestDlg& page = Showing<CPrintTestDlg>();
-    ClickButton(page, 1021);
+    ClickButton(page, IDC_SEND_TEST_PRINT);
     ASSERT_TRUE(PumpUntil([&] { return !watch_.progress.empty(); }));
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_sent.bmp")); // also lets the job reach its wait
-    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(kIdMessage), WM_GETFONT, 0, 0)),
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(IDC_PAGE_MESSAGE), WM_GETFONT, 0, 0)),
               page.RoleFont(FontRole::Message));
     ClickButton(page, 2);
     EXPECT_EQ(HostWindow::closes, 1);
@@ -466,9 +467,9 @@ TEST_F(PrintPages, ARetriedPrintShowsThePageWithoutTheSendButton)
     Command(wizard::kCmdRetryTest);
     const CPrintTestDlg* page = Current<CPrintTestDlg>();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(TextOf(page->GetDlgItem(kIdMessage)), UiText(L"TSY_SEND_TESTPRINT_MSG"));
-    EXPECT_FALSE(::IsWindowVisible(page->GetDlgItem(1021)));
-    EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(1021)));
+    EXPECT_EQ(TextOf(page->GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_SEND_TESTPRINT_MSG"));
+    EXPECT_FALSE(::IsWindowVisible(page->GetDlgItem(IDC_SEND_TEST_PRINT)));
+    EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(IDC_SEND_TEST_PRINT)));
     EXPECT_TRUE(ShownAndEnabled(page->GetDlgItem(2)));
     EXPECT_EQ(page->StepIconOf(2), kStepCurrent);
     ASSERT_TRUE(PumpUntil([&] { return watch_.commands.size() >= 2; }));
@@ -483,7 +484,7 @@ TEST_F(PrintPages, UnderSimulationTheAnswerButtonsAreInert)
     WizardAtPrintTest();
     const CPrintTestDlg& print = Showing<CPrintTestDlg>();
     EXPECT_EQ(StepIconsOf(print), (StepIcons{kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun, kStepNotRun}));
-    ClickButton(print, 1021);
+    ClickButton(print, IDC_SEND_TEST_PRINT);
     EXPECT_FALSE(print.PrintSent());
     EXPECT_TRUE(g_environment.Kernel().Threads().empty());
 
@@ -521,11 +522,11 @@ TEST_F(PrintPages, UnderSimulationTheAnswerButtonsAreInert)
     EXPECT_EQ(StepIconsOf(Showing<CPrintEvaluationDlg>()),
               (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun}));
 
-    ClickButton(Showing<CPrintEvaluationDlg>(), 1002);
+    ClickButton(Showing<CPrintEvaluationDlg>(), IDC_PAGE_CANCEL);
     EXPECT_EQ(HostWindow::closes, 1);
     // Skip Print keeps working (the catalogue says this printer copies).
     Command(wizard::kCmdPrintTest);
-    ClickButton(Showing<CPrintTestDlg>(), 1212);
+    ClickButton(Showing<CPrintTestDlg>(), IDC_SKIP_PRINT);
     EXPECT_EQ(watch_.commands.back(), 8);
 }
 

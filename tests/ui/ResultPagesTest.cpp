@@ -31,6 +31,7 @@
 #include "pages/USBNetworkPopup.h"
 #include "ui/WindowTestSupport.h"
 #include "winapi/ShellApi.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -169,17 +170,17 @@ TEST_F(ResultPages, WizardPagesShowTheirTextsLinksAndSteps)
         CPrintBadDlg page;
         Open(page);
         page.PreparePage(9);
-        EXPECT_EQ(Item(page, kIdHeading), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office USB printer");
-        EXPECT_EQ(Item(page, 1027), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL"));
-        EXPECT_EQ(Item(page, 1084), UiText(L"TSY_SERVICES_HEAD3"));
-        EXPECT_EQ(Item(page, 1088), UiText(L"TSY_SERVICES_HEAD2"));
-        EXPECT_EQ(Item(page, 1207), L"<a>" + UiText(L"TSY_TROUBLESHOOT_LINK") + L"</a>");
-        EXPECT_EQ(Item(page, 1042), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
-        EXPECT_TRUE(HasVisibleStyle(page.GetDlgItem(1042)));
-        EXPECT_EQ(Item(page, 1005), UiText(L"TSY_RETRY_BUTTON"));
-        EXPECT_EQ(Item(page, 1020), UiText(L"TSY_CLOSE_BUTTON"));
+        EXPECT_EQ(Item(page, IDC_PAGE_HEADING), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office USB printer");
+        EXPECT_EQ(Item(page, IDC_PAGE_MESSAGE), UiText(L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL"));
+        EXPECT_EQ(Item(page, IDC_CLEAN_TITLE), UiText(L"TSY_SERVICES_HEAD3"));
+        EXPECT_EQ(Item(page, IDC_ALIGN_TITLE), UiText(L"TSY_SERVICES_HEAD2"));
+        EXPECT_EQ(Item(page, IDC_PRINT_BAD_TROUBLESHOOTING), L"<a>" + UiText(L"TSY_TROUBLESHOOT_LINK") + L"</a>");
+        EXPECT_EQ(Item(page, IDC_FEEDBACK_LINK), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
+        EXPECT_TRUE(HasVisibleStyle(page.GetDlgItem(IDC_FEEDBACK_LINK)));
+        EXPECT_EQ(Item(page, IDC_RETRY), UiText(L"TSY_RETRY_BUTTON"));
+        EXPECT_EQ(Item(page, IDC_CLOSE), UiText(L"TSY_CLOSE_BUTTON"));
         EXPECT_EQ(StepIconsOf(page), (StepIcons{kStepPassed, kStepFailed, kStepPassed, kStepFailed, kStepNotRun, kStepNotRun}));
-        EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(1207), WM_GETFONT, 0, 0)), theApp.AppFont(6));
+        EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(IDC_PRINT_BAD_TROUBLESHOOTING), WM_GETFONT, 0, 0)), theApp.AppFont(6));
         Picture(host_, L"print_bad.bmp");
     }
     manager_->SetStatusVerdict(true);
@@ -187,10 +188,10 @@ TEST_F(ResultPages, WizardPagesShowTheirTextsLinksAndSteps)
         CNoPrintDlg page;
         Open(page);
         page.PreparePage(10);
-        EXPECT_EQ(Item(page, 1027), UiText(L"TSY_NOPRINT"));
-        EXPECT_EQ(Item(page, 1043), LinkText(L"TSY_LINK_CUSTOMERCARE", L"TSY_LINK_KELO1"));
-        EXPECT_EQ(Item(page, 1041), LinkText(L"TSY_LINK_SUPPORTFORUM", L"TSY_LINK_FORUM1"));
-        EXPECT_TRUE(HasVisibleStyle(page.GetDlgItem(1042)));
+        EXPECT_EQ(Item(page, IDC_PAGE_MESSAGE), UiText(L"TSY_NOPRINT"));
+        EXPECT_EQ(Item(page, IDC_CUSTOMER_CARE_LINK), LinkText(L"TSY_LINK_CUSTOMERCARE", L"TSY_LINK_KELO1"));
+        EXPECT_EQ(Item(page, IDC_FORUM_LINK), LinkText(L"TSY_LINK_SUPPORTFORUM", L"TSY_LINK_FORUM1"));
+        EXPECT_TRUE(HasVisibleStyle(page.GetDlgItem(IDC_FEEDBACK_LINK)));
         EXPECT_EQ(StepIconsOf(page), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun, kStepNotRun}));
         Picture(host_, L"no_print.bmp");
     }
@@ -199,10 +200,10 @@ TEST_F(ResultPages, WizardPagesShowTheirTextsLinksAndSteps)
         Open(page);
         page.PreparePage(12);
         page.RefreshShown();
-        EXPECT_EQ(Item(page, 1030), UiText(L"TSY_HARDWAREPASSED_HEADING1"));
-        EXPECT_EQ(Item(page, 1027), UiText(L"TSY_HARDWAREPASSED_MESSAGE1"));
-        EXPECT_EQ(Item(page, 1046), LinkText(L"TSY_LINK_DOWNLOADDU", L"TSY_LINK_DU", L"\r\n"));
-        EXPECT_EQ(Item(page, 1006), UiText(L"TSY_BACK_BUTTON"));
+        EXPECT_EQ(Item(page, IDC_FINAL_HEADING), UiText(L"TSY_HARDWAREPASSED_HEADING1"));
+        EXPECT_EQ(Item(page, IDC_PAGE_MESSAGE), UiText(L"TSY_HARDWAREPASSED_MESSAGE1"));
+        EXPECT_EQ(Item(page, IDC_DOWNLOAD_LINK), LinkText(L"TSY_LINK_DOWNLOADDU", L"TSY_LINK_DU", L"\r\n"));
+        EXPECT_EQ(Item(page, IDC_BACK), UiText(L"TSY_BACK_BUTTON"));
         EXPECT_EQ(StepIconsOf(page), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed}));
         Picture(host_, L"final.bmp");
     }
@@ -214,8 +215,8 @@ TEST_F(ResultPages, WizardPagesShowTheirTextsLinksAndSteps)
     for (CWizardPage* page : std::initializer_list<CWizardPage*>{&printBad, &noPrint, &final}) {
         Open(*page);
         page->PreparePage(0);
-        EXPECT_FALSE(HasVisibleStyle(page->GetDlgItem(1042)));
-        EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(1042)));
+        EXPECT_FALSE(HasVisibleStyle(page->GetDlgItem(IDC_FEEDBACK_LINK)));
+        EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(IDC_FEEDBACK_LINK)));
         page->EndDialog(2);
     }
 }
@@ -230,18 +231,18 @@ TEST_F(ResultPages, RetryPrintsAgainExceptUnderSimulation)
         page->PreparePage(9);
         HostWindow::pageCommands.clear();
         manager_->SetErrorSimulationActive(true);
-        Click(*page, 1005);
+        Click(*page, IDC_RETRY);
         EXPECT_TRUE(HostWindow::pageCommands.empty());
         EXPECT_TRUE(HasVisibleStyle(page->GetSafeHwnd()));
         manager_->SetErrorSimulationActive(false);
-        manager_->SetCurrentTestIndex(3);
-        Click(*page, 1005);
+        manager_->SetCurrentTestIndex(kPrintEvaluationTestIndex);
+        Click(*page, IDC_RETRY);
         EXPECT_EQ(HostWindow::pageCommands, std::vector<int>{2});
         EXPECT_EQ(manager_->CurrentTestIndex(), 2);
         EXPECT_FALSE(HasVisibleStyle(page->GetSafeHwnd()));
         // Close goes to the parent's closing sequence.
         HostWindow::closes = 0;
-        Click(*page, 1020);
+        Click(*page, IDC_CLOSE);
         EXPECT_EQ(HostWindow::closes, 1);
     }
     // Under simulation the print bad page shows its own step picture.
@@ -257,8 +258,8 @@ TEST_F(ResultPages, CleanAndAlignRunTheProgressPopupUnlessTheProductCannot)
     CPrintBadDlg page;
     Open(page);
     page.PreparePage(9);
-    for (auto [button, operation] : {std::pair{kPrintBadCleanId, DeviceOperation::CleanPrintheads},
-                                     std::pair{kPrintBadAlignId, DeviceOperation::AlignPrintheads}}) {
+    for (auto [button, operation] : {std::pair{IDC_PRINT_BAD_CLEAN, DeviceOperation::CleanPrintheads},
+                                     std::pair{IDC_PRINT_BAD_ALIGN, DeviceOperation::AlignPrintheads}}) {
         ASSERT_TRUE(::IsWindowEnabled(page.GetDlgItem(button)));
         bool popupSeen = false;
         {
@@ -274,13 +275,13 @@ TEST_F(ResultPages, CleanAndAlignRunTheProgressPopupUnlessTheProductCannot)
     }
     // Shown again: both usable again.
     page.PreparePage(9);
-    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(kPrintBadCleanId)));
-    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(kPrintBadAlignId)));
+    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(IDC_PRINT_BAD_CLEAN)));
+    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(IDC_PRINT_BAD_ALIGN)));
 
     // A product that can neither be cleaned nor aligned, its id in capitals.
     printer.productId = L"B311";
     page.PreparePage(9);
-    for (int id : {kPrintBadCleanId, 1084, kPrintBadAlignId, 1088})
+    for (int id : {IDC_PRINT_BAD_CLEAN, 1084, IDC_PRINT_BAD_ALIGN, 1088})
         EXPECT_FALSE(::IsWindowEnabled(page.GetDlgItem(id))) << id;
     EXPECT_TRUE(CleaningExcluded(L"aa11"));
     EXPECT_FALSE(AlignmentExcluded(L"2112"));
@@ -289,8 +290,8 @@ TEST_F(ResultPages, CleanAndAlignRunTheProgressPopupUnlessTheProductCannot)
     printer.productId = L"2112";
     page.PreparePage(9);
     manager_->SetErrorSimulationActive(true);
-    Click(page, kPrintBadCleanId);
-    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(kPrintBadCleanId)));
+    Click(page, IDC_PRINT_BAD_CLEAN);
+    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(IDC_PRINT_BAD_CLEAN)));
 }
 
 TEST_F(ResultPages, FinalBackStartsTheToolOver)
@@ -302,16 +303,16 @@ TEST_F(ResultPages, FinalBackStartsTheToolOver)
     theApp.AnswerTrail() = L"@PrintGood@CopyGood";
     theApp.ErrorTrail() = L"@Error14";
     manager_->SetNetworkSearchDone(true);
-    manager_->SetCurrentTestIndex(5);
+    manager_->SetCurrentTestIndex(kCopyEvaluationTestIndex);
 
     manager_->SetErrorSimulationActive(true);
-    Click(page, 1006);
+    Click(page, IDC_BACK);
     EXPECT_TRUE(HostWindow::commandsToMain.empty());
     EXPECT_EQ(theApp.AnswerTrail(), L"@PrintGood@CopyGood");
     manager_->SetErrorSimulationActive(false);
 
-    Click(page, 1006);
-    EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{1});
+    Click(page, IDC_BACK);
+    EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{kPageSelectPrinter});
     EXPECT_TRUE(theApp.AnswerTrail().empty());
     EXPECT_TRUE(theApp.ErrorTrail().empty());
     EXPECT_FALSE(manager_->NetworkSearchDone());
@@ -321,7 +322,7 @@ TEST_F(ResultPages, FinalBackStartsTheToolOver)
     EXPECT_FALSE(HasVisibleStyle(page.GetSafeHwnd()));
 
     // Close closes the tool through the main window.
-    Click(page, 1020);
+    Click(page, IDC_CLOSE);
     EXPECT_EQ(HostWindow::closes, 1);
 }
 
@@ -375,7 +376,7 @@ TEST_F(ResultPages, PageLinksOpenTheirAddressesAndLogFailures)
     Open(noPrint);
     noPrint.PreparePage(10);
 
-    Link(noPrint, 1042, NM_RETURN);
+    Link(noPrint, IDC_FEEDBACK_LINK, NM_RETURN);
     ASSERT_EQ(shell_.opened.size(), 1u);
     EXPECT_EQ(shell_.verbs[0], L"open");
     EXPECT_EQ(shell_.opened[0].rfind(UiText(L"TSY_URL_FEEDBACK") + L"&q8=V4.0.0.35@", 0), 0u);
@@ -384,8 +385,8 @@ TEST_F(ResultPages, PageLinksOpenTheirAddressesAndLogFailures)
     shell_.result = 2;
     {
         LogTail log;
-        Link(noPrint, 1041);
-        Link(noPrint, 1042);
+        Link(noPrint, IDC_FORUM_LINK);
+        Link(noPrint, IDC_FEEDBACK_LINK);
         const std::string lines = log.Appended();
         EXPECT_TRUE(Logged(lines, "@CNoPrintDlg::OnNMClickSyslinkForum Page not found\r", "http://forum.kelo.example/"));
         EXPECT_NE(lines.find("Error while opening link TSY_URL_FEEDBACK."), std::string::npos);
@@ -395,8 +396,8 @@ TEST_F(ResultPages, PageLinksOpenTheirAddressesAndLogFailures)
         Open(final);
         final.PreparePage(12);
         LogTail log;
-        Link(final, 1041);
-        Link(final, 1046);
+        Link(final, IDC_FORUM_LINK);
+        Link(final, IDC_DOWNLOAD_LINK);
         EXPECT_EQ(shell_.opened[shell_.opened.size() - 2], UiText(L"TSY_URL_FORUM"));
         EXPECT_EQ(shell_.opened.back(), UiText(L"TSY_URL_DU"));
         EXPECT_EQ(log.Appended().find("Page not found"), std::string::npos) << "the final page logs nothing";
@@ -408,16 +409,16 @@ TEST_F(ResultPages, PageLinksOpenTheirAddressesAndLogFailures)
     CPrintBadDlg printBad;
     Open(printBad);
     printBad.PreparePage(9);
-    Link(printBad, 1207);
+    Link(printBad, IDC_PRINT_BAD_TROUBLESHOOTING);
     EXPECT_EQ(theApp.AnswerTrail(), L"@PQ Help");
     EXPECT_EQ(shell_.opened.back(), UiText(L"TSY_URL_KELO"));
 
     // Under simulation the wizard pages' links are inert.
     const size_t opened = shell_.opened.size();
     manager_->SetErrorSimulationActive(true);
-    Link(printBad, 1207);
-    Link(printBad, 1042);
-    Link(noPrint, 1043);
+    Link(printBad, IDC_PRINT_BAD_TROUBLESHOOTING);
+    Link(printBad, IDC_FEEDBACK_LINK);
+    Link(noPrint, IDC_CUSTOMER_CARE_LINK);
     EXPECT_EQ(shell_.opened.size(), opened);
     EXPECT_EQ(theApp.AnswerTrail(), L"@PQ Help");
 }
@@ -432,20 +433,20 @@ TEST_F(ResultPages, MainWindowPages)
         std::wstring message = UiText(L"TSY_NONETWORK_STRING1");
         for (size_t at; (at = message.find(L"\\n")) != std::wstring::npos;)
             message.replace(at, 2, L"\r\n");
-        EXPECT_EQ(Item(page, 1023), message);
-        EXPECT_EQ(Item(page, 1028), LinkText(L"TSY_LINK_CUSTOMERCARE", L"TSY_LINK_KELO1"));
-        EXPECT_EQ(Item(page, 1029), LinkText(L"TSY_LINK_SUPPORTFORUM", L"TSY_LINK_FORUM1"));
-        EXPECT_EQ(Item(page, 1031), LinkText(L"TSY_LINK_DOWNLOADDU", L"TSY_LINK_DU"));
-        EXPECT_EQ(Item(page, 1006), UiText(L"TSY_BACK_BUTTON"));
+        EXPECT_EQ(Item(page, IDC_RESULT_MESSAGE), message);
+        EXPECT_EQ(Item(page, IDC_RESULT_CUSTOMER_CARE), LinkText(L"TSY_LINK_CUSTOMERCARE", L"TSY_LINK_KELO1"));
+        EXPECT_EQ(Item(page, IDC_RESULT_FORUM), LinkText(L"TSY_LINK_SUPPORTFORUM", L"TSY_LINK_FORUM1"));
+        EXPECT_EQ(Item(page, IDC_RESULT_DOWNLOAD), LinkText(L"TSY_LINK_DOWNLOADDU", L"TSY_LINK_DU"));
+        EXPECT_EQ(Item(page, IDC_BACK), UiText(L"TSY_BACK_BUTTON"));
         EXPECT_EQ(Item(page, IDCANCEL), UiText(L"TSY_CANCEL_BUTTON"));
         Picture(host_, L"no_network.bmp");
         // The main-window pages' links work under simulation too.
         manager_->SetErrorSimulationActive(true);
         shell_.result = 2;
         LogTail log;
-        Link(page, 1028);
-        Link(page, 1029);
-        Link(page, 1031);
+        Link(page, IDC_RESULT_CUSTOMER_CARE);
+        Link(page, IDC_RESULT_FORUM);
+        Link(page, IDC_RESULT_DOWNLOAD);
         const std::string lines = log.Appended();
         EXPECT_TRUE(Logged(lines, "@CNoNetworkDlg::OnNMClickSyslink1 Page not found\r",
                            "http://support.kelo.example/go/customercare"));
@@ -454,8 +455,8 @@ TEST_F(ResultPages, MainWindowPages)
         EXPECT_EQ(shell_.opened, (std::vector<std::wstring>{UiText(L"TSY_URL_KELO"), UiText(L"TSY_URL_FORUM"), UiText(L"TSY_URL_DU")}));
         manager_->SetErrorSimulationActive(false);
         shell_.result = 33;
-        Click(page, 1006);
-        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{1});
+        Click(page, IDC_BACK);
+        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{kPageSelectPrinter});
         EXPECT_FALSE(HasVisibleStyle(page.GetSafeHwnd()));
         Click(page, IDCANCEL);
         EXPECT_EQ(HostWindow::closes, 1);
@@ -465,14 +466,14 @@ TEST_F(ResultPages, MainWindowPages)
         CNotListedNetworkDlg page;
         Open(page);
         page.PrepareNotListedNetworkPage();
-        EXPECT_EQ(Item(page, 1009).find(L"\\n"), std::wstring::npos);
-        EXPECT_NE(Item(page, 1009).find(L"\r\n"), std::wstring::npos);
-        EXPECT_EQ(Item(page, 1005), UiText(L"TSY_RETRY_BUTTON"));
+        EXPECT_EQ(Item(page, IDC_NOT_LISTED_NETWORK_MESSAGE).find(L"\\n"), std::wstring::npos);
+        EXPECT_NE(Item(page, IDC_NOT_LISTED_NETWORK_MESSAGE).find(L"\r\n"), std::wstring::npos);
+        EXPECT_EQ(Item(page, IDC_RETRY), UiText(L"TSY_RETRY_BUTTON"));
         EXPECT_EQ(Item(page, IDCANCEL), UiText(L"TSY_EXIT_BUTTON"));
         Picture(host_, L"not_listed_network.bmp");
         // Without network settings Retry leads to the no network page.
-        Click(page, 1005);
-        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{25});
+        Click(page, IDC_RETRY);
+        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{kPageNoNetwork});
         EXPECT_FALSE(HasVisibleStyle(page.GetSafeHwnd()));
         // With them it searches again, then shows the selection page.
         const auto savedSearch = CEnumerateDlg::searchNetworkPrinters;
@@ -483,11 +484,11 @@ TEST_F(ResultPages, MainWindowPages)
         };
         com_.networkPresent = true;
         ::ShowWindow(page.GetSafeHwnd(), SW_SHOW);
-        Click(page, 1005);
+        Click(page, IDC_RETRY);
         com_.networkPresent = false;
         CEnumerateDlg::searchNetworkPrinters = savedSearch;
         EXPECT_EQ(searches, 1);
-        EXPECT_EQ(HostWindow::commandsToMain, (std::vector<int>{25, 1}));
+        EXPECT_EQ(HostWindow::commandsToMain, (std::vector<int>{kPageNoNetwork, kPageSelectPrinter}));
         EXPECT_FALSE(HasVisibleStyle(page.GetSafeHwnd()));
     }
     {
@@ -495,15 +496,15 @@ TEST_F(ResultPages, MainWindowPages)
         CNotListedDlg page;
         Open(page);
         page.PrepareNotListedPage();
-        EXPECT_EQ(Item(page, 1009), UiText(L"TSY_NOTLISTED_STRING0"));
+        EXPECT_EQ(Item(page, IDC_NOT_LISTED_TITLE), UiText(L"TSY_NOTLISTED_STRING0"));
         const std::wstring steps = UiText(L"TSY_NOTLISTED_STRING1") + L"\r\n" + UiText(L"TSY_NOTLISTED_STRING2") + L"\r\n\t" +
                                    UiText(L"TSY_NOTLISTED_STRING3") + L"\r\n\t" + UiText(L"TSY_NOTLISTED_STRING4") + L"\r\n" +
                                    UiText(L"TSY_NOTLISTED_STRING5") + L"\r\n" + UiText(L"TSY_NOTLISTED_STRING6") + L"\r\n" +
                                    UiText(L"TSY_NOTLISTED_STRING7") + L"\r\n" + UiText(L"TSY_NOTLISTED_STRING8");
-        EXPECT_EQ(Item(page, 1010), steps);
-        EXPECT_EQ(Item(page, 1011), L"");
-        EXPECT_EQ(Item(page, 1031), UiText(L"TSY_EXIT_BUTTON"));
-        EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(1009), WM_GETFONT, 0, 0)), theApp.AppFont(2));
+        EXPECT_EQ(Item(page, IDC_NOT_LISTED_STEPS), steps);
+        EXPECT_EQ(Item(page, IDC_NOT_LISTED_TITLE2), L"");
+        EXPECT_EQ(Item(page, IDC_NOT_LISTED_EXIT), UiText(L"TSY_EXIT_BUTTON"));
+        EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(IDC_NOT_LISTED_TITLE), WM_GETFONT, 0, 0)), theApp.AppFont(2));
         Picture(host_, L"not_listed.bmp");
         // Chinese (traditional) keeps the page's own fonts here, unlike the no network page.
         StringTable().SetLanguageId(1028);
@@ -512,8 +513,8 @@ TEST_F(ResultPages, MainWindowPages)
         EXPECT_EQ(noNetwork.RoleFont(4), theApp.AppFont(4));
         StringTable().SetLanguageId(1033);
         const int requests = com_.componentRequests;
-        Click(page, 1005);
-        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{1});
+        Click(page, IDC_RETRY);
+        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{kPageSelectPrinter});
         EXPECT_EQ(com_.componentRequests, requests + 1) << "Retry enumerates again";
         EXPECT_TRUE(manager_->Devices().empty());
     }
@@ -523,19 +524,19 @@ TEST_F(ResultPages, MainWindowPages)
         manager_->SetNetworkSearchDone(true);
         CNotSupportedDlg page;
         Open(page);
-        EXPECT_NE(Item(page, 1023).find(L"Mystery printer"), std::wstring::npos);
-        EXPECT_EQ(Item(page, 1023).find(L"%s"), std::wstring::npos);
+        EXPECT_NE(Item(page, IDC_RESULT_MESSAGE).find(L"Mystery printer"), std::wstring::npos);
+        EXPECT_EQ(Item(page, IDC_RESULT_MESSAGE).find(L"%s"), std::wstring::npos);
         Picture(host_, L"not_supported.bmp");
         // The forum link is live even under simulation, and logs its page's line on failure.
         manager_->SetErrorSimulationActive(true);
         shell_.result = 2;
         LogTail log;
-        Link(page, 1029);
+        Link(page, IDC_RESULT_FORUM);
         EXPECT_NE(log.Appended().find("@CNotSupportedDlg::OnNMClickSyslink2 Page not found"), std::string::npos);
         manager_->SetErrorSimulationActive(false);
         shell_.result = 33;
-        Click(page, 1006);
-        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{1});
+        Click(page, IDC_BACK);
+        EXPECT_EQ(HostWindow::commandsToMain, std::vector<int>{kPageSelectPrinter});
         EXPECT_FALSE(manager_->NetworkSearchDone());
         EXPECT_TRUE(manager_->Devices().empty());
     }
@@ -558,15 +559,15 @@ TEST_F(ResultPages, UsbOrNetworkAndDriverVerificationCodes)
     };
     {
         CUSBNetworkPopup popup;
-        EXPECT_EQ(answer(popup, kUsbButtonId, L"usb_network.bmp"), IDCANCEL);
+        EXPECT_EQ(answer(popup, IDC_USB_BUTTON, L"usb_network.bmp"), IDCANCEL);
         CUSBNetworkPopup again;
-        EXPECT_EQ(answer(again, kNetworkButtonId, nullptr), IDOK);
+        EXPECT_EQ(answer(again, IDC_NETWORK_BUTTON, nullptr), IDOK);
     }
     {
         CDriverVerificationDlg dialog;
-        EXPECT_EQ(answer(dialog, kDriverContinueId, L"driver_verification.bmp"), IDOK);
+        EXPECT_EQ(answer(dialog, IDC_DRIVER_CONTINUE, L"driver_verification.bmp"), IDOK);
         CDriverVerificationDlg again;
-        EXPECT_EQ(answer(again, kDriverExitId, nullptr), IDCANCEL);
+        EXPECT_EQ(answer(again, IDC_DRIVER_EXIT, nullptr), IDCANCEL);
     }
     // The selection page's hooks run these windows.
     CUSBNetworkPopup texts;
@@ -574,21 +575,21 @@ TEST_F(ResultPages, UsbOrNetworkAndDriverVerificationCodes)
         HWND hwnd = texts.GetSafeHwnd();
         if (hwnd == nullptr)
             return false;
-        EXPECT_EQ(TextOf(::GetDlgItem(hwnd, kUsbNetworkTextId)), UiText(L"TSY_USBNETWORKPOPUP_STRING1"));
-        EXPECT_EQ(TextOf(::GetDlgItem(hwnd, kUsbButtonId)), UiText(L"TSY_USB_STRING"));
-        EXPECT_EQ(TextOf(::GetDlgItem(hwnd, kNetworkButtonId)), UiText(L"TSY_NETWORK_STRING"));
-        ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kNetworkButtonId, BN_CLICKED), 0);
+        EXPECT_EQ(TextOf(::GetDlgItem(hwnd, IDC_USB_NETWORK_TEXT)), UiText(L"TSY_USBNETWORKPOPUP_STRING1"));
+        EXPECT_EQ(TextOf(::GetDlgItem(hwnd, IDC_USB_BUTTON)), UiText(L"TSY_USB_STRING"));
+        EXPECT_EQ(TextOf(::GetDlgItem(hwnd, IDC_NETWORK_BUTTON)), UiText(L"TSY_NETWORK_STRING"));
+        ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_NETWORK_BUTTON, BN_CLICKED), 0);
         return true;
     });
     EXPECT_EQ(texts.DoModal(host_), IDOK);
     int seen = 0;
     WhileModal viaHook([&] {
         HWND popup = VisibleThreadWindow(L"", host_);
-        if (popup == nullptr || ::GetDlgItem(popup, kDriverExitId) == nullptr)
+        if (popup == nullptr || ::GetDlgItem(popup, IDC_DRIVER_EXIT) == nullptr)
             return false;
         ++seen;
-        EXPECT_EQ(TextOf(::GetDlgItem(popup, kDriverInfoTextId)), UiText(L"TSY_DRIVER_VERIFICATION_INFO"));
-        ::PostMessageW(popup, WM_COMMAND, MAKEWPARAM(kDriverExitId, BN_CLICKED), 0);
+        EXPECT_EQ(TextOf(::GetDlgItem(popup, IDC_DRIVER_INFO_TEXT)), UiText(L"TSY_DRIVER_VERIFICATION_INFO"));
+        ::PostMessageW(popup, WM_COMMAND, MAKEWPARAM(IDC_DRIVER_EXIT, BN_CLICKED), 0);
         return true;
     });
     EXPECT_EQ(CEnumerateDlg::verifyDriver(host_), IDCANCEL);
@@ -607,9 +608,9 @@ TEST_F(ResultPages, FeedbackDialog)
             if (hwnd == nullptr || !::IsWindowVisible(hwnd))
                 return false;
             EXPECT_EQ(TextOf(hwnd), L"Kelo Tessaly 4.0");
-            EXPECT_EQ(TextOf(::GetDlgItem(hwnd, kFeedbackNoLinkId)), L"<a>No, Exit without taking survey</a>");
+            EXPECT_EQ(TextOf(::GetDlgItem(hwnd, IDC_FEEDBACK_NO_LINK)), L"<a>No, Exit without taking survey</a>");
             EXPECT_EQ(TextOf(::GetDlgItem(hwnd, IDOK)), L"Yes, Exit taking survey");
-            EXPECT_EQ(TextOf(::GetDlgItem(hwnd, kFeedbackTextId)).rfind(L"Kelo values your feedback.\n\nWe'd like", 0), 0u);
+            EXPECT_EQ(TextOf(::GetDlgItem(hwnd, IDC_FEEDBACK_TEXT)).rfind(L"Kelo values your feedback.\n\nWe'd like", 0), 0u);
             Picture(hwnd, L"feedback.bmp");
             ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
@@ -635,7 +636,7 @@ TEST_F(ResultPages, FeedbackDialog)
                 return false;
             }
             EXPECT_TRUE(::IsWindowVisible(hwnd));
-            Link(dialog, kFeedbackNoLinkId);
+            Link(dialog, IDC_FEEDBACK_NO_LINK);
             return true;
         });
         EXPECT_EQ(dialog.DoModal(host_), IDOK);
@@ -652,19 +653,19 @@ TEST_F(ResultPages, EscapeClosesTheToolThroughTheFeedbackDialog)
         StringTable().SetLanguageId(language);
         CTSYParentDlg window;
         ASSERT_TRUE(window.Create(nullptr));
-        ::SendMessageW(window.GetSafeHwnd(), kMsgPageCommandToMain, 25, 0);
+        ::SendMessageW(window.GetSafeHwnd(), kMsgPageCommandToMain, kPageNoNetwork, 0);
         CNoNetworkDlg& page = window.NoNetworkPage();
         ASSERT_TRUE(HasVisibleStyle(page.GetSafeHwnd()));
         int dialogs = 0;
         WhileModal closeIt([&] {
             HWND feedback = VisibleThreadWindow(L"Kelo Tessaly 4.0", window.GetSafeHwnd());
-            if (feedback == nullptr || ::GetDlgItem(feedback, kFeedbackNoLinkId) == nullptr)
+            if (feedback == nullptr || ::GetDlgItem(feedback, IDC_FEEDBACK_NO_LINK) == nullptr)
                 return false;
             ++dialogs;
             ::PostMessageW(feedback, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
             return true;
         });
-        MSG escape = {page.GetDlgItem(1006), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        MSG escape = {page.GetDlgItem(IDC_BACK), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         ::IsDialogMessageW(page.GetSafeHwnd(), &escape);
         PumpWaiting();
         EXPECT_EQ(dialogs, language == 1033 ? 1 : 0);

@@ -17,6 +17,7 @@
 #include "TestFolder.h"
 #include "sable/SimControl.h"
 #include "ui/Screenshot.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -201,7 +202,7 @@ auto MessageBoxWith(const std::wstring& text)
 // The survey dialog an English run offers when it closes.
 bool IsFeedbackDialog(HWND window)
 {
-    return ::GetDlgItem(window, 1226) != nullptr;
+    return ::GetDlgItem(window, IDC_FEEDBACK_TEXT) != nullptr;
 }
 
 // Closes the tool through its main window, declining the survey an English run offers; true
@@ -585,7 +586,7 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     HWND main = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
     ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }));
-    HWND list = VisibleControl(main, 1007);
+    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
     ASSERT_TRUE(list != nullptr && tool.SelectListRow(list, route.printer)) << "the demo printer is listed";
 
     HWND page = main;
@@ -598,7 +599,7 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
         ASSERT_TRUE(WaitFor([&] { return (page = VisiblePage(main, step.next)) != nullptr; }, 60s))
             << step.next.name << "\n" << log.Appended();
         if (!step.icons.empty()) {
-            EXPECT_EQ(tool.ListImages(::GetDlgItem(page, 1010)), step.icons) << step.next.name;
+            EXPECT_EQ(tool.ListImages(::GetDlgItem(page, IDC_STEP_LIST)), step.icons) << step.next.name;
         }
     }
     SaveWindowPicture(main, L"Z:\\tmp\\demo_run_" + std::wstring(route.name, route.name + std::strlen(route.name)) +
@@ -612,7 +613,7 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
         EXPECT_TRUE(said) << route.logLines.front() << "\n" << lines;
     }
     wchar_t message[512] = {};
-    ::GetDlgItemTextW(page, 1027, message, 512);
+    ::GetDlgItemTextW(page, IDC_PAGE_MESSAGE, message, 512);
     EXPECT_NE(std::wstring(message), L"") << "the end page explains itself";
     // A fault found before the print sends nothing to print.
     const bool printed = std::any_of(route.steps.begin(), route.steps.end(),
@@ -628,7 +629,7 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     if (route.cleanThenRetry) {
         // Cleaning goes through the progress popup to the printer; Retry then goes back to printing.
         const int before = Received("sets") + Received("job-posts");
-        ::PostMessageW(::GetDlgItem(page, 1138), BM_CLICK, 0, 0);
+        ::PostMessageW(::GetDlgItem(page, IDC_PRINT_BAD_CLEAN), BM_CLICK, 0, 0);
         HWND popup = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (popup = tool.Window([&](HWND w) { return w != main; })) != nullptr; }))
             << "the progress popup shows";

@@ -372,9 +372,9 @@ TEST_F(WizardFlow, TheHeadingNamesTheSelectedPrinter)
         wizard.Reset();
         const auto* page = Current<CConnectivityDlg>();
         ASSERT_NE(page, nullptr);
-        EXPECT_EQ(TextOf(page->GetDlgItem(kIdHeading)), c.heading);
+        EXPECT_EQ(TextOf(page->GetDlgItem(IDC_PAGE_HEADING)), c.heading);
         ASSERT_TRUE(CommandsReach(2)); // a test without a printer fails too
-        EXPECT_EQ(TextOf(Current<CDeviceStatusDlg>()->GetDlgItem(kIdHeading)), c.heading);
+        EXPECT_EQ(TextOf(Current<CDeviceStatusDlg>()->GetDlgItem(IDC_PAGE_HEADING)), c.heading);
     }
 }
 
@@ -383,7 +383,7 @@ TEST_F(WizardFlow, StepRowsCannotBeSelectedButTheirIconsChange)
     ScriptedTest& connectivity = StartHeldConnectivityRun();
     auto* page = const_cast<CConnectivityDlg*>(Current<CConnectivityDlg>());
     ASSERT_NE(page, nullptr);
-    HWND list = page->GetDlgItem(kIdStepList);
+    HWND list = page->GetDlgItem(IDC_STEP_LIST);
     EXPECT_EQ(ListView_GetItemCount(list), 6);
     wchar_t text[64] = {};
     ListView_GetItemText(list, 2, 1, text, 64);
@@ -447,8 +447,8 @@ TEST_F(WizardFlow, CloseOnTheConnectivityPageClosesTheTool)
     ScriptedTest& connectivity = StartHeldConnectivityRun();
     const auto* page = Current<CConnectivityDlg>();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(TextOf(page->GetDlgItem(1020)), UiText(L"TSY_CLOSE_BUTTON"));
-    ClickButton(*page, 1020);
+    EXPECT_EQ(TextOf(page->GetDlgItem(IDC_CLOSE)), UiText(L"TSY_CLOSE_BUTTON"));
+    ClickButton(*page, IDC_CLOSE);
     EXPECT_EQ(HostWindow::closes, 1);
     connectivity.Release();
     ASSERT_TRUE(CommandsReach(2));
@@ -478,24 +478,24 @@ TEST_F(WizardFlow, LinksAnswerClicksAndEnterExceptUnderSimulation)
     LinkPage page;
     ASSERT_TRUE(page.Create(host_));
     HWND hwnd = page.GetSafeHwnd();
-    EXPECT_EQ(TextOf(page.GetDlgItem(1041)),
+    EXPECT_EQ(TextOf(page.GetDlgItem(IDC_FORUM_LINK)),
               L"<a>" + UiText(L"TSY_LINK_SUPPORTFORUM") + L"</a> " + UiText(L"TSY_LINK_FORUM1"));
     // The survey link is offered to English users only.
-    EXPECT_EQ(TextOf(page.GetDlgItem(1042)), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
-    EXPECT_TRUE(::GetWindowLongW(page.GetDlgItem(1042), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(1042)));
+    EXPECT_EQ(TextOf(page.GetDlgItem(IDC_FEEDBACK_LINK)), L"<a>" + UiText(L"TSY_LINK_FEEDBACK") + L"</a>");
+    EXPECT_TRUE(::GetWindowLongW(page.GetDlgItem(IDC_FEEDBACK_LINK), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(::IsWindowEnabled(page.GetDlgItem(IDC_FEEDBACK_LINK)));
     {
         StringTable().SetLanguageId(1036);
         LinkPage french;
         ASSERT_TRUE(french.Create(host_));
         StringTable().SetLanguageId(1033);
-        EXPECT_FALSE(::GetWindowLongW(french.GetDlgItem(1042), GWL_STYLE) & WS_VISIBLE);
-        EXPECT_FALSE(::IsWindowEnabled(french.GetDlgItem(1042)));
+        EXPECT_FALSE(::GetWindowLongW(french.GetDlgItem(IDC_FEEDBACK_LINK), GWL_STYLE) & WS_VISIBLE);
+        EXPECT_FALSE(::IsWindowEnabled(french.GetDlgItem(IDC_FEEDBACK_LINK)));
     }
 
     Notify(hwnd, 1041, NM_CLICK);
     Notify(hwnd, 1043, NM_RETURN);
-    Notify(hwnd, kIdStepList, NM_CLICK); // not a link
+    Notify(hwnd, IDC_STEP_LIST, NM_CLICK); // not a link
     EXPECT_EQ(page.clicked, (std::vector<int>{1041, 1043}));
     manager_->SetErrorSimulationActive(true);
     Notify(hwnd, 1041, NM_CLICK);
@@ -524,14 +524,14 @@ TEST_F(WizardFlow, FontsFollowTheRoleAndTheLanguage)
         for (size_t i = 0; i < std::size(roles); ++i)
             EXPECT_EQ(page.RoleFont(roles[i]), own ? page.PageFont(numbers[i]) : theApp.AppFont(numbers[i])) << i;
         if (own) { // the application fonts exist only after start-up
-            EXPECT_EQ(fontOf(page, kIdStepList), page.PageFont(1));
-            EXPECT_EQ(fontOf(page, kIdHeading), page.PageFont(2));
-            EXPECT_EQ(fontOf(page, kIdMessage), page.PageFont(4));
-            EXPECT_EQ(fontOf(page, 1003), page.PageFont(5));
+            EXPECT_EQ(fontOf(page, IDC_STEP_LIST), page.PageFont(1));
+            EXPECT_EQ(fontOf(page, IDC_PAGE_HEADING), page.PageFont(2));
+            EXPECT_EQ(fontOf(page, IDC_PAGE_MESSAGE), page.PageFont(4));
+            EXPECT_EQ(fontOf(page, IDC_PRINT_GOOD), page.PageFont(5));
         }
         // The evaluation page names the printer by its device name and shows icons in sub-items.
-        EXPECT_EQ(TextOf(page.GetDlgItem(kIdHeading)), L"Selected printer: Kelo Homeline 2150");
-        EXPECT_TRUE(ListView_GetExtendedListViewStyle(page.GetDlgItem(kIdStepList)) & LVS_EX_SUBITEMIMAGES);
+        EXPECT_EQ(TextOf(page.GetDlgItem(IDC_PAGE_HEADING)), L"Selected printer: Kelo Homeline 2150");
+        EXPECT_TRUE(ListView_GetExtendedListViewStyle(page.GetDlgItem(IDC_STEP_LIST)) & LVS_EX_SUBITEMIMAGES);
     }
     StringTable().SetLanguageId(1033);
 }
@@ -554,7 +554,7 @@ TEST_F(WizardFlow, ASableNetworkPrinterThroughTheRealTests)
     ASSERT_TRUE(CommandsReach(2, 15s)) << "the connectivity test did not pass";
     const auto* connectivity = Current<CConnectivityDlg>();
     ASSERT_NE(connectivity, nullptr);
-    ListView_SetImageList(connectivity->GetDlgItem(kIdStepList), StepImagesForPictures(), LVSIL_SMALL);
+    ListView_SetImageList(connectivity->GetDlgItem(IDC_STEP_LIST), StepImagesForPictures(), LVSIL_SMALL);
     EXPECT_EQ(StepIconsOf(*connectivity)[0], kStepPassed);
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\wizard_connectivity.bmp"));
 
@@ -563,7 +563,7 @@ TEST_F(WizardFlow, ASableNetworkPrinterThroughTheRealTests)
     EXPECT_EQ(printer.statusCode, 0);
     EXPECT_TRUE(manager_->StatusVerdict());
     const auto* print = Current<CPrintTestDlg>();
-    ListView_SetImageList(print->GetDlgItem(kIdStepList), StepImagesForPictures(), LVSIL_SMALL);
+    ListView_SetImageList(print->GetDlgItem(IDC_STEP_LIST), StepImagesForPictures(), LVSIL_SMALL);
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\wizard_print_test.bmp"));
 
     // A paper jam: the device status step fails with a fault code.
@@ -577,7 +577,7 @@ TEST_F(WizardFlow, ASableNetworkPrinterThroughTheRealTests)
     EXPECT_FALSE(manager_->StatusVerdict());
     const auto* status = Current<CDeviceStatusDlg>();
     ASSERT_TRUE(PageShows(status));
-    ListView_SetImageList(status->GetDlgItem(kIdStepList), StepImagesForPictures(), LVSIL_SMALL);
+    ListView_SetImageList(status->GetDlgItem(IDC_STEP_LIST), StepImagesForPictures(), LVSIL_SMALL);
     EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\wizard_device_status.bmp"));
     ASSERT_TRUE(sim.Settings("wizard-sable", "statuses = ready\nalert ="));
 }

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 
 // The "FileVersion" text of a file's version resource, in the translation that fits the user.
 std::optional<std::wstring> GetFileVersionText(const std::wstring& filePath);

@@ -1,4 +1,4 @@
-#include "app/engine/TestContext.h"
+#include "discovery/DeviceProtocol.h"
 
 #include "support/ProductInfoColl.h"
 

@@ -1,4 +1,4 @@
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 
 #include "support/XMLHandler.h"
 

@@ -1,4 +1,4 @@
-#include "sable/HostDeviceInfo.h"
+#include "discovery/HostDeviceInfo.h"
 
 #include <shlobj.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "discovery/SelectedDevice.h"
-#include "sable/SableRules.h"
+#include "discovery/HostInfoRules.h"
 #include "support/LogFile.h"
 #include "winapi/HostFilesApi.h"
 #include "winapi/SpoolerApi.h"
@@ -76,7 +76,7 @@ std::optional<std::wstring> GetFileVersionText(const std::wstring& filePath)
         for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2)
             pairs.emplace_back(words[i], words[i + 1]);
     }
-    const std::optional<size_t> chosen = sable::ChooseTranslation(pairs, NGWinApi::HostFiles().GetUserDefaultLangID());
+    const std::optional<size_t> chosen = ChooseTranslation(pairs, NGWinApi::HostFiles().GetUserDefaultLangID());
     if (!chosen)
         return std::nullopt;
     wchar_t query[64] = {};
@@ -114,9 +114,9 @@ void GetProductFolderInfo(DeviceInfo& info)
             continue;
         info.modelBaseName = SelectedDeviceName();
         LogFile().Write(L"m_sMakeAndModel >> %s", info.modelBaseName.c_str());
-        LogFile().Write(L"strName %s", sable::ProductMatchName(name).c_str());
-        LogFile().Write(L"strModelName %s", sable::ProductMatchName(info.modelBaseName).c_str());
-        if (sable::ProductFolderMatches(name, info.modelBaseName)) {
+        LogFile().Write(L"strName %s", ProductMatchName(name).c_str());
+        LogFile().Write(L"strModelName %s", ProductMatchName(info.modelBaseName).c_str());
+        if (ProductFolderMatches(name, info.modelBaseName)) {
             matchedFolder = programFiles + L"\\Kelo\\" + name;
             break;
         }

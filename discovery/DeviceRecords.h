@@ -100,6 +100,16 @@ public:
     CDeviceAccessManager(const CDeviceAccessManager&) = delete;
     CDeviceAccessManager& operator=(const CDeviceAccessManager&) = delete;
 
+    // The seven device operations on the selected printer, as each protocol carries them;
+    // true when the printer reported success.
+    virtual bool ReadDeviceInformation() = 0; // printheads, then identity and versions
+    virtual bool ReadInkLevels() = 0;
+    virtual bool PrintDiagnosticsPage() = 0;
+    virtual bool PrintQualityPage() = 0;
+    virtual bool CleanPrintheads() = 0;
+    virtual bool AlignPrintheads() = 0;
+    virtual bool ReadDeviceStatus() = 0;
+
     // Resets the device information and the spare ink to the not-available text and empties
     // the ink, printhead, status and alert lists. Leaves the printer region text alone.
     void ResetDeviceData();

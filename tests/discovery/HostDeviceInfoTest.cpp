@@ -6,7 +6,7 @@
 
 #include "TestFolder.h"
 #include "discovery/SelectedDevice.h"
-#include "sable/HostDeviceInfo.h"
+#include "discovery/HostDeviceInfo.h"
 #include "winapi/HostFilesApi.h"
 #include "winapi/SpoolerApi.h"
 

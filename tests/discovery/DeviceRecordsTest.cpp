@@ -1,11 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "sable/DeviceRecords.h"
+#include "discovery/DeviceRecords.h"
 #include "sable/SableTestSupport.h"
 
 namespace {
 
 class DeviceRecordsTest : public ::testing::Test, public SableFolderFixture {};
+
+// The records and their locks alone; these tests run no device operation.
+class RecordsOnlyManager : public CDeviceAccessManager {
+public:
+    bool ReadDeviceInformation() override { return false; }
+    bool ReadInkLevels() override { return false; }
+    bool PrintDiagnosticsPage() override { return false; }
+    bool PrintQualityPage() override { return false; }
+    bool CleanPrintheads() override { return false; }
+    bool AlignPrintheads() override { return false; }
+    bool ReadDeviceStatus() override { return false; }
+};
 
 std::vector<std::wstring> Texts(const DeviceInfo& info)
 {
@@ -23,7 +35,7 @@ std::vector<std::wstring> Texts(const InkInfo& ink)
 
 TEST_F(DeviceRecordsTest, ResetFillsEveryTextAndEmptiesTheListsButLeavesTheRegion)
 {
-    CDeviceAccessManager manager;
+    RecordsOnlyManager manager;
     SetPrinterRegionText(L"region 12");
     {
         auto guard = manager.LockRecords();
@@ -53,7 +65,7 @@ TEST_F(DeviceRecordsTest, ResetFillsEveryTextAndEmptiesTheListsButLeavesTheRegio
 
 TEST_F(DeviceRecordsTest, LanguageChangeReachesOnlyTheNextReset)
 {
-    CDeviceAccessManager manager;
+    RecordsOnlyManager manager;
     manager.ResetDeviceData();
     LoadStrings("Non disponible", "Bon");
     EXPECT_EQ(manager.Records().deviceInfo.serialNumber, L"Not available");
@@ -65,8 +77,8 @@ TEST_F(DeviceRecordsTest, LanguageChangeReachesOnlyTheNextReset)
 
 TEST_F(DeviceRecordsTest, ManagersShareOneNamedAutoResetJobEvent)
 {
-    CDeviceAccessManager sable;
-    CDeviceAccessManager quill;
+    RecordsOnlyManager sable;
+    RecordsOnlyManager quill;
     ASSERT_NE(sable.JobEvent(), nullptr);
     EXPECT_FALSE(sable.JobCompleted());
     ::SetEvent(quill.JobEvent());
