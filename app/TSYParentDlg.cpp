@@ -300,7 +300,6 @@ void CTSYParentDlg::HideTabPages()
 
 void CTSYParentDlg::StartDiagnosis()
 {
-    HWND hwnd = GetSafeHwnd();
     HWND strip = GetDlgItem(IDC_TABCTRL);
     const XMLHandler& strings = StringTable();
     tabs_.DeleteAllItems();
@@ -312,13 +311,8 @@ void CTSYParentDlg::StartDiagnosis()
     ::ShowWindow(strip, SW_SHOW);
 
     HWND wizard = wizard_.GetSafeHwnd();
-    if (wizard != nullptr) {
-        const RECT area = ChildRect(hwnd, strip);
-        RECT client;
-        ::GetClientRect(hwnd, &client);
-        ::SetWindowPos(wizard, nullptr, area.left, area.bottom, client.right, client.bottom,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (wizard != nullptr)
+        PlaceTabPage(wizard, 0, nullptr, SWP_NOZORDER | SWP_NOACTIVATE);
     wizard_.Reset();
     if (wizard != nullptr && ::IsWindow(wizard))
         ::SetWindowPos(wizard, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -328,14 +322,14 @@ void CTSYParentDlg::StartDiagnosis()
     ::RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void CTSYParentDlg::PlaceTabPage(HWND page, int offsetAboveStripBottom)
+void CTSYParentDlg::PlaceTabPage(HWND page, int offsetAboveStripBottom, HWND insertAfter, UINT flags)
 {
     HWND hwnd = GetSafeHwnd();
     const RECT area = ChildRect(hwnd, GetDlgItem(IDC_TABCTRL));
     RECT client;
     ::GetClientRect(hwnd, &client);
-    ::SetWindowPos(page, HWND_TOP, area.left, area.bottom - offsetAboveStripBottom, client.right, client.bottom,
-                   SWP_SHOWWINDOW);
+    ::SetWindowPos(page, insertAfter, area.left, area.bottom - offsetAboveStripBottom, client.right, client.bottom,
+                   flags);
 }
 
 void CTSYParentDlg::OnTabChanged()
@@ -350,12 +344,8 @@ void CTSYParentDlg::OnTabChanged()
     };
     switch (tab) {
     case kTabWizard:
-        if (HWND wizard = wizard_.GetSafeHwnd()) {
-            const RECT area = ChildRect(hwnd, GetDlgItem(IDC_TABCTRL));
-            RECT client;
-            ::GetClientRect(hwnd, &client);
-            ::SetWindowPos(wizard, HWND_TOP, area.left, area.bottom, client.right, client.bottom, SWP_SHOWWINDOW);
-        }
+        if (HWND wizard = wizard_.GetSafeHwnd())
+            PlaceTabPage(wizard, 0);
         services_.DestroyWindow();
         inkLevels_.DestroyWindow();
         firmware_.DestroyWindow();

@@ -104,7 +104,10 @@ private:
 
     void SetTitleAndHeading();
     void AppendAboutItem();
-    void PlaceTabPage(HWND page, int offsetAboveStripBottom);
+    // Puts a tab page (or the wizard) below the tab strip, `offsetAboveStripBottom` higher, as
+    // large as the client area; shown on top unless other flags are given.
+    void PlaceTabPage(HWND page, int offsetAboveStripBottom, HWND insertAfter = HWND_TOP,
+                      UINT flags = SWP_SHOWWINDOW);
     void HideTabPages();
     void Repaint();
     void DrawBackground(HDC dc);

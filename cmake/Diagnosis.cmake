@@ -1,14 +1,5 @@
-# The diagnosis engine: the console front end and the tests of the three automatic tests.
+# Tests of the diagnosis engine: the three automatic tests and the console front end end to end.
 
-# kelotsy.exe, the console front end, beside the tool.
-add_executable(kelotsy console/Kelotsy.cpp console/KelotsyMain.cpp res/Kelotsy.rc)
-target_compile_options(kelotsy PRIVATE ${KELO_WARNINGS})
-target_link_options(kelotsy PRIVATE -municode)
-target_link_libraries(kelotsy PRIVATE kelo_engine)
-set_target_properties(kelotsy PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
-set_source_files_properties(res/Kelotsy.rc PROPERTIES OBJECT_DEPENDS "${Kelotsy.manifest_PATH}")
-add_dependencies(kelotsy KeloDiagnosticCore kelodev12 dist_data)
-add_dependencies(kelo_product kelotsy KeloDiagnosticCore kelodev12 dist_data)
 
 # The Connectivity Test: real ICMP echoes to loopback, faked ICMP and resolver seams, simulated USB printers.
 kelo_test(connectivity_tests SOURCES tests/tools/ConnectivityTestTest.cpp LIBS kelo_sim_win)

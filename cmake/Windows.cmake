@@ -70,6 +70,10 @@ kelo_layer(kelo_discovery
 kelo_layer(kelo_links
   SOURCES links/LinkChecker.cpp links/SupportLinkBuilder.cpp links/SupportLinkConfig.cpp
   USES kelo_support)
+kelo_layer(kelo_quill
+  SOURCES quill/DeviceQuill.cpp quill/QuillCommon.cpp quill/QuillManager.cpp quill/SNMPNWManager.cpp
+          quill/SnmpSession.cpp quill/SnmpStack.cpp
+  USES kelo_discovery)
 kelo_layer(kelo_sable
   SOURCES sable/DeviceStatusTest.cpp sable/SableJobs.cpp sable/SableNetworkChannel.cpp sable/SableReaders.cpp
           sable/SableUsbChannel.cpp sable/SableXml.cpp
@@ -81,15 +85,47 @@ kelo_layer(kelo_engine
   SOURCES app/engine/DeviceOperations.cpp app/engine/DiagnosticMgr.cpp
   USES kelo_tools)
 
-# The window code; cmake/ui/*.cmake add the pages by area.
+# The window code: the shell and every page.
 add_library(kelo_ui STATIC
+  app/AboutDlg.cpp
+  app/ChooseLanguageDlg.cpp
+  app/CustomTabCtrl.cpp
   app/DialogBase.cpp
   app/DialogExtended.cpp
+  app/EnumerateDlg.cpp
   app/FontUtil.cpp
   app/KeloTessalyApp.cpp
-  app/ThemeUtil.cpp
   app/TSYParentDlg.cpp
+  app/ThemeUtil.cpp
   app/WindowPicture.cpp
+  app/WizardDlg.cpp
+  pages/ConnectivityDlg.cpp
+  pages/CopyAnswerPage.cpp
+  pages/CopyEvaluationDlg.cpp
+  pages/CopyFailedDlg.cpp
+  pages/CopyTestDlg.cpp
+  pages/DeviceStatusDlg.cpp
+  pages/DriverVerificationDlg.cpp
+  pages/FeedbackDlg.cpp
+  pages/FinalDlg.cpp
+  pages/FirmwareDlg.cpp
+  pages/ImageDlg.cpp
+  pages/InkLevelDlg.cpp
+  pages/NoNetworkDlg.cpp
+  pages/NoPrintDlg.cpp
+  pages/NotListedDlg.cpp
+  pages/NotListedNetworkDlg.cpp
+  pages/NotSupportedDlg.cpp
+  pages/PlaceholderPage.cpp
+  pages/PrgsDlg.cpp
+  pages/PrintBadDlg.cpp
+  pages/PrintEvaluationDlg.cpp
+  pages/PrintTestDlg.cpp
+  pages/PrinterServicesDlg.cpp
+  pages/ResetsDlg.cpp
+  pages/TroubleShootDlg.cpp
+  pages/USBNetworkPopup.cpp
+  pages/WizardPage.cpp
 )
 target_compile_options(kelo_ui PRIVATE ${KELO_WARNINGS})
 target_link_libraries(kelo_ui PUBLIC kelo_engine kelo_links)
@@ -115,94 +151,26 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/dist-data.stamp
   COMMENT "Copying strings and config beside the executable")
 add_custom_target(dist_data ALL DEPENDS ${CMAKE_BINARY_DIR}/dist-data.stamp)
 
-kelo_test(pure_tests SOURCES ${KELO_PURE_TESTS} LIBS kelo_pure)
-kelo_test(sim_tests SOURCES ${KELO_SIM_TESTS} LIBS kelo_sim)
-kelo_test(sim_xml_tests SOURCES tests/sim/SableDocumentsXmlTest.cpp tests/TestFolder.cpp LIBS kelo_engine kelo_sim)
-kelo_test(discovery_tests
-  SOURCES tests/discovery/DeviceEnumerationTest.cpp tests/discovery/PrintQueueTest.cpp
-          tests/discovery/UsbStatusTest.cpp tests/TestFolder.cpp
-  LIBS kelo_sim_win)
-kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_engine)
-kelo_test(support_tests
-  SOURCES tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp
-          tests/support/ProductInfoCollTest.cpp tests/TestFolder.cpp
-  LIBS kelo_engine)
-# Window tests need a display (the test command starts Xvfb); the app tests
-# carry the product's resources so pictures and templates can be loaded.
-kelo_test(app_tests
-  SOURCES tests/app/KeloTessalyAppTest.cpp tests/app/DialogExtendedTest.cpp tests/TestFolder.cpp
-          res/KeloTessaly.rc
-  LIBS kelo_ui)
-# Link checks and support links against loopback HTTP servers (port 80 of 127.0.4.x needs root).
-kelo_test(links_tests
-  SOURCES tests/links/LinkCheckerTest.cpp tests/links/SupportLinkBuilderTest.cpp tests/LoopbackHttpServer.cpp
-          tests/TestFolder.cpp
-  LIBS kelo_links kelo_engine ws2_32)
-# Simulated USB printers behind the device I/O wrapper, for tests only.
-add_library(kelo_sim_win STATIC sim/FakeUsbDeviceIo.cpp)
-target_compile_options(kelo_sim_win PRIVATE ${KELO_WARNINGS})
-target_link_libraries(kelo_sim_win PUBLIC kelo_sim kelo_engine)
-kelo_test(usb_device_tests SOURCES tests/sim/FakeUsbDeviceIoTest.cpp tests/TestFolder.cpp LIBS kelo_sim_win)
-# Sable device data access: records, channels, documents, jobs, host-side information.
-kelo_test(sable_tests
-  SOURCES tests/discovery/DeviceRecordsTest.cpp tests/sable/SableUsbChannelTest.cpp tests/sable/SableJobsUsbTest.cpp
-          tests/discovery/HostDeviceInfoTest.cpp tests/sable/SableUsbFramingTest.cpp
-          tests/TestFolder.cpp
-  LIBS kelo_sim_win)
-# The network side against the simulator on 127.0.6.x.
-kelo_sim_fixture(sable_sim SCENARIO tests/sable/sable.scenario)
-kelo_test(sable_network_tests
-  SOURCES tests/sable/SableNetworkChannelTest.cpp tests/sable/SableReadersTest.cpp tests/sable/SableJobsNetworkTest.cpp
-          tests/sable/SimControl.cpp
-          tests/TestFolder.cpp
-  LIBS kelo_sim_win)
-set_tests_properties(sable_network_tests PROPERTIES FIXTURES_REQUIRED sable_sim
-  ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
-# Benchmark: one network device-information read, its HTTP requests and its time.
-add_executable(sable_device_info_bench bench/SableDeviceInfoBench.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp)
-target_compile_options(sable_device_info_bench PRIVATE ${KELO_WARNINGS})
-target_include_directories(sable_device_info_bench PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-target_link_options(sable_device_info_bench PRIVATE -municode)
-target_link_libraries(sable_device_info_bench PRIVATE kelo_engine)
-add_test(NAME sable_device_info_bench COMMAND sable_device_info_bench)
-set_tests_properties(sable_device_info_bench PROPERTIES FIXTURES_REQUIRED sable_sim TIMEOUT 120
-  ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
-kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/ui/Screenshot.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
-  LIBS kelo_ui)
-add_dependencies(ui_startup_tests KeloTessaly dist_data)
-set_tests_properties(ui_startup_tests PROPERTIES ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR}" RUN_SERIAL ON)
-add_test(NAME ui_startup_tests_chinese_user COMMAND ui_startup_tests --gtest_filter=*UsersLanguage*)
-set_tests_properties(ui_startup_tests_chinese_user PROPERTIES
-  ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR};LC_ALL=zh_CN.UTF-8" RUN_SERIAL ON TIMEOUT 300)
-
-# Shipped data: well-formed, and every key the code asks for is in every string file.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_test(NAME data_checks COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/data/check_data.py ${CMAKE_SOURCE_DIR})
-# The committed pictures and print files match what the asset script draws, and
-# every print file decodes back to its drawing (the system Python carries PIL).
-add_test(NAME asset_checks COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/scripts/make_assets.py --check)
-add_test(NAME asset_script_tests COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/scripts/make_assets)
-
 # The native build's tests join this run, so one ctest reports them all.
 file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "if(EXISTS \"${KELO_NATIVE_BUILD_DIR}/CTestTestfile.cmake\")\n  subdirs(\"${KELO_NATIVE_BUILD_DIR}\")\nendif()\n")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/native-tests.cmake)
 
-# The diagnostic core component (COM server DLL, interfaces, tests).
+# The diagnostic core component (COM server DLL, interfaces, and its tests) and the USB device
+# library stand-in.
 include(${CMAKE_SOURCE_DIR}/components/diagcore/DiagCore.cmake)
 target_link_libraries(kelo_discovery PUBLIC kelo_diagcore_interfaces)
+include(${CMAKE_SOURCE_DIR}/components/kelodev/KeloDev.cmake)
 
-# Quill device access (SNMP stack, managers, USB device library).
-include(${CMAKE_SOURCE_DIR}/quill/Quill.cmake)
+# kelotsy.exe, the console front end, beside the tool.
+add_executable(kelotsy console/Kelotsy.cpp console/KelotsyMain.cpp res/Kelotsy.rc)
+target_compile_options(kelotsy PRIVATE ${KELO_WARNINGS})
+target_link_options(kelotsy PRIVATE -municode)
+target_link_libraries(kelotsy PRIVATE kelo_engine)
+set_target_properties(kelotsy PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
+set_source_files_properties(res/Kelotsy.rc PROPERTIES OBJECT_DEPENDS "${Kelotsy.manifest_PATH}")
+add_dependencies(kelotsy KeloDiagnosticCore kelodev12 dist_data)
+add_dependencies(kelo_product kelotsy KeloDiagnosticCore kelodev12 dist_data)
 
-# The diagnosis engine: its tests and the console front end.
-include(${CMAKE_SOURCE_DIR}/cmake/Diagnosis.cmake)
+# The test programs, by area.
+include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)
 
-# Windows of the shell by area: sources added to kelo_ui and their window tests.
-include(${CMAKE_SOURCE_DIR}/cmake/ui/TabControl.cmake)
-include(${CMAKE_SOURCE_DIR}/cmake/ui/Wizard.cmake)
-include(${CMAKE_SOURCE_DIR}/cmake/ui/MainWindow.cmake)
-
-# The pages keep their control ids as file-local constants under names other pages use too
-# (kIdClose, kIdForum, ...), so each is a translation unit of its own in the unity build.
-file(GLOB KELO_PAGE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/pages/*.cpp)
-set_source_files_properties(${KELO_PAGE_SOURCES} TARGET_DIRECTORY kelo_ui PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)

@@ -1,8 +1,4 @@
-# Quill device access: our SNMP v1 stack and session layer, the managers, the USB device library route.
-kelo_layer(kelo_quill
-  SOURCES quill/DeviceQuill.cpp quill/QuillCommon.cpp quill/QuillManager.cpp quill/SNMPNWManager.cpp
-          quill/SnmpSession.cpp quill/SnmpStack.cpp
-  USES kelo_discovery)
+# Tests of the Quill device access: the SNMP v1 stack and session layer, the managers, the USB device library route.
 
 # The stack and session against scripted agents on loopback sockets.
 kelo_test(quill_tests
@@ -17,8 +13,6 @@ kelo_test(quill_sim_tests
   LIBS kelo_quill)
 set_tests_properties(quill_sim_tests PROPERTIES FIXTURES_REQUIRED quill_sim ENVIRONMENT
   "KELO_QUILL_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/quill_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
-
-include(${CMAKE_SOURCE_DIR}/components/kelodev/KeloDev.cmake)
 
 # The USB route: the real kelodev12.dll, loaded by name, against the simulator's Quill wire.
 kelo_test(quill_usb_tests

@@ -1,4 +1,2 @@
-# The owner-drawn tab strip of the main window.
-target_sources(kelo_ui PRIVATE app/CustomTabCtrl.cpp)
 # The strip inside a small dialog under Xvfb: clicks, notifications, scrolling, painting.
 kelo_test(tab_control_tests SOURCES tests/ui/CustomTabCtrlTest.cpp tests/ui/WindowTestSupport.cpp tests/ui/Screenshot.cpp tests/TestFolder.cpp LIBS kelo_ui)

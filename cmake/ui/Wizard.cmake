@@ -1,21 +1,3 @@
-# The wizard, its page pattern and its pages.
-target_sources(kelo_ui PRIVATE
-  app/WizardDlg.cpp
-  pages/ConnectivityDlg.cpp
-  pages/CopyEvaluationDlg.cpp
-  pages/CopyFailedDlg.cpp
-  pages/CopyAnswerPage.cpp
-  pages/CopyTestDlg.cpp
-  pages/DeviceStatusDlg.cpp
-  pages/FinalDlg.cpp
-  pages/NoPrintDlg.cpp
-  pages/NotSupportedDlg.cpp
-  pages/PrintBadDlg.cpp
-  pages/PrintEvaluationDlg.cpp
-  pages/PrintTestDlg.cpp
-  pages/WizardPage.cpp
-)
-
 # The wizard and its pages under Xvfb: scripted tests for every branch, and one run through the
 # real tests against a simulated Sable network printer on 127.0.11.x.
 kelo_sim_fixture(wizard_sim SCENARIO tests/ui/wizard.scenario)
@@ -27,7 +9,6 @@ set_tests_properties(wizard_tests PROPERTIES FIXTURES_REQUIRED wizard_sim ENVIRO
 
 # The print and copy pages with the expected-page window: scripted answers for every branch and
 # the real low-level print and status reads against simulated printers on 127.0.13.x.
-target_sources(kelo_ui PRIVATE pages/ImageDlg.cpp)
 kelo_sim_fixture(print_pages_sim SCENARIO tests/ui/print_pages.scenario)
 kelo_test(print_pages_tests
   SOURCES tests/ui/PrintPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
@@ -36,7 +17,6 @@ set_tests_properties(print_pages_tests PROPERTIES FIXTURES_REQUIRED print_pages_
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/print_pages_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
 # The device status page and its troubleshooting steps window under Xvfb.
-target_sources(kelo_ui PRIVATE pages/TroubleShootDlg.cpp)
 kelo_test(device_status_page_tests
   SOURCES tests/ui/DeviceStatusPageTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_ui)
