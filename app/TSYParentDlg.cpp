@@ -25,8 +25,6 @@ namespace {
 constexpr int kBackgroundWidth = 756;
 constexpr int kBackgroundHeight = 540;
 // Simulated status kinds of the error simulation menu.
-constexpr int32_t kSimulatedStatusError = 1;
-constexpr int32_t kSimulatedFeederError = 2;
 
 bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 bool KeyDownOrToggled(int key) { return (::GetKeyState(key) & 0x8001) != 0; }

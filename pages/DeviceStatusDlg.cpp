@@ -139,7 +139,7 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
     if (variant == devstatus::kFault || variant == devstatus::kFeeder) {
         const CDiagnosticMgr* manager = Manager();
         const Device_Dev* device = SelectedDevice();
-        const bool adf = simulation ? manager->SimulatedErrorKind() == 2 : device != nullptr && device->adfStatus;
+        const bool adf = simulation ? manager->SimulatedErrorKind() == kSimulatedFeederError : device != nullptr && device->adfStatus;
         troubleshooting = devstatus::TroubleshootingApplies(variant, simulation, CurrentIndex(), flag, adf);
     }
     if (variant != devstatus::kPrintFailed)

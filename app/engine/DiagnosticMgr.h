@@ -18,6 +18,10 @@ class CQuillManager;
 class CSNMPNWManager;
 class CDeviceAccessManager;
 
+// Kinds of simulated error (the error simulation menu): a device status, or a feeder error.
+inline constexpr int32_t kSimulatedStatusError = 1;
+inline constexpr int32_t kSimulatedFeederError = 2;
+
 // Indexes of the test list.
 inline constexpr int32_t kConnectivityTestIndex = 0;
 inline constexpr int32_t kDeviceStatusTestIndex = 1;

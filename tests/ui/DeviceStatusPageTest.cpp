@@ -371,7 +371,7 @@ TEST_F(DeviceStatusPage, LinksOpenThroughTheShellAndLogFailures)
 TEST_F(DeviceStatusPage, UnderSimulationThePageShowsThePretendedCodeAndIsInert)
 {
     manager_->SetErrorSimulationActive(true);
-    manager_->SetSimulatedErrorKind(2);
+    manager_->SetSimulatedErrorKind(kSimulatedFeederError);
     CDeviceStatusDlg& page = Page();
     page.SetSimulatedStatusCode(3);
     Prepare(22, 0);

@@ -688,7 +688,7 @@ TEST_F(MainWindow, WithoutPrintersTheTabPagesWaitUntilASimulationStarts)
     EXPECT_FALSE(window_->PagesCreated());
 
     // With an empty device list a simulated outcome still starts the wizard.
-    manager_->SetSimulatedErrorKind(2);
+    manager_->SetSimulatedErrorKind(kSimulatedFeederError);
     ::SendMessageW(Main(), kMsgSimulatedStatus, 4, 0);
     EXPECT_TRUE(manager_->ErrorSimulationActive());
     EXPECT_TRUE(window_->PagesCreated());
@@ -912,7 +912,7 @@ TEST_F(MainWindow, ControlShiftOpensTheSecretMenuOnlyOnTheSelectionPage)
 TEST_F(MainWindow, BackLeavesTheSimulationForTheSelectionPage)
 {
     Open(DemoPrinters());
-    manager_->SetSimulatedErrorKind(1);
+    manager_->SetSimulatedErrorKind(kSimulatedStatusError);
     ::SendMessageW(Main(), kMsgSimulatedStatus, 5, 1);
     ASSERT_TRUE(manager_->ErrorSimulationActive());
     EXPECT_EQ(window_->CurrentPageCommand(), 28);
@@ -942,7 +942,11 @@ TEST_F(MainWindow, ASimulatedStatusCodeChoosesTheDeviceStatusVariant)
         LPARAM dirtyPowerUp;
         int command;
     };
-    const Case cases[] = {{1, 8, 1, 17}, {1, 61, 0, 17}, {1, 5, 1, 18}, {1, 5, 0, 16}, {2, 3, 0, 22}};
+    const Case cases[] = {{kSimulatedStatusError, 8, 1, wizard::kCmdStatusFault},
+                          {kSimulatedStatusError, 61, 0, wizard::kCmdStatusFault},
+                          {kSimulatedStatusError, 5, 1, wizard::kCmdPowerLoss},
+                          {kSimulatedStatusError, 5, 0, wizard::kCmdStatusWithLinks},
+                          {kSimulatedFeederError, 3, 0, wizard::kCmdFeederError}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.kind << "/" << c.code << "/" << c.dirtyPowerUp);
         Open(DemoPrinters());
