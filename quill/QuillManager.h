@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "discovery/DeviceRecords.h"
+#include "quill/QuillOperations.h"
 
-class CQuillManager : public CDeviceAccessManager {
+class CQuillManager : public CQuillOperations<CQuillManager> {
 public:
     bool GetDeviceInfo();
     bool GetInkLevelInfo();
@@ -18,12 +18,6 @@ public:
     bool CleanPrintHead();
     bool PrintDiagnosticPage();
 
-    bool ReadDeviceInformation() override { return GetPrintHeadInfo() && GetDeviceInfo(); }
-    bool ReadInkLevels() override { return GetInkLevelInfo(); }
-    bool PrintDiagnosticsPage() override { return PrintDiagnosticPage(); }
-    bool PrintQualityPage() override { return PrintQualityDiagnosticPage(); }
-    bool CleanPrintheads() override { return CleanPrintHead(); }
-    bool AlignPrintheads() override { return AlignPrintHead(); }
     // Nothing to read over the USB library.
     bool ReadDeviceStatus() override { return true; }
 

@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "quill/SnmpSession.h"
 #include "discovery/DeviceRecords.h"
+#include "quill/QuillOperations.h"
+#include "quill/SnmpSession.h"
 
-class CSNMPNWManager : public CDeviceAccessManager {
+class CSNMPNWManager : public CQuillOperations<CSNMPNWManager> {
 public:
     // Each returns true except where said; failures show as not-available texts and log lines.
     bool GetDeviceInfo();
@@ -21,12 +22,6 @@ public:
     bool CleanPrintHead();
     bool PrintDiagnosticPage();
 
-    bool ReadDeviceInformation() override { return GetPrintHeadInfo() && GetDeviceInfo(); }
-    bool ReadInkLevels() override { return GetInkLevelInfo(); }
-    bool PrintDiagnosticsPage() override { return PrintDiagnosticPage(); }
-    bool PrintQualityPage() override { return PrintQualityDiagnosticPage(); }
-    bool CleanPrintheads() override { return CleanPrintHead(); }
-    bool AlignPrintheads() override { return AlignPrintHead(); }
     bool ReadDeviceStatus() override { return GetDeviceStatus(); }
 
 private:
