@@ -1,25 +1,18 @@
 #include "ui/Screenshot.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/WindowPicture.h"
 #include "winapi/Handles.h"
-
-namespace {
-
-// Pictures may go to a folder that no run has made yet.
-void CreateParentFolders(const std::wstring& path)
-{
-    for (size_t slash = path.find_first_of(L"\\/", 3); slash != std::wstring::npos;
-         slash = path.find_first_of(L"\\/", slash + 1))
-        ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-}
-
-} // namespace
 
 bool SaveWindowPicture(HWND window, const std::wstring& path)
 {
     if (!::IsWindow(window))
         return false;
-    CreateParentFolders(path);
+    // Pictures may go to a folder that no run has made yet.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT rect;
     ::GetWindowRect(window, &rect);
