@@ -70,18 +70,6 @@ kelo_build() {
   fi
 }
 
-kelo_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the $KELO_ARCH Wine prefix (once, about 20 s)"
-    if ! kelo_wine wineboot -i >"$KELO_ROOT/build/wineboot-$KELO_ARCH.log" 2>&1; then
-      cat "$KELO_ROOT/build/wineboot-$KELO_ARCH.log" >&2
-      echo "Could not create the Wine prefix with $WINELOADER" >&2
-      return 1
-    fi
-    wineserver -w
-  fi
-}
-
 # Starts Xvfb on a free display unless one is set; KELO_XVFB_PID names what we started.
 kelo_display() {
   KELO_XVFB_PID=""

@@ -9,7 +9,5 @@ if [ "${1:-}" = --arch ]; then
   shift 2
 fi
 kelo_choose_arch
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  kelo_wine wineboot -i >/dev/null 2>&1
-fi
+kelo_prefix
 exec "$WINELOADER" "$@"
