@@ -178,7 +178,7 @@ void CEnumerateDlg::SendToMainWindow(int pageCommand)
 bool CEnumerateDlg::DriverCheckPasses() const
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    const Device_Dev* device = manager->Selected();
+    const std::optional<Device_Dev> device = manager->Selected();
     if (!CProductInfoColl::IsRestDevice(device->productId)) {
         // A Quill printer on USB is reached through the device library, not a driver.
         if (HMODULE library = NGWinApi::Kernel().LoadLibraryW(kUsbDeviceLibrary)) {
@@ -212,8 +212,8 @@ void CEnumerateDlg::OnDiagnose()
         Hide();
         return;
     }
-    const Device_Dev* device = manager->Selected();
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager->Selected();
+    if (!device)
         return;
     if (!manager->NetworkSearchDone() && device->driverInstalled != 0) {
         // A queue left working offline would hold the test print back.

@@ -368,7 +368,7 @@ void CTSYParentDlg::OnTabChanged()
     case kTabFirmware: {
         if (!haveDevices)
             break;
-        if (const Device_Dev* device = manager->Selected())
+        if (const std::optional<Device_Dev> device = manager->Selected())
             manager->ManagerFor(*device).ResetDeviceData();
         const bool ink = tab == kTabInkLevels;
         CDialogBase& page = ink ? static_cast<CDialogBase&>(inkLevels_) : static_cast<CDialogBase&>(firmware_);

@@ -201,8 +201,8 @@ void CWizardDlg::OnPageCommand(int32_t command)
 int32_t CWizardDlg::JudgedStatusCode() const
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
+    if (!device)
         return wizard::kStatusUnreadable;
     if (device->isNetwork)
         return wizard::JudgedStatusCode(true, device->statusCode, std::nullopt);

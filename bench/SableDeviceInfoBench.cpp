@@ -11,7 +11,6 @@
 #include "TestFolder.h"
 #include "sable/SableTestSupport.h"
 #include "sable/SimControl.h"
-#include "discovery/SelectedDevice.h"
 #include "sable/SableManager.h"
 
 int wmain()
@@ -26,7 +25,6 @@ int wmain()
     device.deviceName = L"Kelo Vireo 4500 All-in-One";
     device.address = L"127.0.6.12";
     device.isNetwork = true;
-    SetSelectedDevice(device);
 
     CSableManager manager;
     constexpr int kReads = 7;
@@ -37,7 +35,7 @@ int wmain()
         control.Post("/printers/sable-bench/clear", "");
         manager.ResetDeviceData();
         const auto start = std::chrono::steady_clock::now();
-        allRead = manager.GetDeviceInfo() && allRead;
+        allRead = manager.GetDeviceInfo(device) && allRead;
         milliseconds.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         const int requests = control.HttpRequests("sable-bench");
         if (read == 0)
@@ -52,6 +50,5 @@ int wmain()
     std::printf("  http requests per read: %d (expected 4)\n", requestsPerRead);
     std::printf("  first read: %.1f ms, median: %.1f ms, slowest: %.1f ms (budget 200 ms)\n", milliseconds.front(),
                 median, sorted.back());
-    SetSelectedDevice(std::nullopt);
     return allRead && requestsPerRead == 4 && median < 200.0 ? 0 : 1;
 }

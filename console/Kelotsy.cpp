@@ -327,7 +327,7 @@ int Session::Status()
     manager_->SetCurrentTestIndex(kDeviceStatusTestIndex);
     manager_->RunCurrentTest();
     const bool passed = manager_->TestAt(kDeviceStatusTestIndex)->result == kTestPassed;
-    const Device_Dev& device = *manager_->Selected();
+    const Device_Dev device = *manager_->Selected();
     if (command_.json) {
         JsonWriter json;
         json.BeginObject().Key("passed").Bool(passed).Key("verdict").Bool(manager_->StatusVerdict());
@@ -365,7 +365,7 @@ int Session::Test()
         manager_->RunCurrentTest();
         const ::Test* entry = manager_->TestAt(step.index);
         passed = entry->result == kTestPassed;
-        const Device_Dev& device = *manager_->Selected();
+        const Device_Dev device = *manager_->Selected();
         if (command_.json) {
             json.BeginObject().Key("test").String(std::wstring(step.name, step.name + strlen(step.name)))
                 .Key("name").String(Text(step.key)).Key("passed").Bool(passed);

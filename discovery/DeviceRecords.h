@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/Device_Dev.h"
 #include "winapi/Handles.h"
 
 // What the device information page shows, in the order the page lists it.
@@ -100,15 +101,15 @@ public:
     CDeviceAccessManager(const CDeviceAccessManager&) = delete;
     CDeviceAccessManager& operator=(const CDeviceAccessManager&) = delete;
 
-    // The seven device operations on the selected printer, as each protocol carries them;
-    // true when the printer reported success.
-    virtual bool ReadDeviceInformation() = 0; // printheads, then identity and versions
-    virtual bool ReadInkLevels() = 0;
-    virtual bool PrintDiagnosticsPage() = 0;
-    virtual bool PrintQualityPage() = 0;
-    virtual bool CleanPrintheads() = 0;
-    virtual bool AlignPrintheads() = 0;
-    virtual bool ReadDeviceStatus() = 0;
+    // The seven device operations on `device`, as each protocol carries them; true when the
+    // printer reported success. The caller hands in the record (a copy it owns for the call).
+    virtual bool ReadDeviceInformation(const Device_Dev& device) = 0; // printheads, then identity and versions
+    virtual bool ReadInkLevels(const Device_Dev& device) = 0;
+    virtual bool PrintDiagnosticsPage(const Device_Dev& device) = 0;
+    virtual bool PrintQualityPage(const Device_Dev& device) = 0;
+    virtual bool CleanPrintheads(const Device_Dev& device) = 0;
+    virtual bool AlignPrintheads(const Device_Dev& device) = 0;
+    virtual bool ReadDeviceStatus(const Device_Dev& device) = 0;
 
     // Resets the device information and the spare ink to the not-available text and empties
     // the ink, printhead, status and alert lists. Leaves the printer region text alone.

@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <vector>
 
-#include "discovery/SelectedDevice.h"
 #include "discovery/HostInfoRules.h"
 #include "support/LogFile.h"
 #include "winapi/HostFilesApi.h"
@@ -23,13 +22,10 @@ std::wstring ProgramFilesFolder()
     return path;
 }
 
-// The selected device's friendly name, or its device name when it has none.
-std::wstring SelectedDeviceName()
+// The device's friendly name, or its device name when it has none.
+std::wstring DisplayedName(const Device_Dev& device)
 {
-    const std::optional<Device_Dev> device = SelectedDevice();
-    if (!device)
-        return {};
-    return device->friendlyName.empty() ? device->deviceName : device->friendlyName;
+    return device.friendlyName.empty() ? device.deviceName : device.friendlyName;
 }
 
 std::wstring IniText(const std::wstring& file, const wchar_t* section, const wchar_t* key)
@@ -98,7 +94,7 @@ bool GetPanelProgramVersion(DeviceInfo& info)
     return true;
 }
 
-void GetProductFolderInfo(DeviceInfo& info)
+void GetProductFolderInfo(const Device_Dev& device, DeviceInfo& info)
 {
     std::wstring programFiles = ProgramFilesFolder();
     const size_t x86 = programFiles.find(L" (x86)");
@@ -112,7 +108,7 @@ void GetProductFolderInfo(DeviceInfo& info)
         const std::wstring name = found.cFileName;
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..")
             continue;
-        info.modelBaseName = SelectedDeviceName();
+        info.modelBaseName = DisplayedName(device);
         LogFile().Write(L"m_sMakeAndModel >> %s", info.modelBaseName.c_str());
         LogFile().Write(L"strName %s", ProductMatchName(name).c_str());
         LogFile().Write(L"strModelName %s", ProductMatchName(info.modelBaseName).c_str());
@@ -124,7 +120,7 @@ void GetProductFolderInfo(DeviceInfo& info)
 
     const std::wstring queueName =
         matchedFolder.empty() ? std::wstring() : IniText(matchedFolder + L"\\config.ini", L"DeviceInfo", L"ModelName");
-    GetPrinterDriverVersion(queueName, info);
+    GetPrinterDriverVersion(device, queueName, info);
     if (matchedFolder.empty())
         return;
     const std::wstring dashboard = matchedFolder + L"\\BIn\\Dashboard.exe";
@@ -133,7 +129,7 @@ void GetProductFolderInfo(DeviceInfo& info)
         info.panelProgramVersion = *version;
 }
 
-void GetPrinterDriverVersion(const std::wstring& queueName, DeviceInfo& info)
+void GetPrinterDriverVersion(const Device_Dev& device, const std::wstring& queueName, DeviceInfo& info)
 {
     NGWinApi::UniquePrinter printer;
     std::wstring name = queueName;
@@ -144,11 +140,10 @@ void GetPrinterDriverVersion(const std::wstring& queueName, DeviceInfo& info)
                             static_cast<long>(error));
             return;
         }
-        const std::optional<Device_Dev> device = SelectedDevice();
-        std::wstring fallback = SelectedDeviceName();
+        std::wstring fallback = DisplayedName(device);
         if (!NGWinApi::Spooler().OpenPrinterW(fallback.data(), printer.put(), nullptr)) {
             LogFile().Write(L"Failed to open prinrer Friendly. Name: %s . Error Code: %ld",
-                            device ? device->friendlyName.c_str() : L"", static_cast<long>(::GetLastError()));
+                            device.friendlyName.c_str(), static_cast<long>(::GetLastError()));
             return;
         }
     }

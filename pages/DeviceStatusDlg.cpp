@@ -29,10 +29,10 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
-const Device_Dev* SelectedDevice()
+std::optional<Device_Dev> SelectedPrinter()
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    return manager != nullptr ? manager->Selected() : nullptr;
+    return manager != nullptr ? manager->Selected() : std::nullopt;
 }
 
 int32_t CurrentIndex()
@@ -87,8 +87,8 @@ void CDeviceStatusDlg::OnPrepare(int32_t command)
 int32_t CDeviceStatusDlg::DetermineFlag(int32_t variant)
 {
     CDiagnosticMgr* manager = Manager();
-    const Device_Dev* device = SelectedDevice();
-    const bool network = device != nullptr && device->isNetwork;
+    const std::optional<Device_Dev> device = SelectedPrinter();
+    const bool network = device && device->isNetwork;
     int32_t flag = -1;
     switch (devstatus::FlagSourceFor(variant, Simulating(), network, CurrentIndex())) {
     case devstatus::FlagSource::None:
@@ -98,12 +98,12 @@ int32_t CDeviceStatusDlg::DetermineFlag(int32_t variant)
         manager->SetCurrentTestIndex(1);
         break;
     case devstatus::FlagSource::Record:
-        if (device != nullptr)
+        if (device)
             flag = device->statusCode;
         break;
     case devstatus::FlagSource::UsbIdentification:
         // An identification that cannot be read means "status not available".
-        if (device == nullptr || !ReadUsbStatus(device->address, flag))
+        if (!device || !ReadUsbStatus(device->address, flag))
             flag = devstatus::kStatusUnavailable;
         break;
     }
@@ -138,8 +138,8 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
     bool troubleshooting = false;
     if (variant == devstatus::kFault || variant == devstatus::kFeeder) {
         const CDiagnosticMgr* manager = Manager();
-        const Device_Dev* device = SelectedDevice();
-        const bool adf = simulation ? manager->SimulatedErrorKind() == kSimulatedFeederError : device != nullptr && device->adfStatus;
+        const std::optional<Device_Dev> device = SelectedPrinter();
+        const bool adf = simulation ? manager->SimulatedErrorKind() == kSimulatedFeederError : device && device->adfStatus;
         troubleshooting = devstatus::TroubleshootingApplies(variant, simulation, CurrentIndex(), flag, adf);
     }
     if (variant != devstatus::kPrintFailed)
@@ -323,13 +323,13 @@ bool CDeviceStatusDlg::OnButton(int id)
 
 void CDeviceStatusDlg::OpenCustomerCareLink()
 {
-    const Device_Dev* device = SelectedDevice();
+    const std::optional<Device_Dev> device = SelectedPrinter();
     SupportLinkBuilder links;
     links.UseApplicationSettings();
     links.OpenProductSupportLink(Text(L"TSY_LANG_CODE"),
-                                 device != nullptr ? ModelNameForSupportLink(device->friendlyName, device->deviceName)
+                                 device ? ModelNameForSupportLink(device->friendlyName, device->deviceName)
                                                    : std::wstring(),
-                                 L"s-001", L"s-h-e021-1", device != nullptr ? device->productId : std::wstring());
+                                 L"s-001", L"s-h-e021-1", device ? device->productId : std::wstring());
 }
 
 void CDeviceStatusDlg::OnLinkClicked(int id)
@@ -340,9 +340,9 @@ void CDeviceStatusDlg::OnLinkClicked(int id)
         OpenCustomerCareLink();
         break;
     case IDC_KEYWORD_HELP: {
-        const Device_Dev* device = SelectedDevice();
+        const std::optional<Device_Dev> device = SelectedPrinter();
         SupportLinkBuilder links;
-        OpenOrLog(links.BuildKeywordHubLink(device != nullptr ? device->productId : std::wstring()),
+        OpenOrLog(links.BuildKeywordHubLink(device ? device->productId : std::wstring()),
                   L"Error while opening link TSY_URL_KELO.");
         break;
     }

@@ -81,8 +81,8 @@ std::wstring CurrentSurveyLink(SurveyCaller caller, const os_info& os, const SYS
 {
     const std::wstring address = StringTable().GetString(L"TSY_URL_FEEDBACK");
     const CDiagnosticMgr* manager = Manager();
-    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
-    if (device == nullptr) {
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
+    if (!device) {
         // No printer to name: the dialog tells the survey so; a page has nothing to send.
         if (caller == SurveyCaller::Page)
             return {};
@@ -110,8 +110,8 @@ bool OpenSurveyLink(SurveyCaller caller, bool logFailure)
 void OpenProductSupport(const wchar_t* pageType)
 {
     const CDiagnosticMgr* manager = Manager();
-    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
+    if (!device)
         return;
     SupportLinkBuilder links;
     links.UseApplicationSettings();

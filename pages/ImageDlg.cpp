@@ -73,8 +73,8 @@ void CImageDlg::Paint(HDC dc) const
     DrawBitmap(dc, theApp.PageImage(kWhiteImage), client.right, client.bottom,
                client.right == kWhiteSize.cx && client.bottom == kWhiteSize.cy);
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
-    const int image = ExpectedPageImage(device != nullptr ? device->printFile : std::wstring());
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
+    const int image = ExpectedPageImage(device ? device->printFile : std::wstring());
     if (image == kSixColourImage)
         DrawBitmap(dc, theApp.PageImage(image), kSixColourSize.cx, kSixColourSize.cy);
     else

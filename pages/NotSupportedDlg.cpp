@@ -18,8 +18,8 @@ namespace {
 std::wstring PrinterName()
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    const Device_Dev* device = manager != nullptr && !manager->Devices().empty() ? manager->Selected() : nullptr;
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager != nullptr && !manager->Devices().empty() ? manager->Selected() : std::nullopt;
+    if (!device)
         return L" Kelo Dummy Printer";
     return device->friendlyName.empty() ? device->deviceName : device->friendlyName;
 }
@@ -28,12 +28,12 @@ std::wstring PrinterName()
 void OpenSupportByQuery()
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
     SupportLinkBuilder links;
     links.UseApplicationSettings();
     links.OpenProductSupportLinkByQuery(
         StringTable().GetString(L"TSY_LANG_CODE"),
-        device != nullptr ? ModelNameForSupportLink(device->friendlyName, device->deviceName) : std::wstring(),
+        device ? ModelNameForSupportLink(device->friendlyName, device->deviceName) : std::wstring(),
         L"s-001");
 }
 

@@ -134,8 +134,8 @@ void CPrintBadDlg::ApplyExclusions()
     for (int id : {IDC_PRINT_BAD_CLEAN, IDC_CLEAN_TITLE, IDC_PRINT_BAD_ALIGN, IDC_ALIGN_TITLE})
         ::EnableWindow(GetDlgItem(id), TRUE);
     const CDiagnosticMgr* manager = Manager();
-    const Device_Dev* device = manager != nullptr ? manager->Selected() : nullptr;
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
+    if (!device)
         return;
     if (CleaningExcluded(device->productId)) {
         ::EnableWindow(GetDlgItem(IDC_PRINT_BAD_CLEAN), FALSE);

@@ -22,13 +22,12 @@ constexpr wchar_t kModelWithoutCopier[] = L"Homeline 5150 Printer - Q884z";
 
 bool SelectedPrinterHasCopier(CDiagnosticMgr& manager)
 {
-    const Device_Dev* device = manager.Selected();
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager.Selected();
+    if (!device)
         return false;
     if (device->isNetwork && CProductInfoColl::IsRestDevice(device->productId)) {
-        manager.PublishSelection();
         std::wstring model;
-        if (manager.Sable().GetMakeAndModel(model) && model.find(kModelWithoutCopier) != std::wstring::npos)
+        if (manager.Sable().GetMakeAndModel(*device, model) && model.find(kModelWithoutCopier) != std::wstring::npos)
             return false;
     }
     return CProductInfoColl::IsCopySupported(device->productId);
@@ -36,8 +35,8 @@ bool SelectedPrinterHasCopier(CDiagnosticMgr& manager)
 
 int32_t ReadAnswerStatusFlag(CDiagnosticMgr& manager)
 {
-    Device_Dev* device = manager.Selected();
-    if (device == nullptr)
+    const std::optional<Device_Dev> device = manager.Selected();
+    if (!device)
         return wizard::kStatusUnreadable;
     int32_t flag = -1;
     if (device->isNetwork) {
@@ -49,8 +48,7 @@ int32_t ReadAnswerStatusFlag(CDiagnosticMgr& manager)
     }
     if (flag == -1)
         flag = wizard::kStatusUnreadable;
-    device->statusCode = flag;
-    manager.PublishSelection();
+    manager.UpdateSelected([flag](Device_Dev& selected) { selected.statusCode = flag; });
     return flag;
 }
 

@@ -155,10 +155,11 @@ void CWizardPage::SetStepIcons(std::initializer_list<int32_t> icons)
 void CWizardPage::SetHeading(bool deviceNameAlways)
 {
     const CDiagnosticMgr* manager = Manager();
-    const Device_Dev* device = nullptr;
+    std::optional<Device_Dev> device;
     if (manager != nullptr && !manager->Devices().empty())
         device = manager->Selected();
-    SetItemText(IDC_PAGE_HEADING, PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), device, deviceNameAlways));
+    SetItemText(IDC_PAGE_HEADING,
+                PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), device ? &*device : nullptr, deviceNameAlways));
 }
 
 void CWizardPage::SetItemText(int id, const std::wstring& text)

@@ -2,7 +2,6 @@
 
 #include "support/XMLHandler.h"
 #include "discovery/PrintQueue.h"
-#include "discovery/SelectedDevice.h"
 #include "quill/QuillRules.h"
 #include "discovery/HostDeviceInfo.h"
 
@@ -18,14 +17,11 @@ void FormatInstallationDate(std::wstring& text)
     text = InstallationDateText(text);
 }
 
-std::wstring HostDriverVersion()
+std::wstring HostDriverVersion(const Device_Dev& printer)
 {
-    const std::optional<Device_Dev> device = SelectedDevice();
-    if (!device)
-        return {};
     std::wstring version;
-    if (GetDriverVersionFromClass(device->deviceName, version) ||
-        GetDriverVersionFromSpooler(device->deviceName, version))
+    if (GetDriverVersionFromClass(printer.deviceName, version) ||
+        GetDriverVersionFromSpooler(printer.deviceName, version))
         return version;
     return {};
 }

@@ -14,8 +14,8 @@ void FindServiceIDFromInstallationDate(std::wstring& text);
 // Replaces YYYYMMDD by DD-MM-YYYY, the empty text by "--" (logged).
 void FormatInstallationDate(std::wstring& text);
 
-// The driver version of the selected printer from the host's print system; empty when unknown.
-std::wstring HostDriverVersion();
+// The driver version of `printer` from the host's print system; empty when unknown.
+std::wstring HostDriverVersion(const Device_Dev& printer);
 // Adds the host-side information of the Quill readers: the common panel program's version.
 void AddHostSideInformation(DeviceInfo& info);
 

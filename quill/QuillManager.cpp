@@ -4,19 +4,11 @@
 #include <vector>
 
 #include "discovery/HostInfoRules.h"
-#include "discovery/SelectedDevice.h"
 #include "quill/DeviceQuill.h"
 #include "quill/QuillCommon.h"
 #include "quill/QuillRules.h"
 
 namespace {
-
-
-std::wstring SelectedQueue()
-{
-    const std::optional<Device_Dev> device = SelectedDevice();
-    return device ? device->printerName : std::wstring();
-}
 
 // A Quill identifier in byte form, kept alive for the call that needs it.
 struct IdBytes {
@@ -26,32 +18,32 @@ struct IdBytes {
 };
 
 template <class Read>
-int ReadWithOwnDevice(Read read)
+int ReadWithOwnDevice(const Device_Dev& printer, Read read)
 {
-    CDeviceQuill device(SelectedQueue());
+    CDeviceQuill device(printer.printerName);
     return read(device) ? 0 : 1;
 }
 
 } // namespace
 
-int CQuillManager::GetModelName(std::wstring& text)
+int CQuillManager::GetModelName(const Device_Dev& printer, std::wstring& text)
 {
-    return ReadWithOwnDevice([&](CDeviceQuill& device) { return device.GetModelName(text); });
+    return ReadWithOwnDevice(printer, [&](CDeviceQuill& device) { return device.GetModelName(text); });
 }
 
-int CQuillManager::GetSerialNumber(std::wstring& text)
+int CQuillManager::GetSerialNumber(const Device_Dev& printer, std::wstring& text)
 {
-    return ReadWithOwnDevice([&](CDeviceQuill& device) { return device.GetSerialNumber(text); });
+    return ReadWithOwnDevice(printer, [&](CDeviceQuill& device) { return device.GetSerialNumber(text); });
 }
 
-int CQuillManager::GetFirmwareVersion(std::wstring& text)
+int CQuillManager::GetFirmwareVersion(const Device_Dev& printer, std::wstring& text)
 {
-    return ReadWithOwnDevice([&](CDeviceQuill& device) { return device.GetFirmwareVersion(text); });
+    return ReadWithOwnDevice(printer, [&](CDeviceQuill& device) { return device.GetFirmwareVersion(text); });
 }
 
-int CQuillManager::GetServiceID(std::wstring& text)
+int CQuillManager::GetServiceID(const Device_Dev& printer, std::wstring& text)
 {
-    return ReadWithOwnDevice([&](CDeviceQuill& device) {
+    return ReadWithOwnDevice(printer, [&](CDeviceQuill& device) {
         if (device.GetServiceID(text))
             return true;
         if (!device.GetInstallationDate(text))
@@ -61,29 +53,30 @@ int CQuillManager::GetServiceID(std::wstring& text)
     });
 }
 
-int CQuillManager::GetMacAddress(std::wstring& text)
+int CQuillManager::GetMacAddress(const Device_Dev& printer, std::wstring& text)
 {
-    return ReadWithOwnDevice([&](CDeviceQuill& device) { return device.GetMacAddress(text); });
+    return ReadWithOwnDevice(printer, [&](CDeviceQuill& device) { return device.GetMacAddress(text); });
 }
 
-int CQuillManager::GetPageCount(int32_t& value)
+int CQuillManager::GetPageCount(const Device_Dev& printer, int32_t& value)
 {
-    return ReadWithOwnDevice([&](CDeviceQuill& device) { return device.GetPageCount(value); });
+    return ReadWithOwnDevice(printer, [&](CDeviceQuill& device) { return device.GetPageCount(value); });
 }
 
-bool CQuillManager::GetDeviceInfo()
+bool CQuillManager::GetDeviceInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetDeviceInfo", false, [&] {
         auto guard = LockRecords();
         DeviceInfo& info = records_.deviceInfo;
         LogFile().Write(L"@CQuillManager::GetDeviceInfo");
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
-        const std::wstring driver = HostDriverVersion();
+        const std::wstring driver = HostDriverVersion(printer);
         info.printerDriverVersion = driver.empty() ? notAvailable : driver;
 
-        auto text = [&](int (CQuillManager::*read)(std::wstring&), std::wstring& field, const wchar_t* failure) {
+        auto text = [&](int (CQuillManager::*read)(const Device_Dev&, std::wstring&), std::wstring& field,
+                        const wchar_t* failure) {
             std::wstring value;
-            if ((this->*read)(value) == 0) {
+            if ((this->*read)(printer, value) == 0) {
                 field = value;
             } else {
                 LogFile().Write(failure);
@@ -95,7 +88,7 @@ bool CQuillManager::GetDeviceInfo()
         text(&CQuillManager::GetFirmwareVersion, info.firmwareRevision, L"Quill GetFirmwareVersion failed");
 
         std::wstring serviceId;
-        if (GetServiceID(serviceId) == 0 && !serviceId.empty()) {
+        if (GetServiceID(printer, serviceId) == 0 && !serviceId.empty()) {
             info.serviceId = serviceId;
             info.bornDate = BornDateText(serviceId);
         } else {
@@ -105,7 +98,7 @@ bool CQuillManager::GetDeviceInfo()
         text(&CQuillManager::GetMacAddress, info.macAddress, L"Quill GetMacAddress failed");
 
         int32_t pages = info.totalImpressions;
-        if (GetPageCount(pages) == 0) {
+        if (GetPageCount(printer, pages) == 0) {
             info.totalImpressions = pages;
         } else {
             LogFile().Write(L"Quill GetPageCount failed");
@@ -117,13 +110,13 @@ bool CQuillManager::GetDeviceInfo()
     });
 }
 
-bool CQuillManager::GetInkLevelInfo()
+bool CQuillManager::GetInkLevelInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetInkLevelInfo", false, [&] {
         auto guard = LockRecords();
         LogFile().Write(L"@ CQuillManager::GetInkLevelInfo");
         records_.inkList.clear();
-        CDeviceQuill device(SelectedQueue());
+        CDeviceQuill device(printer.printerName);
 
         AgentFlagValues flags{};
         const std::optional<bool> flagsRead = ReadAgentFlags(flags, [&](const AgentFlagObject& flag, int32_t& value) {
@@ -195,7 +188,7 @@ bool CQuillManager::GetInkLevelInfo()
     });
 }
 
-bool CQuillManager::GetPrintHeadInfo()
+bool CQuillManager::GetPrintHeadInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetPrintHeadInfo", false, [&] {
         auto guard = LockRecords();
@@ -203,7 +196,7 @@ bool CQuillManager::GetPrintHeadInfo()
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         std::vector<PrintHeadInfo> heads;
         {
-            CDeviceQuill device(SelectedQueue());
+            CDeviceQuill device(printer.printerName);
             for (int h = 1; h <= kPrintheads; ++h) {
                 PrintHeadInfo head = MakePrintHeadInfo(notAvailable);
                 auto read = [&](const std::string& quillId, std::wstring& field) {
@@ -222,9 +215,9 @@ bool CQuillManager::GetPrintHeadInfo()
     });
 }
 
-bool CQuillManager::SendService(std::initializer_list<std::pair<const char*, int32_t>> writes)
+bool CQuillManager::SendService(const Device_Dev& printer, std::initializer_list<std::pair<const char*, int32_t>> writes)
 {
-    CDeviceQuill device(SelectedQueue());
+    CDeviceQuill device(printer.printerName);
     bool firstWorked = false;
     bool first = true;
     for (const auto& [quillId, value] : writes) {
@@ -235,23 +228,23 @@ bool CQuillManager::SendService(std::initializer_list<std::pair<const char*, int
     return firstWorked;
 }
 
-bool CQuillManager::PrintQualityDiagnosticPage()
+bool CQuillManager::PrintQualityDiagnosticPage(const Device_Dev& printer)
 {
-    return RunDeviceOperation(L"PrintQualityDiagnosticPage", false, [&] { return SendService({{"1.1.5.2", 1000}}); });
+    return RunDeviceOperation(L"PrintQualityDiagnosticPage", false, [&] { return SendService(printer, {{"1.1.5.2", 1000}}); });
 }
 
-bool CQuillManager::AlignPrintHead()
+bool CQuillManager::AlignPrintHead(const Device_Dev& printer)
 {
-    return RunDeviceOperation(L"AlignPrintHead", false, [&] { return SendService({{"1.1.5.2", 1100}}); });
+    return RunDeviceOperation(L"AlignPrintHead", false, [&] { return SendService(printer, {{"1.1.5.2", 1100}}); });
 }
 
-bool CQuillManager::CleanPrintHead()
+bool CQuillManager::CleanPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"CleanPrintHead", false,
-                              [&] { return SendService({{"1.4.1.5.1.1", 100}, {"1.1.5.2", 1000}}); });
+                              [&] { return SendService(printer, {{"1.4.1.5.1.1", 100}, {"1.1.5.2", 1000}}); });
 }
 
-bool CQuillManager::PrintDiagnosticPage()
+bool CQuillManager::PrintDiagnosticPage(const Device_Dev& printer)
 {
-    return RunDeviceOperation(L"PrintDiagnosticPage", false, [&] { return SendService({{"1.1.5.2", 10}}); });
+    return RunDeviceOperation(L"PrintDiagnosticPage", false, [&] { return SendService(printer, {{"1.1.5.2", 10}}); });
 }

@@ -5,12 +5,15 @@
 template <class Manager>
 class CQuillOperations : public CDeviceAccessManager {
 public:
-    bool ReadDeviceInformation() override { return Self().GetPrintHeadInfo() && Self().GetDeviceInfo(); }
-    bool ReadInkLevels() override { return Self().GetInkLevelInfo(); }
-    bool PrintDiagnosticsPage() override { return Self().PrintDiagnosticPage(); }
-    bool PrintQualityPage() override { return Self().PrintQualityDiagnosticPage(); }
-    bool CleanPrintheads() override { return Self().CleanPrintHead(); }
-    bool AlignPrintheads() override { return Self().AlignPrintHead(); }
+    bool ReadDeviceInformation(const Device_Dev& printer) override
+    {
+        return Self().GetPrintHeadInfo(printer) && Self().GetDeviceInfo(printer);
+    }
+    bool ReadInkLevels(const Device_Dev& printer) override { return Self().GetInkLevelInfo(printer); }
+    bool PrintDiagnosticsPage(const Device_Dev& printer) override { return Self().PrintDiagnosticPage(printer); }
+    bool PrintQualityPage(const Device_Dev& printer) override { return Self().PrintQualityDiagnosticPage(printer); }
+    bool CleanPrintheads(const Device_Dev& printer) override { return Self().CleanPrintHead(printer); }
+    bool AlignPrintheads(const Device_Dev& printer) override { return Self().AlignPrintHead(printer); }
 
 private:
     Manager& Self() { return static_cast<Manager&>(*this); }

@@ -8,7 +8,6 @@
 
 #include "discovery/DeviceIdStatus.h"
 #include "discovery/HostInfoRules.h"
-#include "discovery/SelectedDevice.h"
 #include "quill/QuillCommon.h"
 #include "quill/QuillRules.h"
 #include "winapi/SocketApi.h"
@@ -28,11 +27,9 @@ std::wstring OrNotAvailable(const std::wstring& text)
 
 } // namespace
 
-bool CSNMPNWManager::OpenSelectedPrinter()
+bool CSNMPNWManager::OpenPrinter(const Device_Dev& printer)
 {
-    const std::optional<Device_Dev> device = SelectedDevice();
-    address_ = device ? device->address : std::wstring();
-    return session_.QuillInit(address_);
+    return session_.QuillInit(printer.address);
 }
 
 std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived)
@@ -52,17 +49,17 @@ std::wstring CSNMPNWManager::GetQuillText(const char* quillId, bool* arrived)
     return GetText(QuillSnmpOid(quillId), arrived);
 }
 
-bool CSNMPNWManager::GetDeviceInfo()
+bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetDeviceInfo", false, [&] {
         auto guard = LockRecords();
         DeviceInfo& info = records_.deviceInfo;
         LogFile().Write(L"@CSNMPNWManager::GetDeviceInfo");
-        if (std::wstring driver = HostDriverVersion(); !driver.empty())
+        if (std::wstring driver = HostDriverVersion(printer); !driver.empty())
             info.printerDriverVersion = driver;
         AddHostSideInformation(info);
 
-        OpenSelectedPrinter();
+        OpenPrinter(printer);
         LogFile().Write(L"@ QuillInit");
 
         info.modelName = OrNotAvailable(TrimQuotes(GetText(kModelNameOid)));
@@ -72,7 +69,7 @@ bool CSNMPNWManager::GetDeviceInfo()
         info.firmwareRevision = OrNotAvailable(TrimQuotes(DecodeQuillString(GetQuillText("1.1.3.6"))));
         LogFile().Write(L"Firmware Version value %s.", info.firmwareRevision.c_str());
 
-        std::wstring mac = GetMacAddressByArp(address_);
+        std::wstring mac = GetMacAddressByArp(printer.address);
         if (mac.empty())
             mac = DecodeQuillString(GetQuillText("1.2.5.3"));
         if (mac.empty())
@@ -111,13 +108,13 @@ bool CSNMPNWManager::GetDeviceInfo()
     });
 }
 
-bool CSNMPNWManager::GetInkLevelInfo()
+bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetInkLevelInfo", false, [&] {
         auto guard = LockRecords();
         LogFile().Write(L"@ GetInkLevelInfo");
         records_.inkList.clear();
-        OpenSelectedPrinter();
+        OpenPrinter(printer);
         LogFile().Write(L" GetInkLevelInfo @ QuillInit");
 
         AgentFlagValues flags{};
@@ -177,11 +174,11 @@ bool CSNMPNWManager::GetInkLevelInfo()
     });
 }
 
-bool CSNMPNWManager::GetPrintHeadInfo()
+bool CSNMPNWManager::GetPrintHeadInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetPrintHeadInfo", false, [&] {
         auto guard = LockRecords();
-        OpenSelectedPrinter();
+        OpenPrinter(printer);
         LogFile().Write(L"GetPrintHeadInfo @  Quillinit");
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         std::vector<PrintHeadInfo> heads;
@@ -204,12 +201,12 @@ bool CSNMPNWManager::GetPrintHeadInfo()
     });
 }
 
-bool CSNMPNWManager::GetDeviceStatus()
+bool CSNMPNWManager::GetDeviceStatus(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetDeviceStatus", false, [&] {
         auto guard = LockRecords();
         records_.statusList.clear();
-        OpenSelectedPrinter();
+        OpenPrinter(printer);
         LogFile().Write(L"GetDeviceStatus @ QuillInit");
         const std::wstring identification = GetText(kDeviceIdOid);
         StatusEntry first;
@@ -228,12 +225,11 @@ bool CSNMPNWManager::GetDeviceStatus()
     });
 }
 
-int32_t CSNMPNWManager::GetStatusFlag()
+int32_t CSNMPNWManager::GetStatusFlag(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetStatusFlag", int32_t{61}, [&] {
         CSnmpSession session;
-        const std::optional<Device_Dev> device = SelectedDevice();
-        session.QuillInit(device ? device->address : std::wstring());
+        session.QuillInit(printer.address);
         LogFile().Write(L"GetStatusFlag @ QuillInit");
         int32_t code = 61;
         if (session.SnmpGetPdu(kDeviceIdOid))
@@ -248,9 +244,10 @@ int32_t CSNMPNWManager::GetStatusFlag()
     });
 }
 
-void CSNMPNWManager::SendService(const wchar_t* name, std::initializer_list<std::pair<const char*, int32_t>> writes)
+void CSNMPNWManager::SendService(const Device_Dev& printer, const wchar_t* name,
+                                 std::initializer_list<std::pair<const char*, int32_t>> writes)
 {
-    OpenSelectedPrinter();
+    OpenPrinter(printer);
     LogFile().Write(L"%s @ QuillInit", name);
     for (const auto& [quillId, value] : writes)
         if (session_.SnmpSetPdu(QuillSnmpOid(quillId).c_str(), value))
@@ -260,34 +257,34 @@ void CSNMPNWManager::SendService(const wchar_t* name, std::initializer_list<std:
     LogFile().Write(L"%s @ QuillUnInit", name);
 }
 
-bool CSNMPNWManager::PrintQualityDiagnosticPage()
+bool CSNMPNWManager::PrintQualityDiagnosticPage(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"PrintQualityDiagnosticPage", false, [&] {
-        SendService(L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
+        SendService(printer, L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
         return true;
     });
 }
 
-bool CSNMPNWManager::AlignPrintHead()
+bool CSNMPNWManager::AlignPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"AlignPrintHead", false, [&] {
-        SendService(L"AlignPrintHead", {{kServiceCommand, 1100}});
+        SendService(printer, L"AlignPrintHead", {{kServiceCommand, 1100}});
         return true;
     });
 }
 
-bool CSNMPNWManager::CleanPrintHead()
+bool CSNMPNWManager::CleanPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"CleanPrintHead", false, [&] {
-        SendService(L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
+        SendService(printer, L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
         return true;
     });
 }
 
-bool CSNMPNWManager::PrintDiagnosticPage()
+bool CSNMPNWManager::PrintDiagnosticPage(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"PrintDiagnosticPage", false, [&] {
-        SendService(L"PrintDiagnosticPage", {{kServiceCommand, 10}});
+        SendService(printer, L"PrintDiagnosticPage", {{kServiceCommand, 10}});
         return true;
     });
 }

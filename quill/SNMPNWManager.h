@@ -11,27 +11,26 @@
 class CSNMPNWManager : public CQuillOperations<CSNMPNWManager> {
 public:
     // Each returns true except where said; failures show as not-available texts and log lines.
-    bool GetDeviceInfo();
-    bool GetInkLevelInfo();
-    bool GetPrintHeadInfo();
-    bool GetDeviceStatus();
+    bool GetDeviceInfo(const Device_Dev& printer);
+    bool GetInkLevelInfo(const Device_Dev& printer);
+    bool GetPrintHeadInfo(const Device_Dev& printer);
+    bool GetDeviceStatus(const Device_Dev& printer);
     // The status code of the printer's identification; 61 when it could not be read.
-    int32_t GetStatusFlag();
-    bool PrintQualityDiagnosticPage();
-    bool AlignPrintHead();
-    bool CleanPrintHead();
-    bool PrintDiagnosticPage();
+    int32_t GetStatusFlag(const Device_Dev& printer);
+    bool PrintQualityDiagnosticPage(const Device_Dev& printer);
+    bool AlignPrintHead(const Device_Dev& printer);
+    bool CleanPrintHead(const Device_Dev& printer);
+    bool PrintDiagnosticPage(const Device_Dev& printer);
 
-    bool ReadDeviceStatus() override { return GetDeviceStatus(); }
+    bool ReadDeviceStatus(const Device_Dev& printer) override { return GetDeviceStatus(printer); }
 
 private:
     // One GET on the open session: the reply as text, empty when none came.
     std::wstring GetText(const std::string& oid, bool* arrived = nullptr);
     std::wstring GetQuillText(const char* quillId, bool* arrived = nullptr);
-    void SendService(const wchar_t* name, std::initializer_list<std::pair<const char*, int32_t>> writes);
-    bool OpenSelectedPrinter();
+    void SendService(const Device_Dev& printer, const wchar_t* name, std::initializer_list<std::pair<const char*, int32_t>> writes);
+    bool OpenPrinter(const Device_Dev& printer);
 
-    std::wstring address_;
     CSnmpSession session_;
 };
 

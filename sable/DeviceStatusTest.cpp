@@ -64,7 +64,7 @@ int32_t CDeviceStatusTest::RunUsb(Device_Dev& device)
 
     if (CProductInfoColl::IsRestDevice(device.productId)) {
         int32_t sableFlag = 0;
-        const bool read = CUtil::GetStatusFlagForMerrowDevice(context_, sableFlag);
+        const bool read = CUtil::GetStatusFlagForMerrowDevice(context_, device, sableFlag);
         return Finish(context_, device, sable::UsbSableFeederOutcome(read, sableFlag));
     }
 
@@ -92,7 +92,7 @@ int32_t CDeviceStatusTest::RunNetworkSable(Device_Dev& device)
 {
     CSableManager& sable = context_.Sable();
     auto guard = sable.LockRecords();
-    if (!sable.GetDeviceStatus())
+    if (!sable.GetDeviceStatus(device))
         return Fail(context_, device, sable::kStatusNotAvailable);
     const std::vector<StatusEntry>& statuses = sable.MutableRecords().statusList;
     if (statuses.empty()) {
@@ -116,7 +116,7 @@ int32_t CDeviceStatusTest::RunNetworkQuill(Device_Dev& device)
     std::vector<StatusEntry> statuses;
     {
         auto guard = snmp.LockRecords();
-        if (snmp.GetDeviceStatus())
+        if (snmp.GetDeviceStatus(device))
             statuses = snmp.MutableRecords().statusList;
     }
     if (statuses.empty()) {
@@ -139,12 +139,12 @@ int32_t CDeviceStatusTest::RunNetworkQuill(Device_Dev& device)
     return Finish(context_, device, sable::FeederOutcome(sable::FeederValueFromText(feederText)));
 }
 
-bool CUtil::GetStatusFlagForMerrowDevice(CTestContext& context, int32_t& flag)
+bool CUtil::GetStatusFlagForMerrowDevice(CTestContext& context, const Device_Dev& device, int32_t& flag)
 {
     try {
         CSableManager& sable = context.Sable();
         auto guard = sable.LockRecords();
-        if (!sable.GetDeviceStatus())
+        if (!sable.GetDeviceStatus(device))
             return false;
         const std::vector<StatusEntry>& statuses = sable.MutableRecords().statusList;
         if (statuses.empty())

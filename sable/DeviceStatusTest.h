@@ -26,5 +26,5 @@ class CUtil {
 public:
     // The Sable status flag of the selected printer for the feeder check of a USB Sable device:
     // true when a status was read and its flag is not 0.
-    static bool GetStatusFlagForMerrowDevice(CTestContext& context, int32_t& flag);
+    static bool GetStatusFlagForMerrowDevice(CTestContext& context, const Device_Dev& device, int32_t& flag);
 };

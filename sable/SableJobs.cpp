@@ -1,7 +1,6 @@
 // Sable jobs the printer runs by itself: post the request, then poll the job it names.
 #include <vector>
 
-#include "discovery/SelectedDevice.h"
 #include "sable/AnsiText.h"
 #include "sable/SableFiles.h"
 #include "sable/SableManager.h"
@@ -15,12 +14,6 @@ const char kInternalPrintLine[] = "POST /DevMgmt/InternalPrintDyn.xml HTTP/1.1\r
 const char kCalibrationLine[] = "POST /Calibration/Session HTTP/1.1\r\n";
 const wchar_t kJobFile[] = L"\\Job.xml";
 
-bool SelectedIsNetwork()
-{
-    const std::optional<Device_Dev> device = SelectedDevice();
-    return device && device->isNetwork;
-}
-
 bool WriteAll(HANDLE device, const std::string& bytes, DWORD& written)
 {
     written = 0;
@@ -29,9 +22,10 @@ bool WriteAll(HANDLE device, const std::string& bytes, DWORD& written)
 
 } // namespace
 
-bool CSableManager::StartJobPoller()
+bool CSableManager::StartJobPoller(const Device_Dev& device)
 {
     StopJobPoller();
+    pollerDevice_ = device;
     stopPoller_ = false;
     SetJobCompleted(false);
     ::ResetEvent(JobEvent()); // a signal left by an earlier job is not this job's
@@ -69,9 +63,8 @@ DWORD CSableManager::PollJob()
     ::DeleteFileW(path.c_str());
     NGWinApi::ComInitialization com;
     while (!stopPoller_) {
-        bool isNetwork = false;
-        if (!Fetch(location, kJobFile, isNetwork)) {
-            LogFile().Write(isNetwork ? L"Failed to save xml for network device. File: %s "
+        if (!Fetch(pollerDevice_, location, kJobFile)) {
+            LogFile().Write(pollerDevice_.isNetwork ? L"Failed to save xml for network device. File: %s "
                                       : L"Failed to save xml. File: %s ",
                             kJobFile);
             ::SetEvent(JobEvent());
@@ -95,27 +88,27 @@ DWORD CSableManager::PollJob()
     return 0;
 }
 
-bool CSableManager::UsbJob(const std::string& requestLine, const std::string& body, bool calibration)
+bool CSableManager::UsbJob(const Device_Dev& device, const std::string& requestLine, const std::string& body, bool calibration)
 {
     std::wstring interfacePath;
-    if (!FindInterfacePath(interfacePath)) {
+    if (!FindInterfacePath(device, interfacePath)) {
         LogFile().Write(L"Failed to GetInterfaceSymbolicLink.");
         return false;
     }
-    NGWinApi::UniqueDeviceHandle device(NGWinApi::DeviceIo().CreateFileW(
+    NGWinApi::UniqueDeviceHandle channel(NGWinApi::DeviceIo().CreateFileW(
         interfacePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
         FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!device) {
+    if (!channel) {
         LogFile().Write(L"CreateFile API failed.");
         return false;
     }
     std::vector<char> answer(kAnswerBytes + 1, '\0');
-    const DWORD waiting = NGWinApi::DeviceIo().GetFileSize(device.get(), nullptr);
+    const DWORD waiting = NGWinApi::DeviceIo().GetFileSize(channel.get(), nullptr);
     if (waiting == 0)
         return false;
     if (waiting != INVALID_FILE_SIZE) {
         DWORD read = 0;
-        if (!NGWinApi::DeviceIo().ReadFile(device.get(), answer.data(), kAnswerBytes, &read, nullptr)) {
+        if (!NGWinApi::DeviceIo().ReadFile(channel.get(), answer.data(), kAnswerBytes, &read, nullptr)) {
             if (calibration)
                 LogFile().Write(L"ReadFile API failed.");
             return false;
@@ -126,10 +119,10 @@ bool CSableManager::UsbJob(const std::string& requestLine, const std::string& bo
     DWORD written = 0;
     bool sent = true;
     if (calibration) {
-        sent = WriteAll(device.get(), head + body, written);
-    } else if ((sent = WriteAll(device.get(), head, written)) && written == head.size()) {
+        sent = WriteAll(channel.get(), head + body, written);
+    } else if ((sent = WriteAll(channel.get(), head, written)) && written == head.size()) {
         waits_.sleep(waits_.requestPauseMs);
-        sent = WriteAll(device.get(), body, written);
+        sent = WriteAll(channel.get(), body, written);
         waits_.sleep(waits_.requestPauseMs);
     }
     if (!sent) {
@@ -140,7 +133,7 @@ bool CSableManager::UsbJob(const std::string& requestLine, const std::string& bo
     std::fill(answer.begin(), answer.end(), '\0');
     DWORD read = 0;
     bool answered = false;
-    if (!NGWinApi::DeviceIo().ReadFile(device.get(), answer.data(), kAnswerBytes, &read, nullptr)) {
+    if (!NGWinApi::DeviceIo().ReadFile(channel.get(), answer.data(), kAnswerBytes, &read, nullptr)) {
         LogFile().Write(L"ReadFile API failed. Err - %ld", static_cast<long>(::GetLastError()));
     } else {
         const sable::JobAnswer parsed = sable::ParseJobAnswer(std::string(answer.data()));
@@ -156,9 +149,9 @@ bool CSableManager::UsbJob(const std::string& requestLine, const std::string& bo
         LogFile().Write(L"Failed to read response.");
         return false;
     }
-    device.reset();
+    channel.reset();
 
-    if (!StartJobPoller()) {
+    if (!StartJobPoller(device)) {
         if (!calibration) {
             LogFile().Write(L"Create Thread Failed - %ld.", static_cast<long>(::GetLastError()));
             return false;
@@ -168,9 +161,9 @@ bool CSableManager::UsbJob(const std::string& requestLine, const std::string& bo
     return calibration ? signalled : signalled && JobCompleted();
 }
 
-bool CSableManager::NetworkJob(const std::string& resourcePath, const std::string& body, bool calibration)
+bool CSableManager::NetworkJob(const Device_Dev& device, const std::string& resourcePath, const std::string& body, bool calibration)
 {
-    const std::optional<std::wstring> head = PostOverNetwork(resourcePath, sable::JobExtraHeaders(body.size()), body);
+    const std::optional<std::wstring> head = PostOverNetwork(device, resourcePath, sable::JobExtraHeaders(body.size()), body);
     if (!head) {
         const long error = static_cast<long>(lastPostError_);
         switch (lastPostFailure_) {
@@ -204,65 +197,65 @@ bool CSableManager::NetworkJob(const std::string& resourcePath, const std::strin
         return false;
     }
     SetJobLocation(*parsed.location);
-    StartJobPoller();
+    StartJobPoller(device);
     WaitForJob(waits_.networkJobMs);
     return true;
 }
 
-bool CSableManager::StartService(const std::string& jobType)
+bool CSableManager::StartService(const Device_Dev& device, const std::string& jobType)
 {
     try {
-        return UsbJob(kInternalPrintLine, sable::InternalPrintDocument(jobType), false);
+        return UsbJob(device, kInternalPrintLine, sable::InternalPrintDocument(jobType), false);
     } catch (...) {
         LogFile().Write(L"Exception occured in StartService.");
         return false;
     }
 }
 
-bool CSableManager::StartServiceForNetworkDevice(const std::string& jobType)
+bool CSableManager::StartServiceForNetworkDevice(const Device_Dev& device, const std::string& jobType)
 {
     try {
-        return NetworkJob("/DevMgmt/InternalPrintDyn.xml", sable::InternalPrintDocument(jobType), false);
+        return NetworkJob(device, "/DevMgmt/InternalPrintDyn.xml", sable::InternalPrintDocument(jobType), false);
     } catch (...) {
         LogFile().Write(L"Exception occured in StartServiceForNetworkDevice");
         return false;
     }
 }
 
-bool CSableManager::AlignPrintHead()
+bool CSableManager::AlignPrintHead(const Device_Dev& device)
 {
     try {
-        if (SelectedIsNetwork())
-            return NetworkJob("/Calibration/Session", sable::CalibrationDocument(), true);
-        return UsbJob(kCalibrationLine, sable::CalibrationDocument(), true);
+        if (device.isNetwork)
+            return NetworkJob(device, "/Calibration/Session", sable::CalibrationDocument(), true);
+        return UsbJob(device, kCalibrationLine, sable::CalibrationDocument(), true);
     } catch (...) {
         LogFile().Write(L"Exception occured in AlignPrintHead.");
         return false;
     }
 }
 
-bool CSableManager::RunService(const std::string& jobType)
+bool CSableManager::RunService(const Device_Dev& device, const std::string& jobType)
 {
-    return SelectedIsNetwork() ? StartServiceForNetworkDevice(jobType) : StartService(jobType);
+    return device.isNetwork ? StartServiceForNetworkDevice(device, jobType) : StartService(device, jobType);
 }
 
-bool CSableManager::PrintDiagnosticsPage()
+bool CSableManager::PrintDiagnosticsPage(const Device_Dev& device)
 {
-    return RunService("diagnosticsPage");
+    return RunService(device, "diagnosticsPage");
 }
 
-bool CSableManager::PrintQualityPage()
+bool CSableManager::PrintQualityPage(const Device_Dev& device)
 {
-    return RunService("pqDiagnosticsPage");
+    return RunService(device, "pqDiagnosticsPage");
 }
 
-bool CSableManager::CleanPrintheads()
+bool CSableManager::CleanPrintheads(const Device_Dev& device)
 {
-    if (!RunService("cleaningPage")) {
-        LogFile().Write(SelectedIsNetwork() ? L"Failed to start service for network devices. Service: %s"
+    if (!RunService(device, "cleaningPage")) {
+        LogFile().Write(device.isNetwork ? L"Failed to start service for network devices. Service: %s"
                                             : L"Failed to start service. Service: %s",
                         L"cleaningPage");
         return false;
     }
-    return RunService("cleaningVerificationPage");
+    return RunService(device, "cleaningVerificationPage");
 }

@@ -1,7 +1,6 @@
 // The Sable channel over the network: WinINet to port 8080 of the printer.
 #include <vector>
 
-#include "discovery/SelectedDevice.h"
 #include "sable/AnsiText.h"
 #include "sable/SableFiles.h"
 #include "sable/SableManager.h"
@@ -14,12 +13,6 @@ constexpr INTERNET_PORT kSablePort = 8080;
 constexpr DWORD_PTR kRequestContext = 0x1001;
 constexpr DWORD kDownloadBlock = 102400;
 constexpr int kAttempts = 3;
-
-std::wstring DeviceAddress()
-{
-    const std::optional<Device_Dev> device = SelectedDevice();
-    return device ? device->address : std::wstring();
-}
 
 HINTERNET Connect(HINTERNET session, const std::string& host)
 {
@@ -49,10 +42,11 @@ HINTERNET OpenTimedRequest(HINTERNET connection, const std::string& path, DWORD 
 
 } // namespace
 
-bool CSableManager::GetDocumentOverNetwork(const std::wstring& fileName, const std::wstring& resourcePath)
+bool CSableManager::GetDocumentOverNetwork(const Device_Dev& device, const std::wstring& fileName,
+                                          const std::wstring& resourcePath)
 {
     try {
-        const std::wstring address = DeviceAddress();
+        const std::wstring& address = device.address;
         const std::string host = ToAnsi(address);
         const std::wstring outputPath = ApplicationFilePath(fileName);
 
@@ -118,11 +112,11 @@ bool CSableManager::GetDocumentOverNetwork(const std::wstring& fileName, const s
     }
 }
 
-std::optional<std::wstring> CSableManager::PostOverNetwork(const std::string& resourcePath,
+std::optional<std::wstring> CSableManager::PostOverNetwork(const Device_Dev& device, const std::string& resourcePath,
                                                            const std::string& extraHeaders, const std::string& body)
 {
     // The job operations log the failures of the first three steps with texts of their own.
-    const std::string host = ToAnsi(DeviceAddress());
+    const std::string host = ToAnsi(device.address);
     NGWinApi::UniqueInternetHandle session(
         NGWinApi::Internet().InternetOpenA(" ", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     const auto failed = [this](PostFailure step) {

@@ -5,7 +5,6 @@
 
 #include "support/XMLHandler.h"
 #include "discovery/HostInfoRules.h"
-#include "discovery/SelectedDevice.h"
 #include "discovery/HostDeviceInfo.h"
 #include "sable/SableFiles.h"
 #include "sable/SableManager.h"
@@ -38,22 +37,18 @@ void SetWhenFound(std::wstring& field, const std::optional<std::wstring>& text)
 
 } // namespace
 
-bool CSableManager::Fetch(const std::wstring& resourcePath, const std::wstring& fileName, bool& isNetwork)
+bool CSableManager::Fetch(const Device_Dev& device, const std::wstring& resourcePath, const std::wstring& fileName)
 {
-    const std::optional<Device_Dev> device = SelectedDevice();
-    isNetwork = device && device->isNetwork;
-    if (!device)
-        return false;
-    return isNetwork ? GetDocumentOverNetwork(fileName, resourcePath) : GetDocumentOverUsb(resourcePath, fileName);
+    return device.isNetwork ? GetDocumentOverNetwork(device, fileName, resourcePath)
+                            : GetDocumentOverUsb(device, resourcePath, fileName);
 }
 
-bool CSableManager::FetchOrLog(const std::wstring& resourcePath, const std::wstring& fileName,
-                               const wchar_t* usbLine)
+bool CSableManager::FetchOrLog(const Device_Dev& device, const std::wstring& resourcePath,
+                               const std::wstring& fileName, const wchar_t* usbLine)
 {
-    bool isNetwork = false;
-    if (Fetch(resourcePath, fileName, isNetwork))
+    if (Fetch(device, resourcePath, fileName))
         return true;
-    if (isNetwork)
+    if (device.isNetwork)
         LogFile().Write(L"Failed to save xml for network device. File: %s", fileName.c_str());
     else
         LogFile().Write(usbLine);
@@ -88,14 +83,14 @@ bool CSableManager::RunReader(const wchar_t* exceptionLine, const std::function<
     }
 }
 
-bool CSableManager::GetDeviceInfo()
+bool CSableManager::GetDeviceInfo(const Device_Dev& device)
 {
     return RunReader(L"Exception occured in GetDeviceInfo.", [&] {
         DeviceInfo& info = records_.deviceInfo;
         if (GetExecutableFolder().empty())
             return false;
 
-        if (!FetchOrLog(kProductConfig, L"ProductConfigDyn.xml", L"Failed to save xml. File: ProductConfigDyn.xml"))
+        if (!FetchOrLog(device, kProductConfig, L"ProductConfigDyn.xml", L"Failed to save xml. File: ProductConfigDyn.xml"))
             return false;
         {
             SableXml::ParsedFile file(ApplicationFilePath(L"ProductConfigDyn.xml"));
@@ -106,7 +101,7 @@ bool CSableManager::GetDeviceInfo()
             SetWhenFound(info.firmwareRevision, file.Text(InformationPath(L"dd:Version/dd:Revision")));
         }
 
-        if (!FetchOrLog(kConsumableConfig, L"ConsumableConfigDyn.xml",
+        if (!FetchOrLog(device, kConsumableConfig, L"ConsumableConfigDyn.xml",
                         L"Failed to save xml . File: ConsumableConfigDyn.xml"))
             return false;
         {
@@ -114,9 +109,9 @@ bool CSableManager::GetDeviceInfo()
             SetWhenFound(info.inkKitNumber, file.Text(L"/ccdyn:ConsumableConfigDyn/ccdyn:ProductConsumableInfo/dd:IK"));
         }
 
-        GetProductFolderInfo(info);
+        GetProductFolderInfo(device, info);
 
-        if (!FetchOrLog(kProductUsage, L"ProductUsageDyn.xml", L"Failed to save xml . File: ProductUsageDyn.xml"))
+        if (!FetchOrLog(device, kProductUsage, L"ProductUsageDyn.xml", L"Failed to save xml . File: ProductUsageDyn.xml"))
             return false;
         {
             SableXml::ParsedFile file(ApplicationFilePath(L"ProductUsageDyn.xml"));
@@ -131,7 +126,7 @@ bool CSableManager::GetDeviceInfo()
             info.bornDate = BornDateText(info.serviceId);
         }
 
-        if (!FetchOrLog(kAdapters, L"Adapters.xml", L"Failed to save xml . File: Adapters.xml"))
+        if (!FetchOrLog(device, kAdapters, L"Adapters.xml", L"Failed to save xml . File: Adapters.xml"))
             return false;
         {
             SableXml::ParsedFile file(ApplicationFilePath(L"Adapters.xml"));
@@ -214,12 +209,12 @@ ConsumableFields ReadConsumable(IXMLDOMNode* element)
 
 } // namespace
 
-bool CSableManager::GetInkLevelInfo()
+bool CSableManager::GetInkLevelInfo(const Device_Dev& device)
 {
     return RunReader(L"Exception occured in GetInkLevelInfo", [&] {
         const std::wstring notAvailable = NotAvailableText();
 
-        if (!FetchOrLog(kConsumableConfig, L"ConsumableConfigDyn.xml",
+        if (!FetchOrLog(device, kConsumableConfig, L"ConsumableConfigDyn.xml",
                         L"Failed to save xml . File: ConsumableConfigDyn.xml"))
             return false;
         {
@@ -248,7 +243,7 @@ bool CSableManager::GetInkLevelInfo()
             });
         }
 
-        if (!FetchOrLog(kProductConfig, L"ProductConfigDyn.xml", L"Failed to save xml . File: ProductConfigDyn.xml"))
+        if (!FetchOrLog(device, kProductConfig, L"ProductConfigDyn.xml", L"Failed to save xml . File: ProductConfigDyn.xml"))
             return false;
         {
             const std::wstring path = ApplicationFilePath(L"ProductConfigDyn.xml");
@@ -261,7 +256,7 @@ bool CSableManager::GetInkLevelInfo()
                 LogFile().Write(L"Failed to get RegionIdentifier from file: %s ", path.c_str());
         }
 
-        if (!FetchOrLog(kProductUsage, L"ProductUsageDyn.xml", L"Failed to save xml . File: ProductUsageDyn.xml"))
+        if (!FetchOrLog(device, kProductUsage, L"ProductUsageDyn.xml", L"Failed to save xml . File: ProductUsageDyn.xml"))
             return false;
         {
             SableXml::ParsedFile file(ApplicationFilePath(L"ProductUsageDyn.xml"));
@@ -295,11 +290,11 @@ bool CSableManager::GetInkLevelInfo()
     });
 }
 
-bool CSableManager::GetPrintHeadInfo()
+bool CSableManager::GetPrintHeadInfo(const Device_Dev& device)
 {
     return RunReader(L"Exception occured in GetPrintHeadInfo", [&] {
         const std::wstring notAvailable = NotAvailableText();
-        if (!FetchOrLog(kConsumableConfig, L"ConsumableConfigDyn.xml",
+        if (!FetchOrLog(device, kConsumableConfig, L"ConsumableConfigDyn.xml",
                         L"Failed to save xml . File: ConsumableConfigDyn.xml"))
             return false;
         const std::wstring path = ApplicationFilePath(L"ConsumableConfigDyn.xml");
@@ -326,12 +321,12 @@ bool CSableManager::GetPrintHeadInfo()
     });
 }
 
-bool CSableManager::GetDeviceStatus()
+bool CSableManager::GetDeviceStatus(const Device_Dev& device)
 {
     return RunReader(L"Exception occured in GetDeviceStatus", [&] {
         records_.statusList.clear();
         records_.alertList.clear();
-        if (!FetchOrLog(kProductStatus, L"ProductStatusDyn.xml", L"Failed to save xml . File: ProductStatusDyn.xml"))
+        if (!FetchOrLog(device, kProductStatus, L"ProductStatusDyn.xml", L"Failed to save xml . File: ProductStatusDyn.xml"))
             return false;
         const std::wstring path = ApplicationFilePath(L"ProductStatusDyn.xml");
         SableXml::ParsedFile file(path);
@@ -365,10 +360,10 @@ bool CSableManager::GetDeviceStatus()
     });
 }
 
-int32_t CSableManager::GetSableStatusFlag()
+int32_t CSableManager::GetSableStatusFlag(const Device_Dev& device)
 {
     auto guard = LockRecords();
-    if (!GetDeviceStatus()) {
+    if (!GetDeviceStatus(device)) {
         LogFile().Write(L"Failed to get the device status");
         return kUnknownStatusFlag;
     }
@@ -379,11 +374,11 @@ int32_t CSableManager::GetSableStatusFlag()
     return CTSYSableHelper().GetStatusFlag(records_.statusList.front().statusId);
 }
 
-bool CSableManager::GetMakeAndModel(std::wstring& modelName)
+bool CSableManager::GetMakeAndModel(const Device_Dev& device, std::wstring& modelName)
 {
     try {
         NGWinApi::ComInitialization com;
-        if (!GetDocumentOverNetwork(L"ProductConfigDyn.xml", kProductConfig)) {
+        if (!GetDocumentOverNetwork(device, L"ProductConfigDyn.xml", kProductConfig)) {
             LogFile().Write(L"Failed to save xml for network device. File: ProductConfigDyn.xml");
             return false;
         }

@@ -2,7 +2,6 @@
 #include <exception>
 #include <vector>
 
-#include "discovery/SelectedDevice.h"
 #include "sable/SableFiles.h"
 #include "sable/SableManager.h"
 #include "sable/UsbHttpFraming.h"
@@ -33,12 +32,10 @@ CSableManager::~CSableManager()
     StopJobPoller();
 }
 
-bool CSableManager::GetInterfaceSymbolicLink(const GUID& interfaceClass, std::vector<std::wstring>& paths)
+bool CSableManager::GetInterfaceSymbolicLink(const Device_Dev& device, const GUID& interfaceClass,
+                                             std::vector<std::wstring>& paths)
 {
-    const std::optional<Device_Dev> device = SelectedDevice();
-    if (!device)
-        return false;
-    const std::wstring key = Lower(device->hardwareId);
+    const std::wstring key = Lower(device.hardwareId);
     NGWinApi::UniqueDeviceInfoList set(NGWinApi::DeviceIo().SetupDiGetClassDevsW(
         &interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set.valid())
@@ -73,10 +70,10 @@ bool CSableManager::GetInterfaceSymbolicLink(const GUID& interfaceClass, std::ve
     return appended;
 }
 
-bool CSableManager::FindInterfacePath(std::wstring& path)
+bool CSableManager::FindInterfacePath(const Device_Dev& device, std::wstring& path)
 {
     std::vector<std::wstring> paths;
-    if (!GetInterfaceSymbolicLink(kUsbClass, paths) && !GetInterfaceSymbolicLink(kImagingClass, paths))
+    if (!GetInterfaceSymbolicLink(device, kUsbClass, paths) && !GetInterfaceSymbolicLink(device, kImagingClass, paths))
         return false;
     path = paths.front();
     return true;
@@ -262,11 +259,12 @@ bool CSableManager::ReadChunkedContent(HANDLE file, HANDLE device, const std::st
     return true;
 }
 
-bool CSableManager::GetDocumentOverUsb(const std::wstring& resourcePath, const std::wstring& fileName)
+bool CSableManager::GetDocumentOverUsb(const Device_Dev& device, const std::wstring& resourcePath,
+                                      const std::wstring& fileName)
 {
     try {
         std::wstring path;
-        if (!FindInterfacePath(path)) {
+        if (!FindInterfacePath(device, path)) {
             LogFile().Write(L"Failed to get InterfaceSymbolicLink.");
             return false;
         }

@@ -184,8 +184,6 @@ int32_t CLowLevelPrintTest::Run(Device_Dev& device)
             // The result page names the cause from the status read now.
             const int32_t flag = ReadNetworkStatusFlag(context_, device);
             device.statusCode = flag;
-            if (Device_Dev* selected = context_.Selected())
-                selected->statusCode = flag;
         }
         return kRunFailed;
     } catch (...) {
@@ -415,6 +413,6 @@ void CLowLevelPrintTest::ReportFileError(DWORD error) const
 int32_t ReadNetworkStatusFlag(CTestContext& context, const Device_Dev& device)
 {
     if (ProtocolFor(device) == DeviceProtocol::Sable)
-        return context.Sable().GetSableStatusFlag();
-    return context.QuillNetwork().GetStatusFlag();
+        return context.Sable().GetSableStatusFlag(device);
+    return context.QuillNetwork().GetStatusFlag(device);
 }

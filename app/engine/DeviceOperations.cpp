@@ -22,23 +22,23 @@ void ResetAllDeviceData(CDiagnosticMgr& manager)
 
 namespace {
 
-bool Run(CDeviceAccessManager& target, DeviceOperation operation)
+bool Run(CDeviceAccessManager& target, DeviceOperation operation, const Device_Dev& device)
 {
     switch (operation) {
     case DeviceOperation::ReadDeviceInfo:
-        return target.ReadDeviceInformation();
+        return target.ReadDeviceInformation(device);
     case DeviceOperation::ReadInkLevels:
-        return target.ReadInkLevels();
+        return target.ReadInkLevels(device);
     case DeviceOperation::PrintDiagnosticsPage:
-        return target.PrintDiagnosticsPage();
+        return target.PrintDiagnosticsPage(device);
     case DeviceOperation::PrintQualityPage:
-        return target.PrintQualityPage();
+        return target.PrintQualityPage(device);
     case DeviceOperation::CleanPrintheads:
-        return target.CleanPrintheads();
+        return target.CleanPrintheads(device);
     case DeviceOperation::AlignPrintheads:
-        return target.AlignPrintheads();
+        return target.AlignPrintheads(device);
     case DeviceOperation::ReadDeviceStatus:
-        return target.ReadDeviceStatus();
+        return target.ReadDeviceStatus(device);
     case DeviceOperation::None:
         break;
     }
@@ -49,15 +49,16 @@ bool Run(CDeviceAccessManager& target, DeviceOperation operation)
 
 bool RunDeviceOperation(CDiagnosticMgr& manager, int32_t operation)
 {
-    const Device_Dev* device = manager.Selected();
-    if (device == nullptr || operation < static_cast<int32_t>(DeviceOperation::ReadDeviceInfo) ||
+    // The operation works on its own copy: the user may pick another printer meanwhile.
+    const std::optional<Device_Dev> device = manager.Selected();
+    if (!device || operation < static_cast<int32_t>(DeviceOperation::ReadDeviceInfo) ||
         operation > static_cast<int32_t>(DeviceOperation::ReadDeviceStatus))
         return false;
     const auto known = static_cast<DeviceOperation>(operation);
     if (known == DeviceOperation::ReadInkLevels)
         SetPrinterRegionText(NotAvailableText());
     try {
-        return Run(manager.ManagerFor(DeviceOperationPath(*device)), known);
+        return Run(manager.ManagerFor(DeviceOperationPath(*device)), known, *device);
     } catch (...) {
         LogFile().Write(L"Exception occured in device operation %d", operation);
     }

@@ -24,7 +24,7 @@ DeviceProtocol DeviceOperationPath(const Device_Dev& device);
 // Resets the records of all three managers to the not-available texts.
 void ResetAllDeviceData(CDiagnosticMgr& manager);
 
-// Runs `operation` on the selected printer; true when it reported success. No printer selected,
+// Runs `operation` on a copy of the selected record; true when it reported success. No printer selected,
 // no operation or an unknown code: false.
 bool RunDeviceOperation(CDiagnosticMgr& manager, int32_t operation);
 inline bool RunDeviceOperation(CDiagnosticMgr& manager, DeviceOperation operation)

@@ -3,7 +3,6 @@
 #include "KeloDiagnosticCore.h"
 #include "app/engine/EngineMessages.h"
 #include "discovery/DeviceEnumeration.h"
-#include "discovery/SelectedDevice.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
 #include "sable/DeviceStatusTest.h"
@@ -36,10 +35,7 @@ CDiagnosticMgr::CDiagnosticMgr()
 {
 }
 
-CDiagnosticMgr::~CDiagnosticMgr()
-{
-    SetSelectedDevice(std::nullopt);
-}
+CDiagnosticMgr::~CDiagnosticMgr() = default;
 
 void CDiagnosticMgr::BuildTests()
 {
@@ -56,9 +52,9 @@ void CDiagnosticMgr::BuildTests()
 void CDiagnosticMgr::Initialize()
 {
     BuildTests();
-    devices_.clear();
-    EnumeratePrinters(devices_);
-    PublishSelection();
+    DeviceList found;
+    EnumeratePrinters(found);
+    ReplaceDevices(found);
 }
 
 void CDiagnosticMgr::Notify(WPARAM progress) const
@@ -97,8 +93,17 @@ void CDiagnosticMgr::RunCurrentTest()
         Notify(kProgressFailed);
         return;
     }
-    Device_Dev* device = Selected();
-    if (device == nullptr) {
+    uint64_t generation = 0;
+    int32_t index = 0;
+    std::optional<Device_Dev> device;
+    {
+        std::lock_guard lock(devicesLock_);
+        generation = listGeneration_;
+        index = selectedIndex_;
+        if (const Device_Dev* selected = SelectedLocked())
+            device = *selected;
+    }
+    if (!device) {
         // No printer to test: the test cannot run, which counts as failed.
         entry->result = kTestFailed;
         Notify(kProgressFailed);
@@ -111,7 +116,13 @@ void CDiagnosticMgr::RunCurrentTest()
         LogFile().Write(L"Exception occured in %s", entry->name.c_str());
         outcome = kRunFailed;
     }
-    PublishSelection();
+    {
+        // The test's findings (status code, feeder state, print file) belong to the record it ran on.
+        std::lock_guard lock(devicesLock_);
+        if (generation == listGeneration_ && index == selectedIndex_)
+            if (Device_Dev* selected = SelectedLocked())
+                *selected = *device;
+    }
     switch (outcome) {
     case kRunPassed:
         entry->result = kTestPassed;
@@ -138,13 +149,14 @@ DWORD WINAPI CDiagnosticMgr::TestWorker(LPVOID manager)
 
 bool CDiagnosticMgr::VerifySelectedPrinter()
 {
-    Device_Dev* device = Selected();
-    if (device == nullptr)
+    std::optional<Device_Dev> device = Selected();
+    if (!device)
         return false;
     const std::wstring& name = device->friendlyName.empty() ? device->deviceName : device->friendlyName;
     const bool supported = CProductInfoColl::VerifySupportedPrinter(device->productId, name, device->isNetwork,
                                                                     device->driverInstalled != 0);
-    PublishSelection();
+    // The catalogue may name the network printer's product id.
+    UpdateSelected([&](Device_Dev& selected) { selected.productId = device->productId; });
     return supported;
 }
 
@@ -167,52 +179,63 @@ bool CDiagnosticMgr::CheckNetworkSettings()
 
 void CDiagnosticMgr::ReplaceDevices(const DeviceList& devices)
 {
+    std::lock_guard lock(devicesLock_);
     devices_.assign(devices.begin(), devices.end());
-    PublishSelection();
+    ++listGeneration_;
+}
+
+int32_t CDiagnosticMgr::SelectedIndex() const
+{
+    std::lock_guard lock(devicesLock_);
+    return selectedIndex_;
 }
 
 void CDiagnosticMgr::SetSelectedIndex(int32_t index)
 {
+    std::lock_guard lock(devicesLock_);
     selectedIndex_ = index;
-    PublishSelection();
 }
 
-Device_Dev* CDiagnosticMgr::Selected()
+Device_Dev* CDiagnosticMgr::SelectedLocked()
 {
     if (selectedIndex_ < 0 || static_cast<size_t>(selectedIndex_) >= devices_.size())
         return nullptr;
     return &devices_[static_cast<size_t>(selectedIndex_)];
 }
 
-const Device_Dev* CDiagnosticMgr::Selected() const
+std::optional<Device_Dev> CDiagnosticMgr::Selected() const
 {
-    return const_cast<CDiagnosticMgr*>(this)->Selected();
+    std::lock_guard lock(devicesLock_);
+    if (const Device_Dev* device = const_cast<CDiagnosticMgr*>(this)->SelectedLocked())
+        return *device;
+    return std::nullopt;
+}
+
+bool CDiagnosticMgr::UpdateSelected(const std::function<void(Device_Dev&)>& change)
+{
+    std::lock_guard lock(devicesLock_);
+    Device_Dev* device = SelectedLocked();
+    if (device == nullptr)
+        return false;
+    change(*device);
+    return true;
 }
 
 bool CDiagnosticMgr::StatusShown() const
 {
-    const Device_Dev* device = Selected();
-    return device != nullptr && device->statusShown;
+    const std::optional<Device_Dev> device = Selected();
+    return device && device->statusShown;
 }
 
 void CDiagnosticMgr::SetStatusShown(bool shown)
 {
-    if (Device_Dev* device = Selected()) {
-        device->statusShown = shown;
-        PublishSelection();
-    }
+    UpdateSelected([shown](Device_Dev& device) { device.statusShown = shown; });
 }
 
 bool CDiagnosticMgr::AdfStatus() const
 {
-    const Device_Dev* device = Selected();
-    return device != nullptr && device->adfStatus;
-}
-
-void CDiagnosticMgr::PublishSelection() const
-{
-    const Device_Dev* device = Selected();
-    SetSelectedDevice(device != nullptr ? std::optional<Device_Dev>(*device) : std::nullopt);
+    const std::optional<Device_Dev> device = Selected();
+    return device && device->adfStatus;
 }
 
 Test* CDiagnosticMgr::TestAt(int32_t index)

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "app/engine/DiagnosticTest.h"
@@ -56,18 +58,20 @@ public:
     HWND NotifyWindow() const { return notifyWindow_; }
     void SetNotifyWindow(HWND window) { notifyWindow_ = window; }
 
+    // The manager is the one owner of the printer records. The list is filled and edited on the
+    // window thread; a worker never touches it but works on a copy of the selected record taken
+    // under the lock, and a test's findings are stored back under it.
     DeviceList& Devices() { return devices_; }
     const DeviceList& Devices() const { return devices_; }
-    int32_t SelectedIndex() const { return selectedIndex_; }
+    int32_t SelectedIndex() const;
     void SetSelectedIndex(int32_t index);
-    // The selected record; null when the index lies outside the list.
-    Device_Dev* Selected() override;
-    const Device_Dev* Selected() const;
+    // A copy of the selected record; nothing when the index lies outside the list.
+    std::optional<Device_Dev> Selected() const;
+    // Changes the selected record in place under the lock; false when nothing is selected.
+    bool UpdateSelected(const std::function<void(Device_Dev&)>& change);
     bool StatusShown() const;
     void SetStatusShown(bool shown);
     bool AdfStatus() const;
-    // Publishes the selected record to the device access managers (after it changed).
-    void PublishSelection() const;
 
     int32_t CurrentTestIndex() const { return currentTestIndex_; }
     void SetCurrentTestIndex(int32_t index) { currentTestIndex_ = index; }
@@ -99,9 +103,14 @@ private:
     void Notify(WPARAM progress) const;
     void RenewCancelEvent();
 
+    // The record at the selected index, or null; the caller holds devicesLock_.
+    Device_Dev* SelectedLocked();
+
     HWND notifyWindow_ = nullptr;
+    mutable std::mutex devicesLock_;
     DeviceList devices_;
     int32_t selectedIndex_ = 0;
+    uint64_t listGeneration_ = 0; // counts replacements of the list, so a stale finding is dropped
     int32_t currentTestIndex_ = -1;
     std::vector<std::unique_ptr<Test>> tests_;
     mutable std::mutex cancelLock_; // the print page signals while a worker renews

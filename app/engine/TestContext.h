@@ -13,8 +13,6 @@ class CTestContext {
 public:
     virtual CSableManager& Sable() = 0;
     virtual CSNMPNWManager& QuillNetwork() = 0;
-    // The selected record; null when the index lies outside the list.
-    virtual Device_Dev* Selected() = 0;
     virtual void SetStatusVerdict(bool noError) = 0;
     // The cancel event of the running print job (auto-reset).
     virtual HANDLE CancelEvent() const = 0;

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
 #include "TestFolder.h"
 #include "app/AppMessages.h"
 #include "app/engine/DiagnosticMgr.h"
-#include "discovery/SelectedDevice.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
@@ -32,9 +32,12 @@ public:
     {
         ranAfterStarted = startedSeen_ == nullptr || startedSeen_->load() > 0;
         device.statusCode = 42;
+        if (whileRunning)
+            whileRunning();
         return answer_;
     }
     bool ranAfterStarted = false;
+    std::function<void()> whileRunning; // what the user does meanwhile
 
 private:
     int32_t answer_;
@@ -175,9 +178,24 @@ TEST_F(DiagnosticMgrTest, ReportsStartedThenTheOutcomeAndStoresTheResult)
         EXPECT_TRUE(test->ranAfterStarted);
         EXPECT_EQ(entry->result, c.stored);
     }
-    // The test ran on the selected record, and what it changed is published to the managers.
+    // The test ran on a copy of the selected record, and what it found is stored back.
     EXPECT_EQ(manager_.Selected()->statusCode, 42);
-    EXPECT_EQ(SelectedDevice()->statusCode, 42);
+}
+
+TEST_F(DiagnosticMgrTest, AFindingOfAReplacedListIsDropped)
+{
+    manager_.SetCurrentTestIndex(kLowLevelPrintTestIndex);
+    auto scripted = std::make_unique<ScriptedTest>(kRunFailed);
+    Device_Dev found;
+    found.address = L"127.0.0.44";
+    found.statusCode = 7;
+    scripted->whileRunning = [&] { manager_.ReplaceDevices({found, found}); };
+    manager_.TestAt(kLowLevelPrintTestIndex)->test = std::move(scripted);
+    manager_.SetSelectedIndex(1);
+    RunOnWorker();
+    ASSERT_TRUE(manager_.Selected());
+    EXPECT_EQ(manager_.Selected()->address, L"127.0.0.44");
+    EXPECT_EQ(manager_.Selected()->statusCode, 7) << "the old printer's status landed on the new record";
 }
 
 TEST_F(DiagnosticMgrTest, ATestWithoutObjectOrPrinterFails)
@@ -212,17 +230,16 @@ TEST_F(DiagnosticMgrTest, EveryRunGetsAFreshUnsignalledCancelEvent)
     EXPECT_EQ(::WaitForSingleObject(second, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
-TEST_F(DiagnosticMgrTest, SelectionIsPublishedAndVerifiedAgainstTheCatalogue)
+TEST_F(DiagnosticMgrTest, SelectionIsVerifiedAgainstTheCatalogue)
 {
-    ASSERT_TRUE(SelectedDevice());
-    EXPECT_EQ(SelectedDevice()->productId, L"7511");
+    ASSERT_TRUE(manager_.Selected());
+    EXPECT_EQ(manager_.Selected()->productId, L"7511");
     manager_.SetSelectedIndex(1);
-    EXPECT_EQ(SelectedDevice()->address, L"127.0.0.10");
+    EXPECT_EQ(manager_.Selected()->address, L"127.0.0.10");
 
-    // A network printer takes the catalogue's product id, and the managers see it.
+    // A network printer takes the catalogue's product id.
     EXPECT_TRUE(manager_.VerifySelectedPrinter());
     EXPECT_EQ(manager_.Selected()->productId, L"5912");
-    EXPECT_EQ(SelectedDevice()->productId, L"5912");
 
     manager_.SetStatusShown(true);
     EXPECT_TRUE(manager_.StatusShown());
@@ -230,8 +247,7 @@ TEST_F(DiagnosticMgrTest, SelectionIsPublishedAndVerifiedAgainstTheCatalogue)
     EXPECT_FALSE(manager_.AdfStatus());
 
     manager_.SetSelectedIndex(7);
-    EXPECT_EQ(manager_.Selected(), nullptr);
-    EXPECT_FALSE(SelectedDevice());
+    EXPECT_FALSE(manager_.Selected());
     EXPECT_FALSE(manager_.VerifySelectedPrinter());
     EXPECT_FALSE(manager_.StatusShown());
 }
@@ -246,7 +262,7 @@ TEST_F(DiagnosticMgrTest, ReplaceDevicesCopiesInOrder)
     EXPECT_EQ(manager_.Devices()[0].address, L"127.0.0.44");
     manager_.ReplaceDevices({});
     EXPECT_TRUE(manager_.Devices().empty());
-    EXPECT_FALSE(SelectedDevice());
+    EXPECT_FALSE(manager_.Selected());
 }
 
 TEST_F(DiagnosticMgrTest, ChoosesTheAccessManagerByCatalogueAndConnection)

@@ -10,13 +10,13 @@ class DeviceRecordsTest : public ::testing::Test, public SableFolderFixture {};
 // The records and their locks alone; these tests run no device operation.
 class RecordsOnlyManager : public CDeviceAccessManager {
 public:
-    bool ReadDeviceInformation() override { return false; }
-    bool ReadInkLevels() override { return false; }
-    bool PrintDiagnosticsPage() override { return false; }
-    bool PrintQualityPage() override { return false; }
-    bool CleanPrintheads() override { return false; }
-    bool AlignPrintheads() override { return false; }
-    bool ReadDeviceStatus() override { return false; }
+    bool ReadDeviceInformation(const Device_Dev&) override { return false; }
+    bool ReadInkLevels(const Device_Dev&) override { return false; }
+    bool PrintDiagnosticsPage(const Device_Dev&) override { return false; }
+    bool PrintQualityPage(const Device_Dev&) override { return false; }
+    bool CleanPrintheads(const Device_Dev&) override { return false; }
+    bool AlignPrintheads(const Device_Dev&) override { return false; }
+    bool ReadDeviceStatus(const Device_Dev&) override { return false; }
 };
 
 std::vector<std::wstring> Texts(const DeviceInfo& info)

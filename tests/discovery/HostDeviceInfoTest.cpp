@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "TestFolder.h"
-#include "discovery/SelectedDevice.h"
 #include "discovery/HostDeviceInfo.h"
 #include "winapi/HostFilesApi.h"
 #include "winapi/SpoolerApi.h"
@@ -123,10 +122,8 @@ class HostDeviceInfoTest : public ::testing::Test {
 protected:
     HostDeviceInfoTest() : previousHost_(NGWinApi::Replace(&host_)), previousSpooler_(NGWinApi::Replace(&spooler_))
     {
-        Device_Dev device;
-        device.deviceName = L"Kelo Homeline 1234 Plus All-in-One";
-        device.friendlyName = L"Homeline 1234 Plus All-in-One";
-        SetSelectedDevice(device);
+        device_.deviceName = L"Kelo Homeline 1234 Plus All-in-One";
+        device_.friendlyName = L"Homeline 1234 Plus All-in-One";
         ResetDeviceInfo(info_, L"n/a");
         spooler_.dependent = std::wstring(L"UNIDRV.DLL\0kh1234.ini\0KH1234.DLL\0\0", 34);
         host_.ini[L"kh1234.ini|OEMFiles|OEMDriverFile1"] = L"KH1234.DLL";
@@ -136,13 +133,13 @@ protected:
     {
         NGWinApi::Replace(previousHost_);
         NGWinApi::Replace(previousSpooler_);
-        SetSelectedDevice(std::nullopt);
     }
 
     FakeHost host_;
     FakeSpooler spooler_;
     NGWinApi::CHostFilesApi* previousHost_;
     NGWinApi::CSpoolerApi* previousSpooler_;
+    Device_Dev device_;
     DeviceInfo info_;
 };
 
@@ -155,7 +152,7 @@ TEST_F(HostDeviceInfoTest, ProductFolderGivesNamesAndVersions)
     host_.ini[folder + L"\\config.ini|DeviceInfo|ModelName"] = L"Kelo Homeline 1234";
     host_.versions[folder + L"\\BIn\\Dashboard.exe"] = {{0x0407, 1252},
                                                          {{L"\\StringFileInfo\\040704E4\\FileVersion", L"9.1"}}};
-    GetProductFolderInfo(info_);
+    GetProductFolderInfo(device_, info_);
     EXPECT_EQ(host_.searched, L"C:\\Program Files\\Kelo\\*.*") << "the (x86) part is cut";
     EXPECT_EQ(info_.modelBaseName, L"Homeline 1234 Plus All-in-One");
     EXPECT_EQ(info_.panelProgramVersion, L"9.1") << "a German-only resource is read through its pair";
@@ -168,7 +165,7 @@ TEST_F(HostDeviceInfoTest, WithoutProductFolderTheDriverLookupFallsBackToTheFrie
 {
     spooler_.errors[L""] = ERROR_INVALID_PRINTER_NAME;
     LogTail log;
-    GetProductFolderInfo(info_);
+    GetProductFolderInfo(device_, info_);
     EXPECT_EQ(info_.panelProgramVersion, L"n/a");
     EXPECT_EQ(info_.modelBaseName, L"n/a");
     ASSERT_EQ(spooler_.opened.size(), 2u);
@@ -181,11 +178,11 @@ TEST_F(HostDeviceInfoTest, DriverFailuresLeaveTheVersionAlone)
 {
     spooler_.errors[L"Denied"] = ERROR_ACCESS_DENIED;
     LogTail log;
-    GetPrinterDriverVersion(L"Denied", info_);
+    GetPrinterDriverVersion(device_, L"Denied", info_);
     EXPECT_NE(log.Appended().find("Failed to open prinrer. Name: Denied . Error Code: 5"), std::string::npos);
     EXPECT_EQ(info_.printerDriverVersion, L"n/a");
 
     spooler_.dependent = std::wstring(L"UNIDRV.DLL\0KH1234.INI\0KH1234.DLL\0\0", 34); // ".ini" in exact case only
-    GetPrinterDriverVersion(L"Known", info_);
+    GetPrinterDriverVersion(device_, L"Known", info_);
     EXPECT_EQ(info_.printerDriverVersion, L"n/a") << "no .ini among the dependent files";
 }

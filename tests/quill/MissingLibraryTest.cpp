@@ -11,7 +11,7 @@ namespace {
 TEST(MissingLibrary, EveryUsbReaderFailsAndSaysSo)
 {
     ProductStrings strings;
-    SelectUsbPrinter(L"Kelo Homeline 3100");
+    const Device_Dev printer = UsbPrinter(L"Kelo Homeline 3100");
     const std::wstring notAvailable = Text(L"TSY_NOT_AVAILABLE");
     ASSERT_FALSE(notAvailable.empty());
 
@@ -22,7 +22,7 @@ TEST(MissingLibrary, EveryUsbReaderFailsAndSaysSo)
 
     CQuillManager manager;
     LogTail log;
-    ASSERT_TRUE(manager.GetDeviceInfo());
+    ASSERT_TRUE(manager.GetDeviceInfo(printer));
     const DeviceInfo info = manager.Records().deviceInfo;
     for (const std::wstring* field : {&info.modelName, &info.serialNumber, &info.firmwareRevision, &info.serviceId,
                                       &info.bornDate, &info.macAddress, &info.inkKitNumber})
@@ -33,13 +33,13 @@ TEST(MissingLibrary, EveryUsbReaderFailsAndSaysSo)
                              "Quill GetMacAddress failed", "Quill GetPageCount failed"})
         EXPECT_NE(log.Appended().find(line), std::string::npos) << line;
 
-    manager.GetInkLevelInfo();
+    manager.GetInkLevelInfo(printer);
     EXPECT_TRUE(manager.Records().inkList.empty());
-    ASSERT_TRUE(manager.GetPrintHeadInfo());
+    ASSERT_TRUE(manager.GetPrintHeadInfo(printer));
     EXPECT_EQ(manager.Records().printHeadList.size(), 4u);
     EXPECT_EQ(manager.Records().printHeadList[0].printheadNumber, notAvailable);
-    EXPECT_FALSE(manager.CleanPrintHead());
-    EXPECT_FALSE(manager.PrintDiagnosticPage());
+    EXPECT_FALSE(manager.CleanPrintHead(printer));
+    EXPECT_FALSE(manager.PrintDiagnosticPage(printer));
 }
 
 } // namespace

@@ -16,11 +16,11 @@ struct Figures {
 
 Figures ReadInks(const wchar_t* address)
 {
-    SelectNetworkPrinter(address);
+    const Device_Dev printer = NetworkPrinter(address);
     CSNMPNWManager manager;
     const uint64_t before = SnmpStack::DatagramsSent();
     const auto start = std::chrono::steady_clock::now();
-    manager.GetInkLevelInfo();
+    manager.GetInkLevelInfo(printer);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return {elapsed.count(), SnmpStack::DatagramsSent() - before, manager.Records().inkList.size()};
 }

@@ -40,9 +40,9 @@ protected:
     {
         ASSERT_TRUE(sim_.Ready()) << "no simulator (KELO_QUILL_SIM_READY)";
         ASSERT_TRUE(sim_.Apply(kPrinter, "fault.quill-wire =\nquill.1.1.3.6 =\nquill.1.4.1.2.5 =\nquill.1.1.2.19 ="));
-        SelectUsbPrinter(kQueue);
     }
 
+    const Device_Dev printer_ = UsbPrinter(kQueue);
     ProductStrings strings_;
     SimControl sim_{"KELO_QUILL_SIM_READY"};
 };
@@ -102,7 +102,7 @@ TEST_F(UsbQuillTest, IntegerTypesDecideWhatIsDelivered)
 
     CQuillManager manager;
     LogTail log;
-    ASSERT_TRUE(manager.GetDeviceInfo());
+    ASSERT_TRUE(manager.GetDeviceInfo(printer_));
     EXPECT_EQ(manager.Records().deviceInfo.totalImpressions, -1);
     EXPECT_NE(log.Appended().find("Quill GetPageCount failed"), std::string::npos);
     EXPECT_NE(log.Appended().find("Quill GetSerialNumber failed"), std::string::npos);
@@ -147,8 +147,8 @@ TEST_F(UsbQuillTest, DeviceInformation)
 {
     CQuillManager manager;
     manager.ResetDeviceData();
-    ASSERT_TRUE(manager.GetPrintHeadInfo());
-    ASSERT_TRUE(manager.GetDeviceInfo());
+    ASSERT_TRUE(manager.GetPrintHeadInfo(printer_));
+    ASSERT_TRUE(manager.GetDeviceInfo(printer_));
     DeviceInfo info = manager.Records().deviceInfo;
     EXPECT_EQ(info.modelName, L"Kelo Homeline 3100");
     EXPECT_EQ(info.serialNumber, L"USB31");
@@ -167,7 +167,7 @@ TEST_F(UsbQuillTest, DeviceInformation)
     EXPECT_EQ(heads[1].health, Text(L"TSY_NOT_AVAILABLE"));
 
     ASSERT_TRUE(sim_.Apply(kPrinter, "quill.1.1.2.19 = absent"));
-    ASSERT_TRUE(manager.GetDeviceInfo());
+    ASSERT_TRUE(manager.GetDeviceInfo(printer_));
     info = manager.Records().deviceInfo;
     EXPECT_EQ(info.serviceId, L"23044");
     EXPECT_EQ(info.bornDate, L"13/2/2013 ");
@@ -178,7 +178,7 @@ TEST_F(UsbQuillTest, InksKeepSlotsWhoseColourIsUnknown)
     ASSERT_TRUE(sim_.Apply(kPrinter, "quill.1.4.1.5.4.4.1 = absent"));
     SetPrinterRegionText(L"");
     CQuillManager manager;
-    manager.GetInkLevelInfo();
+    manager.GetInkLevelInfo(printer_);
     const std::vector<InkInfo> inks = manager.Records().inkList;
     ASSERT_EQ(inks.size(), 3u);
     EXPECT_EQ(inks[0].colour, Text(L"TSY_COLOR_BLACK"));
@@ -199,7 +199,7 @@ TEST_F(UsbQuillTest, InksKeepSlotsWhoseColourIsUnknown)
 
     // A lost device during the flags leaves the list empty.
     ASSERT_TRUE(sim_.Apply(kPrinter, "fault.quill-wire = silence"));
-    manager.GetInkLevelInfo();
+    manager.GetInkLevelInfo(printer_);
     EXPECT_TRUE(manager.Records().inkList.empty());
 }
 
@@ -208,14 +208,13 @@ TEST_F(UsbQuillTest, ServiceCommandsWriteIntegers)
     CQuillManager manager;
     const std::string service = "1.3.6.1.4.1.48213.2.3.9.4.2.1.1.5.2.0\t";
     sim_.Clear(kPrinter);
-    EXPECT_TRUE(manager.CleanPrintHead());
-    EXPECT_TRUE(manager.AlignPrintHead());
-    EXPECT_TRUE(manager.PrintQualityDiagnosticPage());
-    EXPECT_TRUE(manager.PrintDiagnosticPage());
+    EXPECT_TRUE(manager.CleanPrintHead(printer_));
+    EXPECT_TRUE(manager.AlignPrintHead(printer_));
+    EXPECT_TRUE(manager.PrintQualityDiagnosticPage(printer_));
+    EXPECT_TRUE(manager.PrintDiagnosticPage(printer_));
     EXPECT_EQ(sim_.Sets(kPrinter), "1.3.6.1.4.1.48213.2.3.9.4.2.1.4.1.5.1.1.0\t100\n" + service + "1000\n" + service +
                                        "1100\n" + service + "1000\n" + service + "10\n");
-    SelectUsbPrinter(kGoneQueue);
-    EXPECT_FALSE(manager.CleanPrintHead());
+    EXPECT_FALSE(manager.CleanPrintHead(UsbPrinter(kGoneQueue)));
 }
 
 } // namespace

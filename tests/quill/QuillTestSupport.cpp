@@ -8,7 +8,6 @@
 
 #include "TestFolder.h"
 #include "app/KeloTessalyApp.h"
-#include "discovery/SelectedDevice.h"
 
 namespace {
 
@@ -98,20 +97,20 @@ bool SimControl::Apply(const std::string& printer, const std::string& settings) 
     return status == 200;
 }
 
-void SelectNetworkPrinter(const std::wstring& address)
+Device_Dev NetworkPrinter(const std::wstring& address)
 {
     Device_Dev device;
     device.deviceName = L"Kelo Workline 6500 All-in-One";
     device.address = address;
     device.isNetwork = true;
-    SetSelectedDevice(device);
+    return device;
 }
 
-void SelectUsbPrinter(const std::wstring& queueName)
+Device_Dev UsbPrinter(const std::wstring& queueName)
 {
     Device_Dev device;
     device.deviceName = queueName;
     device.printerName = queueName;
     device.address = L"\\\\?\\usb#vid_0a7e&pid_9311#simulated";
-    SetSelectedDevice(device);
+    return device;
 }

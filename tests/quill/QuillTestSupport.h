@@ -45,5 +45,6 @@ private:
     USHORT port_ = 0;
 };
 
-void SelectNetworkPrinter(const std::wstring& address);
-void SelectUsbPrinter(const std::wstring& queueName);
+// Printer records as the diagnosis manager would hand them to a Quill manager.
+Device_Dev NetworkPrinter(const std::wstring& address);
+Device_Dev UsbPrinter(const std::wstring& queueName);

@@ -21,10 +21,10 @@ protected:
 
 TEST_F(SnmpManagerTest, DeviceInformationOfALivePrinter)
 {
-    SelectNetworkPrinter(L"127.0.7.10");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.10");
     LogTail log;
     manager_.ResetDeviceData();
-    ASSERT_TRUE(manager_.GetDeviceInfo());
+    ASSERT_TRUE(manager_.GetDeviceInfo(printer));
     const DeviceInfo info = manager_.Records().deviceInfo;
     EXPECT_EQ(info.modelName, L"Kelo Workline 6500 All-in-One"); // quotes trimmed
     EXPECT_EQ(info.serialNumber, L"SN1");
@@ -44,10 +44,10 @@ TEST_F(SnmpManagerTest, DeviceInformationOfALivePrinter)
 TEST_F(SnmpManagerTest, InstallationDateStandsInForTheServiceId)
 {
     ASSERT_TRUE(sim_.Apply("quill-dated", "quill.1.1.3.6 = hex 41-42-43\nquill.1.2.5.3 = absent"));
-    SelectNetworkPrinter(L"127.0.7.11");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.11");
     LogTail log;
     manager_.ResetDeviceData();
-    ASSERT_TRUE(manager_.GetDeviceInfo());
+    ASSERT_TRUE(manager_.GetDeviceInfo(printer));
     DeviceInfo info = manager_.Records().deviceInfo;
     EXPECT_EQ(info.serviceId, L"23044");
     EXPECT_EQ(info.bornDate, L"13/2/2013 ");
@@ -63,7 +63,7 @@ TEST_F(SnmpManagerTest, InstallationDateStandsInForTheServiceId)
     // Neither object: both fields not available; a missing page count keeps -1.
     ASSERT_TRUE(sim_.Apply("quill-dated", "quill.1.1.2.8 = absent\nquill.1.4.1.2.5 = absent"));
     manager_.ResetDeviceData();
-    ASSERT_TRUE(manager_.GetDeviceInfo());
+    ASSERT_TRUE(manager_.GetDeviceInfo(printer));
     info = manager_.Records().deviceInfo;
     EXPECT_EQ(info.serviceId, Text(L"TSY_NOT_AVAILABLE"));
     EXPECT_EQ(info.bornDate, Text(L"TSY_NOT_AVAILABLE"));
@@ -73,11 +73,11 @@ TEST_F(SnmpManagerTest, InstallationDateStandsInForTheServiceId)
 
 TEST_F(SnmpManagerTest, InksFollowTheAgentFlagsAndSkipUnknownColours)
 {
-    SelectNetworkPrinter(L"127.0.7.10");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.10");
     SetPrinterRegionText(Text(L"TSY_NOT_AVAILABLE"));
     manager_.ResetDeviceData();
-    manager_.GetInkLevelInfo();
-    manager_.GetInkLevelInfo(); // a second read replaces the list
+    manager_.GetInkLevelInfo(printer);
+    manager_.GetInkLevelInfo(printer); // a second read replaces the list
     const std::vector<InkInfo> inks = manager_.Records().inkList;
     ASSERT_EQ(inks.size(), 5u); // the colour code 16 of slot 5 is not in the table
     const struct {
@@ -108,9 +108,9 @@ TEST_F(SnmpManagerTest, InksFollowTheAgentFlagsAndSkipUnknownColours)
 
 TEST_F(SnmpManagerTest, PrintheadsAndStatus)
 {
-    SelectNetworkPrinter(L"127.0.7.10");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.10");
     manager_.ResetDeviceData();
-    ASSERT_TRUE(manager_.GetPrintHeadInfo());
+    ASSERT_TRUE(manager_.GetPrintHeadInfo(printer));
     const std::vector<PrintHeadInfo> heads = manager_.Records().printHeadList;
     ASSERT_EQ(heads.size(), 4u);
     EXPECT_EQ(heads[0].printheadNumber, L"1");
@@ -121,22 +121,22 @@ TEST_F(SnmpManagerTest, PrintheadsAndStatus)
     EXPECT_EQ(heads[3].printheadNumber, Text(L"TSY_NOT_AVAILABLE"));
     EXPECT_EQ(heads[0].consumableType, Text(L"TSY_NOT_AVAILABLE"));
 
-    ASSERT_TRUE(manager_.GetDeviceStatus());
+    ASSERT_TRUE(manager_.GetDeviceStatus(printer));
     const std::vector<StatusEntry> status = manager_.Records().statusList;
     ASSERT_EQ(status.size(), 2u);
     EXPECT_EQ(status[0].statusId, L"31");
     EXPECT_EQ(status[1].statusId, L"0010");
     EXPECT_EQ(status[1].priority, 10000);
-    EXPECT_EQ(manager_.GetStatusFlag(), 31);
+    EXPECT_EQ(manager_.GetStatusFlag(printer), 31);
 }
 
 TEST_F(SnmpManagerTest, ServiceCommandsWriteTheirObjectsInOrder)
 {
-    SelectNetworkPrinter(L"127.0.7.10");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.10");
     const std::string service = "1.3.6.1.4.1.48213.2.3.9.4.2.1.1.5.2.0\t";
     const std::string cleaning = "1.3.6.1.4.1.48213.2.3.9.4.2.1.4.1.5.1.1.0\t";
     const struct {
-        bool (CSNMPNWManager::*run)();
+        bool (CSNMPNWManager::*run)(const Device_Dev&);
         std::string sets;
         const char* logName;
     } cases[] = {
@@ -148,7 +148,7 @@ TEST_F(SnmpManagerTest, ServiceCommandsWriteTheirObjectsInOrder)
     for (const auto& c : cases) {
         sim_.Clear("quill-net");
         LogTail log;
-        EXPECT_TRUE((manager_.*c.run)());
+        EXPECT_TRUE((manager_.*c.run)(printer));
         EXPECT_EQ(sim_.Sets("quill-net"), c.sets) << c.logName;
         EXPECT_NE(log.Appended().find(std::string(c.logName) + " @ QuillInit"), std::string::npos);
         EXPECT_NE(log.Appended().find(std::string(c.logName) + " @ QuillUnInit"), std::string::npos);
@@ -159,20 +159,20 @@ TEST_F(SnmpManagerTest, SilentPrinterCostsOneTimeOutPerOperation)
 {
     const SnmpStack::RetransmitPolicy saved = SnmpStack::GetRetransmitPolicy();
     SnmpStack::SetRetransmitPolicy({200, 2, 161});
-    SelectNetworkPrinter(L"127.0.7.12");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.12");
     manager_.ResetDeviceData();
     const uint64_t sentBefore = SnmpStack::DatagramsSent();
     const auto start = std::chrono::steady_clock::now();
-    manager_.GetInkLevelInfo();
+    manager_.GetInkLevelInfo(printer);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(elapsed, std::chrono::milliseconds(1500)); // one cycle of 3 x 200 ms, not one per object
     EXPECT_EQ(SnmpStack::DatagramsSent() - sentBefore, 3u);
     EXPECT_TRUE(manager_.Records().inkList.empty());
 
-    EXPECT_EQ(manager_.GetStatusFlag(), 61);
-    ASSERT_TRUE(manager_.GetDeviceStatus());
+    EXPECT_EQ(manager_.GetStatusFlag(printer), 61);
+    ASSERT_TRUE(manager_.GetDeviceStatus(printer));
     EXPECT_EQ(manager_.Records().statusList.at(0).statusId, L"");
-    ASSERT_TRUE(manager_.GetDeviceInfo());
+    ASSERT_TRUE(manager_.GetDeviceInfo(printer));
     EXPECT_EQ(manager_.Records().deviceInfo.serialNumber, Text(L"TSY_NOT_AVAILABLE"));
     SnmpStack::SetRetransmitPolicy(saved);
 }

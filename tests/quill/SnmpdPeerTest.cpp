@@ -52,10 +52,10 @@ TEST_F(SnmpdPeerTest, OurStackReadsAndWritesAForeignAgent)
 TEST_F(SnmpdPeerTest, StatusFromAForeignAgent)
 {
     ProductStrings strings;
-    SelectNetworkPrinter(L"127.0.7.50");
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.50");
     CSNMPNWManager manager;
-    EXPECT_EQ(manager.GetStatusFlag(), 31);
-    ASSERT_TRUE(manager.GetDeviceStatus());
+    EXPECT_EQ(manager.GetStatusFlag(printer), 31);
+    ASSERT_TRUE(manager.GetDeviceStatus(printer));
     const std::vector<StatusEntry> status = manager.Records().statusList;
     ASSERT_EQ(status.size(), 2u);
     EXPECT_EQ(status[0].statusId, L"31");

@@ -128,8 +128,8 @@ protected:
         manager_.SetStatusVerdict(!expected.pass);
         manager_.SetCurrentTestIndex(kDeviceStatusTestIndex);
         manager_.RunCurrentTest();
-        const Device_Dev* selected = manager_.Selected();
-        ASSERT_NE(selected, nullptr);
+        const std::optional<Device_Dev> selected = manager_.Selected();
+        ASSERT_TRUE(selected);
         const StatusOutcome actual{selected->statusCode, selected->adfStatus, manager_.StatusVerdict()};
         EXPECT_EQ(actual, expected) << what;
         EXPECT_EQ(manager_.TestAt(kDeviceStatusTestIndex)->result, expected.pass ? kTestPassed : kTestFailed) << what;

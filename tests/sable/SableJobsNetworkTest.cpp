@@ -17,19 +17,19 @@ protected:
 TEST_F(SableJobsNetworkTest, ServicesPostTheirJobAndPollItToTheEnd)
 {
     LogTail log;
-    ASSERT_TRUE(manager_.PrintDiagnosticsPage());
+    ASSERT_TRUE(manager_.PrintDiagnosticsPage(target_));
     EXPECT_NE(log.Appended().find("Job completed."), std::string::npos) << log.Appended();
     EXPECT_TRUE(manager_.JobCompleted());
     EXPECT_EQ(manager_.JobLocation().rfind("/Jobs/JobList/", 0), 0u) << manager_.JobLocation();
     EXPECT_NE(Jobs().find("/DevMgmt/InternalPrintDyn.xml\tdiagnosticsPage\t"), std::string::npos) << Jobs();
 
-    ASSERT_TRUE(manager_.CleanPrintheads());
+    ASSERT_TRUE(manager_.CleanPrintheads(target_));
     EXPECT_NE(Jobs().find("cleaningPage"), std::string::npos);
     EXPECT_NE(Jobs().find("cleaningVerificationPage"), std::string::npos);
 
     ASSERT_TRUE(control_.Settings(printer_, "job-final-state = CANCELED")) << "any letter case ends the job";
     LogTail canceled;
-    EXPECT_TRUE(manager_.AlignPrintheads()) << "a network job reports true once it has a location";
+    EXPECT_TRUE(manager_.AlignPrintheads(target_)) << "a network job reports true once it has a location";
     EXPECT_NE(canceled.Appended().find("Job canceled."), std::string::npos);
     EXPECT_NE(Jobs().find("/Calibration/Session\t"), std::string::npos);
     const std::string body = control_.Get("/printers/" + printer_ + "/received/jobs/1");
@@ -40,7 +40,7 @@ TEST_F(SableJobsNetworkTest, FailedFirstCleaningJobStopsTheCleaning)
 {
     ASSERT_TRUE(control_.Settings(printer_, "fault.http = garbage"));
     LogTail log;
-    EXPECT_FALSE(manager_.CleanPrintheads());
+    EXPECT_FALSE(manager_.CleanPrintheads(target_));
     const std::string appended = log.Appended();
     EXPECT_NE(appended.find("Failed to start service for network devices. Service: cleaningPage"), std::string::npos)
         << appended;
@@ -53,7 +53,7 @@ TEST_F(SableJobsNetworkTest, PollerStopsWhenItsStarterGivesUp)
     SableWaits waits = manager_.Waits();
     waits.networkJobMs = 300;
     manager_.SetWaits(waits);
-    EXPECT_TRUE(manager_.PrintQualityPage());
+    EXPECT_TRUE(manager_.PrintQualityPage(target_));
     EXPECT_FALSE(manager_.JobCompleted());
     const int afterReturn = control_.HttpRequests(printer_);
     EXPECT_GT(afterReturn, 1) << "the poller polled while the starter waited";

@@ -32,14 +32,14 @@ protected:
 TEST_F(SableUsbJobsTest, PrintJobIsTrueOnlyWhenCompletedAndCalibrationWheneverItEnds)
 {
     LogTail log;
-    EXPECT_TRUE(manager_.PrintDiagnosticsPage());
+    EXPECT_TRUE(manager_.PrintDiagnosticsPage(target_));
     EXPECT_NE(log.Appended().find("Job completed."), std::string::npos);
     ASSERT_FALSE(device_->Received().jobPosts.empty());
     EXPECT_EQ(device_->Received().jobPosts.back().jobType, "diagnosticsPage");
 
     Set("job-final-state", "canceled");
-    EXPECT_FALSE(manager_.PrintQualityPage());
-    EXPECT_TRUE(manager_.AlignPrintheads());
+    EXPECT_FALSE(manager_.PrintQualityPage(target_));
+    EXPECT_TRUE(manager_.AlignPrintheads(target_));
     EXPECT_EQ(device_->Received().jobPosts.back().path, "/Calibration/Session");
     EXPECT_EQ(io_.OpenHandles(), 0u);
 }
@@ -48,7 +48,7 @@ TEST_F(SableUsbJobsTest, AnswerWithoutCreatedFailsTheService)
 {
     Set("fault.usb", "garbage");
     LogTail log;
-    EXPECT_FALSE(manager_.CleanPrintheads());
+    EXPECT_FALSE(manager_.CleanPrintheads(target_));
     const std::string appended = log.Appended();
     EXPECT_NE(appended.find("Request failed."), std::string::npos) << appended;
     EXPECT_NE(appended.find("Failed to start service. Service: cleaningPage"), std::string::npos) << appended;
@@ -59,7 +59,7 @@ TEST_F(SableUsbJobsTest, PollerThatCannotFetchTheJobEndsTheWaitWithFalse)
     io_.listings = 1; // the job finds the printer, its poller no longer does
     LogTail log;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(manager_.PrintDiagnosticsPage());
+    EXPECT_FALSE(manager_.PrintDiagnosticsPage(target_));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << "the event ends the wait";
     EXPECT_NE(log.Appended().find("Failed to save xml. File: \\Job.xml "), std::string::npos) << log.Appended();
 }
@@ -67,13 +67,13 @@ TEST_F(SableUsbJobsTest, PollerThatCannotFetchTheJobEndsTheWaitWithFalse)
 TEST_F(SableUsbJobsTest, StatusReadOverUsbLeavesNoFileAndLogsUsbFailures)
 {
     Set("statuses", "jamInPrinter");
-    ASSERT_TRUE(manager_.GetDeviceStatus());
+    ASSERT_TRUE(manager_.GetDeviceStatus(target_));
     EXPECT_EQ(manager_.Records().statusList.at(0).statusId, L"jamInPrinter");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(Folder().File(L"ProductStatusDyn.xml"))));
 
     io_.listings = 0;
     LogTail log;
-    EXPECT_FALSE(manager_.GetDeviceStatus());
+    EXPECT_FALSE(manager_.GetDeviceStatus(target_));
     EXPECT_NE(log.Appended().find("Failed to save xml . File: ProductStatusDyn.xml"), std::string::npos);
 }
 
@@ -81,7 +81,7 @@ TEST_F(SableUsbJobsTest, DeviceInformationOverUsbKeepsTheMacWithoutConnectedAdap
 {
     manager_.ResetDeviceData();
     LogTail log;
-    ASSERT_TRUE(manager_.GetDeviceInfo());
+    ASSERT_TRUE(manager_.GetDeviceInfo(target_));
     const DeviceInfo info = manager_.Records().deviceInfo;
     EXPECT_EQ(info.serialNumber, L"CN4A7K1XYZ");
     EXPECT_EQ(info.bornDate, L"14/2/2013 ");

@@ -55,27 +55,27 @@ protected:
 TEST_F(SableNetworkChannelTest, DownloadsEveryTimeFromTheDeviceAndKeepsErrorPages)
 {
     ASSERT_TRUE(control_.Ready()) << "KELO_SABLE_SIM_READY names no running simulator";
-    ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    ASSERT_TRUE(manager_.GetDocumentOverNetwork(target_, L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
     EXPECT_EQ(internet_.lastPath, "/DevMgmt/ProductStatusDyn.xml");
     EXPECT_EQ(internet_.lastFlags, static_cast<DWORD>(INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE));
     EXPECT_NE(ReadWholeFile(Folder().File(L"ProductStatusDyn.xml")).find(">ready<"), std::string::npos);
 
     ASSERT_TRUE(control_.Settings(printer_, "statuses = jamInPrinter"));
-    ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    ASSERT_TRUE(manager_.GetDocumentOverNetwork(target_, L"ProductStatusDyn.xml", L"/DevMgmt/ProductStatusDyn.xml"));
     EXPECT_NE(ReadWholeFile(Folder().File(L"ProductStatusDyn.xml")).find("jamInPrinter"), std::string::npos)
         << "no cached copy";
     EXPECT_EQ(control_.HttpRequests(printer_), 2);
 
-    EXPECT_TRUE(manager_.GetDocumentOverNetwork(L"Missing.xml", L"/No/Such/Resource"));
+    EXPECT_TRUE(manager_.GetDocumentOverNetwork(target_, L"Missing.xml", L"/No/Such/Resource"));
     EXPECT_NE(ReadWholeFile(Folder().File(L"Missing.xml")).find("<html"), std::string::npos);
 }
 
 TEST_F(SableNetworkChannelTest, UnreachableDevicesFailAfterThreeAttemptsWithOneLine)
 {
     {
-        SetSelectedDevice([] { Device_Dev d; d.address = L"127.0.6.99"; d.isNetwork = true; return d; }());
+        target_.address = L"127.0.6.99";
         LogTail log;
-        EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Refused.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+        EXPECT_FALSE(manager_.GetDocumentOverNetwork(target_, L"Refused.xml", L"/DevMgmt/ProductStatusDyn.xml"));
         EXPECT_EQ(internet_.urlOpens, 3);
         const std::string appended = log.Appended();
         EXPECT_NE(appended.find("InternetOpenUrl API failed.Err: "), std::string::npos) << appended;
@@ -86,7 +86,7 @@ TEST_F(SableNetworkChannelTest, UnreachableDevicesFailAfterThreeAttemptsWithOneL
         internet_.urlOpens = 0;
         internet_.connects = 0;
         LogTail log;
-        EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Refused.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+        EXPECT_FALSE(manager_.GetDocumentOverNetwork(target_, L"Refused.xml", L"/DevMgmt/ProductStatusDyn.xml"));
         EXPECT_EQ(internet_.connects, 3);
         EXPECT_EQ(internet_.urlOpens, 0);
         const std::string appended = log.Appended();
@@ -98,7 +98,7 @@ TEST_F(SableNetworkChannelTest, EndlessBodyIsCutOffAndTheFileKept)
 {
     ASSERT_TRUE(control_.Settings(printer_, "fault.http = endless"));
     LogTail log;
-    EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Endless.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_FALSE(manager_.GetDocumentOverNetwork(target_, L"Endless.xml", L"/DevMgmt/ProductStatusDyn.xml"));
     EXPECT_NE(log.Appended().find("Failed to save the file."), std::string::npos);
     EXPECT_GT(ReadWholeFile(Folder().File(L"Endless.xml")).size(), 0u);
 }
@@ -111,7 +111,7 @@ TEST_F(SableNetworkChannelTest, SilentPrinterEndsWithinTheTimeOut)
     ASSERT_TRUE(control_.Settings(printer_, "fault.http = silence"));
     LogTail log;
     const DWORD start = ::GetTickCount();
-    EXPECT_FALSE(manager_.GetDocumentOverNetwork(L"Silent.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    EXPECT_FALSE(manager_.GetDocumentOverNetwork(target_, L"Silent.xml", L"/DevMgmt/ProductStatusDyn.xml"));
     EXPECT_LT(::GetTickCount() - start, 5000u) << "three attempts of 300 ms each, not the library's minutes";
     EXPECT_NE(log.Appended().find("InternetOpenUrl API failed.Err: "), std::string::npos);
     ASSERT_TRUE(control_.Settings(printer_, "fault.http = "));
@@ -120,6 +120,6 @@ TEST_F(SableNetworkChannelTest, SilentPrinterEndsWithinTheTimeOut)
 TEST_F(SableNetworkChannelTest, EmptyBodyGivesAnEmptyFile)
 {
     ASSERT_TRUE(control_.Settings(printer_, "fault.http = empty"));
-    ASSERT_TRUE(manager_.GetDocumentOverNetwork(L"Empty.xml", L"/DevMgmt/ProductStatusDyn.xml"));
+    ASSERT_TRUE(manager_.GetDocumentOverNetwork(target_, L"Empty.xml", L"/DevMgmt/ProductStatusDyn.xml"));
     EXPECT_EQ(ReadWholeFile(Folder().File(L"Empty.xml")), "");
 }

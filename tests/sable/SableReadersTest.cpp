@@ -36,8 +36,8 @@ TEST_F(SableReadersTest, InkAndPrintheadRecords)
     SetPrinterRegionText(L"Not available");
     for (int read = 0; read < 2; ++read) {
         manager_.ResetDeviceData();
-        ASSERT_TRUE(manager_.GetInkLevelInfo());
-        ASSERT_TRUE(manager_.GetPrintHeadInfo());
+        ASSERT_TRUE(manager_.GetInkLevelInfo(target_));
+        ASSERT_TRUE(manager_.GetPrintHeadInfo(target_));
         const DeviceRecords records = manager_.Records();
         ASSERT_EQ(records.inkList.size(), 3u) << "each supply once, the printhead not among them";
         EXPECT_EQ(records.inkList[0].colour, L"Black");
@@ -57,13 +57,13 @@ TEST_F(SableReadersTest, InkAndPrintheadRecords)
 
     ASSERT_TRUE(control_.Settings(printer_, "printhead.1.state = Failed"));
     manager_.ResetDeviceData();
-    ASSERT_TRUE(manager_.GetPrintHeadInfo());
+    ASSERT_TRUE(manager_.GetPrintHeadInfo(target_));
     EXPECT_EQ(manager_.Records().printHeadList.at(0).health, L"failed");
 }
 
 TEST_F(SableReadersTest, DeviceInformationFromFourDocuments)
 {
-    ASSERT_TRUE(manager_.GetDeviceInfo());
+    ASSERT_TRUE(manager_.GetDeviceInfo(target_));
     const DeviceInfo info = manager_.Records().deviceInfo;
     EXPECT_EQ(info.modelName, L"Kelo Vireo 4500 All-in-One");
     EXPECT_EQ(info.modelBaseName, L"Kelo Vireo 4500");
@@ -79,7 +79,7 @@ TEST_F(SableReadersTest, DeviceInformationFromFourDocuments)
     EXPECT_TRUE(NoDocumentLeft());
 
     std::wstring model;
-    ASSERT_TRUE(manager_.GetMakeAndModel(model));
+    ASSERT_TRUE(manager_.GetMakeAndModel(target_, model));
     EXPECT_EQ(model, L"Kelo Vireo 4500 All-in-One");
 }
 
@@ -88,7 +88,7 @@ TEST_F(SableReadersTest, StatusesOrderedByAlertPriority)
     ASSERT_TRUE(control_.Settings(printer_, "statuses = inPowerSave,cartridgeLow,jamInPrinter\n"
                                             "alert = cartridgeLow severity=Warning priority=5\n"
                                             "alert = inPowerSave\n"));
-    ASSERT_TRUE(manager_.GetDeviceStatus());
+    ASSERT_TRUE(manager_.GetDeviceStatus(target_));
     const DeviceRecords records = manager_.Records();
     ASSERT_EQ(records.statusList.size(), 3u);
     EXPECT_EQ(records.statusList[0].statusId, L"cartridgeLow");
@@ -107,7 +107,7 @@ TEST_F(SableReadersTest, FaultyAnswersFailWithinBoundsAndLeaveNoFile)
         ASSERT_TRUE(control_.Settings(printer_, std::string("fault.http = ") + fault));
         LogTail log;
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(manager_.GetDeviceStatus()) << fault;
+        EXPECT_FALSE(manager_.GetDeviceStatus(target_)) << fault;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << fault;
         const std::string appended = log.Appended();
         EXPECT_TRUE(appended.find("Failed to get device status from xml. File: ") != std::string::npos ||
@@ -123,11 +123,11 @@ TEST_F(SableReadersTest, PagesNeverSeeAStatusListBeingRefilled)
 {
     ASSERT_TRUE(control_.Settings(printer_, "statuses = inPowerSave,cartridgeLow,jamInPrinter\n"
                                             "alert = cartridgeLow priority=5\n"));
-    ASSERT_TRUE(manager_.GetDeviceStatus());
+    ASSERT_TRUE(manager_.GetDeviceStatus(target_));
     std::atomic<bool> reading{true};
     std::thread statusReads([&] {
         for (int i = 0; i < 15; ++i)
-            manager_.GetDeviceStatus();
+            manager_.GetDeviceStatus(target_);
         reading = false;
     });
     int snapshots = 0;

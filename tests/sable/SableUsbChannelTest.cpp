@@ -13,7 +13,7 @@ protected:
 
     std::string Fetched(const std::wstring& resource = L"/DevMgmt/ProductConfigDyn.xml")
     {
-        EXPECT_TRUE(manager_.GetDocumentOverUsb(resource, L"Fetched.xml"));
+        EXPECT_TRUE(manager_.GetDocumentOverUsb(target_, resource, L"Fetched.xml"));
         return ReadWholeFile(Folder().File(L"Fetched.xml"));
     }
 };
@@ -56,7 +56,7 @@ TEST_F(SableUsbChannelTest, RequestCarriesTheLowByteOfEachCharacterAndErrorPages
 TEST_F(SableUsbChannelTest, MissingDeviceFailsWithItsLogLine)
 {
     LogTail log;
-    EXPECT_FALSE(manager_.GetDocumentOverUsb(L"/DevMgmt/ProductConfigDyn.xml", L"Fetched.xml"));
+    EXPECT_FALSE(manager_.GetDocumentOverUsb(target_, L"/DevMgmt/ProductConfigDyn.xml", L"Fetched.xml"));
     EXPECT_NE(log.Appended().find("Failed to get InterfaceSymbolicLink."), std::string::npos);
 }
 
@@ -75,7 +75,7 @@ TEST_F(SableUsbChannelTest, FaultyDevicesEndWithinTheirBounds)
         Fault(c.faults);
         LogTail log;
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(manager_.GetDocumentOverUsb(L"/DevMgmt/ProductConfigDyn.xml", L"Fetched.xml"), c.result)
+        EXPECT_EQ(manager_.GetDocumentOverUsb(target_, L"/DevMgmt/ProductConfigDyn.xml", L"Fetched.xml"), c.result)
             << c.faults;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.faults;
         EXPECT_NE(log.Appended().find(c.logLine), std::string::npos) << c.faults << "\n" << log.Appended();

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "SableTestSupport.h"
-#include "discovery/SelectedDevice.h"
 #include "sable/SableManager.h"
 
 namespace {
@@ -103,17 +102,15 @@ class SableUsbFramingTest : public ::testing::Test, public SableFolderFixture {
 protected:
     SableUsbFramingTest() : scoped_(io_)
     {
-        Device_Dev device;
-        device.hardwareId = L"VID_0A7E&PID_2312";
-        SetSelectedDevice(device);
+        target_.hardwareId = L"VID_0A7E&PID_2312";
         SableWaits waits;
         waits.sleep = [](DWORD) {};
         manager_.SetWaits(waits);
     }
-    ~SableUsbFramingTest() override { SetSelectedDevice(std::nullopt); }
 
     ScriptedDeviceIo io_;
     NGWinApi::ScopedApi<NGWinApi::CDeviceIoApi> scoped_;
+    Device_Dev target_;
     CSableManager manager_;
 };
 
@@ -154,7 +151,7 @@ TEST_F(SableUsbFramingTest, FramingEdges)
         io_.reads = 0;
         io_.request.clear();
         LogTail log;
-        const bool fetched = manager_.GetDocumentOverUsb(L"/DevMgmt/\u0141.xml", L"Framed.xml");
+        const bool fetched = manager_.GetDocumentOverUsb(target_, L"/DevMgmt/\u0141.xml", L"Framed.xml");
         EXPECT_EQ(fetched, c.logLine == nullptr || std::string(c.logLine) != "ReadSOAPResponseHeader Failed.")
             << c.name;
         EXPECT_EQ(io_.request, "GET /DevMgmt/A.xml HTTP/1.1\r\nHOST: \r\n\r\n") << c.name;

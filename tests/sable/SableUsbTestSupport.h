@@ -1,12 +1,11 @@
 #pragma once
-// USB Sable tests: the simulator's USB printer behind a device I/O fake, selected, with
+// USB Sable tests: the simulator's USB printer behind a device I/O fake, its record, with
 // waits short enough for tests. Plugging it in is left to the test.
 #include <chrono>
 #include <memory>
 #include <string>
 
 #include "SableTestSupport.h"
-#include "discovery/SelectedDevice.h"
 #include "sable/SableManager.h"
 #include "sim/FakeUsbDeviceIo.h"
 
@@ -21,10 +20,8 @@ public:
         config.jobDelayMs = 20;
         device_ = std::make_shared<sim::SimDevice>(config);
         printer_ = std::make_shared<sim::UsbPrinter>(device_);
-        Device_Dev selected;
-        selected.deviceName = L"Kelo Vireo 4500";
-        selected.hardwareId = L"vid_0a7e&pid_" + std::wstring(config.productId.begin(), config.productId.end());
-        SetSelectedDevice(selected);
+        target_.deviceName = L"Kelo Vireo 4500";
+        target_.hardwareId = L"vid_0a7e&pid_" + std::wstring(config.productId.begin(), config.productId.end());
         SableWaits waits;
         waits.sleep = [](DWORD) {};
         waits.readEventMs = 2000;
@@ -32,7 +29,6 @@ public:
         waits.usbPrintJobMs = waits.usbCalibrationMs = 5000;
         manager_.SetWaits(waits);
     }
-    ~SableUsbFixture() { SetSelectedDevice(std::nullopt); }
 
     void Set(const std::string& key, const std::string& value)
     {
@@ -46,5 +42,6 @@ protected:
     NGWinApi::ScopedApi<NGWinApi::CDeviceIoApi> scopedIo_;
     std::shared_ptr<sim::SimDevice> device_;
     std::shared_ptr<sim::UsbPrinter> printer_;
+    Device_Dev target_; // the record every operation is handed
     CSableManager manager_;
 };

@@ -323,7 +323,6 @@ TEST_F(PrintPages, NoPrintAndCopyFailedFollowTheStatusReadNow)
                 AddUsbPrinter();
             }
             manager_->Devices().front().adfStatus = c.adf;
-            manager_->PublishSelection();
             CreateWizard();
             for (int round = 0; round < 2; ++round) {
                 if (copyPage) {
