@@ -47,6 +47,11 @@ std::wstring AnsiToWide(const std::string& text)
     return wide;
 }
 
+std::string InkObjectId(const InkSlotObject& object, int slot)
+{
+    return object.prefix == nullptr ? std::string(object.suffix) : Slot(object.prefix, slot, object.suffix);
+}
+
 void LogInkFields(int slot, const InkInfo& ink)
 {
     LogFile().Write(L" catridges [ %d ] percentage level -> %s ", slot, ink.level.c_str());

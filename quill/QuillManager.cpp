@@ -17,6 +17,27 @@ struct IdBytes {
     std::vector<uint8_t> bytes;
 };
 
+// One ink object over the USB library: integers as decimal text, texts as they come.
+std::optional<std::wstring> ReadInkObject(CDeviceQuill& device, const InkSlotObject& object, const std::string& quillId)
+{
+    std::wstring text;
+    switch (object.kind) {
+    case InkValueKind::Number:
+        if (int32_t value = 0; device.GetInt(IdBytes(quillId).get(), &value, nullptr) == 0)
+            return std::to_wstring(value);
+        return std::nullopt;
+    case InkValueKind::Text:
+        if (device.GetObjectText(IdBytes(quillId).get(), text))
+            return text;
+        return std::nullopt;
+    case InkValueKind::Date:
+        if (device.GetInstallationDate(text))
+            return text;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 template <class Read>
 int ReadWithOwnDevice(const Device_Dev& printer, Read read)
 {
@@ -137,7 +158,7 @@ bool CQuillManager::GetInkLevelInfo(const Device_Dev& printer)
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         for (int n = 1; n <= kInkSlots; ++n) {
             int32_t level = 0;
-            const uint32_t levelResult = device.GetInt(IdBytes(Slot("1.4.1.5.4.", n, ".1")).get(), &level, nullptr);
+            const uint32_t levelResult = device.GetInt(IdBytes(InkObjectId(kInkLevelObject, n)).get(), &level, nullptr);
             if (levelResult == kQuillDeviceLost)
                 break;
             if (levelResult != 0)
@@ -145,33 +166,20 @@ bool CQuillManager::GetInkLevelInfo(const Device_Dev& printer)
             InkInfo ink;
             ResetInkInfo(ink, notAvailable);
 
-            const IdBytes colourId(Slot("1.4.1.5.4.", n, ".26"));
-            const IdBytes fallbackId(Slot("1.4.1.5.3.", n, ".3"));
+            const IdBytes colourId(InkObjectId(kInkColourObject, n));
+            const IdBytes fallbackId(InkObjectId(kInkColourFallbackObject, n));
             const QuillId colourIds[] = {colourId.get(), fallbackId.get()};
             int32_t colour = 0;
-            if (device.GetIntFirstOf(colourIds, n <= 4 ? 2 : 1, &colour, nullptr) != 0)
+            if (device.GetIntFirstOf(colourIds, n <= kInkColourFallbackSlots ? 2 : 1, &colour, nullptr) != 0)
                 colour = 0;
             LogFile().Write(L" catridges [ %d ] Color No.  -> %d", n, colour);
             if (const std::wstring key = ColourKey(static_cast<uint32_t>(colour)); !key.empty())
                 ink.colour = Localized(key.c_str());
 
             ink.level = std::to_wstring(level);
-            if (int32_t drops = 0; device.GetInt(IdBytes(Slot("1.4.1.5.3.", n, ".12")).get(), &drops, nullptr) == 0)
-                ink.dropsUsed = std::to_wstring(drops);
-            std::wstring installed;
-            if (!device.GetInstallationDate(installed))
-                installed.clear();
-            FormatInstallationDate(installed);
-            ink.installationDate = installed;
-            if (std::wstring number; device.GetObjectText(IdBytes(Slot("1.4.1.5.4.", n, ".32")).get(), number) &&
-                                     !number.empty())
-                ink.selectabilityNumber = number;
-            if (std::wstring serial; device.GetObjectText(IdBytes(Slot("1.4.1.5.4.", n, ".4")).get(), serial) &&
-                                     !serial.empty())
-                ink.serialNumber = serial;
-            if (int32_t regional = 0;
-                device.GetInt(IdBytes(Slot("1.4.1.5.4.", n, ".27")).get(), &regional, nullptr) == 0)
-                ink.regionalCartridge = std::to_wstring(regional);
+            ReadInkSlotObjects(ink, n, [&](const InkSlotObject& object, const std::string& quillId) {
+                return ReadInkObject(device, object, quillId);
+            });
             LogInkFields(n, ink);
 
             const uint32_t slotBit = 1u << (n - 1);

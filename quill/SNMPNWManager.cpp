@@ -49,6 +49,21 @@ std::wstring CSNMPNWManager::GetQuillText(const char* quillId, bool* arrived)
     return GetText(QuillSnmpOid(quillId), arrived);
 }
 
+std::optional<std::wstring> CSNMPNWManager::InkObjectText(const InkSlotObject& object, const std::string& quillId)
+{
+    // Numbers come as dashed byte text; texts and dates as the encoded string form.
+    const std::wstring text = GetQuillText(quillId.c_str());
+    switch (object.kind) {
+    case InkValueKind::Number:
+        return TrimWhite(RemoveDashes(text));
+    case InkValueKind::Text:
+        return TrimWhite(DecodeQuillString(text));
+    case InkValueKind::Date:
+        return DecodeQuillString(text);
+    }
+    return std::nullopt;
+}
+
 bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetDeviceInfo", false, [&] {
@@ -131,7 +146,7 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
 
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         for (int n = 1; n <= kInkSlots; ++n) {
-            const uint32_t code = ColourCodeFromSnmpText(GetQuillText(Slot("1.4.1.5.4.", n, ".26").c_str()));
+            const uint32_t code = ColourCodeFromSnmpText(GetQuillText(InkObjectId(kInkColourObject, n).c_str()));
             LogFile().Write(L" catridges [ %d ] Color No.  -> %d", n, static_cast<int>(code));
             const std::wstring colourKey = ColourKey(code);
             if (colourKey.empty())
@@ -139,22 +154,10 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
             InkInfo ink;
             ResetInkInfo(ink, notAvailable);
             ink.colour = Localized(colourKey.c_str());
-            ink.level = TrimWhite(RemoveDashes(GetQuillText(Slot("1.4.1.5.4.", n, ".1").c_str())));
-            if (auto drops = TrimWhite(RemoveDashes(GetQuillText(Slot("1.4.1.5.3.", n, ".12").c_str())));
-                !drops.empty())
-                ink.dropsUsed = drops;
-            std::wstring installed = DecodeQuillString(GetQuillText("1.1.2.8"));
-            FormatInstallationDate(installed);
-            ink.installationDate = installed;
-            if (auto number = TrimWhite(DecodeQuillString(GetQuillText(Slot("1.4.1.5.4.", n, ".32").c_str())));
-                !number.empty())
-                ink.selectabilityNumber = number;
-            if (auto serial = TrimWhite(DecodeQuillString(GetQuillText(Slot("1.4.1.5.4.", n, ".4").c_str())));
-                !serial.empty())
-                ink.serialNumber = serial;
-            if (auto regional = TrimWhite(RemoveDashes(GetQuillText(Slot("1.4.1.5.4.", n, ".27").c_str())));
-                !regional.empty())
-                ink.regionalCartridge = regional;
+            ink.level = InkObjectText(kInkLevelObject, InkObjectId(kInkLevelObject, n)).value_or(std::wstring());
+            ReadInkSlotObjects(ink, n, [&](const InkSlotObject& object, const std::string& quillId) {
+                return InkObjectText(object, quillId);
+            });
             LogInkFields(n, ink);
 
             const uint32_t slotBit = 1u << (n - 1);

@@ -2,11 +2,14 @@
 // Quill over SNMP: identity, inks, printheads, status and the service commands of the selected
 // network printer.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "discovery/DeviceRecords.h"
 #include "quill/QuillOperations.h"
 #include "quill/SnmpSession.h"
+
+struct InkSlotObject;
 
 class CSNMPNWManager : public CQuillOperations<CSNMPNWManager> {
 public:
@@ -28,6 +31,8 @@ private:
     // One GET on the open session: the reply as text, empty when none came.
     std::wstring GetText(const std::string& oid, bool* arrived = nullptr);
     std::wstring GetQuillText(const char* quillId, bool* arrived = nullptr);
+    // One ink object's text, decoded by its kind.
+    std::optional<std::wstring> InkObjectText(const InkSlotObject& object, const std::string& quillId);
     void SendService(const Device_Dev& printer, const wchar_t* name, std::initializer_list<std::pair<const char*, int32_t>> writes);
     bool OpenPrinter(const Device_Dev& printer);
 
