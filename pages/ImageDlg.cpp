@@ -5,6 +5,7 @@
 #include "app/KeloTessalyApp.h"
 #include "support/LanguageChoice.h"
 #include "res/resource.h"
+#include "winapi/Handles.h"
 
 namespace {
 
@@ -23,16 +24,14 @@ void DrawBitmap(HDC dc, HBITMAP bitmap, int width, int height, bool asIs = false
         return;
     BITMAP info = {};
     ::GetObjectW(bitmap, sizeof(info), &info);
-    HDC source = ::CreateCompatibleDC(dc);
-    HGDIOBJ previous = ::SelectObject(source, bitmap);
+    NGWinApi::MemoryDc source(dc);
+    NGWinApi::Selection selected(source.get(), bitmap);
     if (asIs || (info.bmWidth == width && info.bmHeight == height)) {
-        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
     } else {
         ::SetStretchBltMode(dc, HALFTONE);
-        ::StretchBlt(dc, 0, 0, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        ::StretchBlt(dc, 0, 0, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
-    ::SelectObject(source, previous);
-    ::DeleteDC(source);
 }
 
 } // namespace

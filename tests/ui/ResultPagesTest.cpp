@@ -281,7 +281,7 @@ TEST_F(ResultPages, CleanAndAlignRunTheProgressPopupUnlessTheProductCannot)
     // A product that can neither be cleaned nor aligned, its id in capitals.
     printer.productId = L"B311";
     page.PreparePage(9);
-    for (int id : {IDC_PRINT_BAD_CLEAN, 1084, IDC_PRINT_BAD_ALIGN, 1088})
+    for (int id : {IDC_PRINT_BAD_CLEAN, IDC_CLEAN_TITLE, IDC_PRINT_BAD_ALIGN, IDC_ALIGN_TITLE})
         EXPECT_FALSE(::IsWindowEnabled(page.GetDlgItem(id))) << id;
     EXPECT_TRUE(CleaningExcluded(L"aa11"));
     EXPECT_FALSE(AlignmentExcluded(L"2112"));
