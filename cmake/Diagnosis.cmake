@@ -34,6 +34,12 @@ kelo_test(low_level_print_tests
 set_tests_properties(low_level_print_tests PROPERTIES FIXTURES_REQUIRED print_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/print_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
+kelo_test(printer_reset_tests
+  SOURCES tests/tools/PrinterResetTest.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
+  LIBS kelo_sim_win)
+set_tests_properties(printer_reset_tests PROPERTIES FIXTURES_REQUIRED print_sim ENVIRONMENT
+  "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/print_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
 # End to end on the demo printers, installed as queues of the Wine prefix: kelotsy, and the
 # tool driven up to the print test page.
 add_test(NAME demo_e2e_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/demo_e2e.py)

@@ -43,7 +43,7 @@ set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwap
 #   kelo_links      support links and link checks           -> support
 #   kelo_quill      SNMP stack and Quill access             -> discovery
 #   kelo_sable      Sable access and the device status test -> quill (the status test reads Quill printers too)
-#   kelo_tools      connectivity and low-level print tests  -> sable
+#   kelo_tools      connectivity and print tests, resets    -> sable
 #   kelo_engine     diagnosis manager and device operations -> tools
 #   kelo_ui         the shell and its pages (app/ outside app/engine/, pages/) -> engine, links
 # kelotsy.exe links kelo_engine; KeloTessaly.exe links kelo_ui; the component links kelo_discovery.
@@ -79,7 +79,7 @@ kelo_layer(kelo_sable
           sable/SableUsbChannel.cpp sable/SableXml.cpp
   USES kelo_quill kelo_discovery)
 kelo_layer(kelo_tools
-  SOURCES tools/ConnectivityTest.cpp tools/LowLevelPrintTest.cpp
+  SOURCES tools/ConnectivityTest.cpp tools/LowLevelPrintTest.cpp tools/PrinterReset.cpp tools/PrintPort.cpp
   USES kelo_sable)
 kelo_layer(kelo_engine
   SOURCES app/engine/DeviceOperations.cpp app/engine/DiagnosticMgr.cpp

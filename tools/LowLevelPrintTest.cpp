@@ -10,6 +10,7 @@
 #include "sable/SableManager.h"
 #include "support/LogFile.h"
 #include "support/ProductInfoColl.h"
+#include "tools/PrintPort.h"
 #include "winapi/DeviceIoApi.h"
 #include "winapi/Handles.h"
 #include "winapi/NGWinApi.h"
@@ -41,17 +42,6 @@ std::wstring SystemErrorText(DWORD error)
     if (text != nullptr)
         ::LocalFree(text);
     return result;
-}
-
-std::string NarrowAddress(const std::wstring& address)
-{
-    const int size = Kernel().WideCharToMultiByte(CP_THREAD_ACP, 0, address.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string narrow(static_cast<size_t>(size), '\0');
-    Kernel().WideCharToMultiByte(CP_THREAD_ACP, 0, address.c_str(), -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(size - 1));
-    return narrow;
 }
 
 // The requests a USB job has on the device handle and the memory they use. Whatever is still

@@ -21,6 +21,19 @@ int CSocketApi::recvfrom(SOCKET s, char* data, int size, int flags, sockaddr* fr
 }
 
 int CSocketApi::WSAEventSelect(SOCKET s, WSAEVENT event, long events) { return ::WSAEventSelect(s, event, events); }
+int CSocketApi::WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS events)
+{
+    return ::WSAEnumNetworkEvents(s, event, events);
+}
+
+int CSocketApi::ioctlsocket(SOCKET s, long command, u_long* argument) { return ::ioctlsocket(s, command, argument); }
+
+int CSocketApi::WSASend(SOCKET s, LPWSABUF buffers, DWORD count, LPDWORD sent, DWORD flags,
+                        LPWSAOVERLAPPED overlapped, LPWSAOVERLAPPED_COMPLETION_ROUTINE completion)
+{
+    return ::WSASend(s, buffers, count, sent, flags, overlapped, completion);
+}
+
 int CSocketApi::closesocket(SOCKET s) { return ::closesocket(s); }
 int CSocketApi::gethostname(char* name, int length) { return ::gethostname(name, length); }
 hostent* CSocketApi::gethostbyname(const char* name) { return ::gethostbyname(name); }

@@ -1,5 +1,5 @@
 #pragma once
-// Windows Sockets and IP Helper calls of the SNMP stack and the ARP lookup, replaceable in tests.
+// Windows Sockets and IP Helper calls of the SNMP stack, the ARP lookup and the raw port, replaceable in tests.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
@@ -19,6 +19,10 @@ public:
     virtual int sendto(SOCKET s, const char* data, int size, int flags, const sockaddr* to, int toLength);
     virtual int recvfrom(SOCKET s, char* data, int size, int flags, sockaddr* from, int* fromLength);
     virtual int WSAEventSelect(SOCKET s, WSAEVENT event, long events);
+    virtual int WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS events);
+    virtual int ioctlsocket(SOCKET s, long command, u_long* argument);
+    virtual int WSASend(SOCKET s, LPWSABUF buffers, DWORD count, LPDWORD sent, DWORD flags, LPWSAOVERLAPPED overlapped,
+                        LPWSAOVERLAPPED_COMPLETION_ROUTINE completion);
     virtual int closesocket(SOCKET s);
     virtual int gethostname(char* name, int length);
     virtual hostent* gethostbyname(const char* name);
