@@ -14,6 +14,8 @@
 #include "app/WizardRules.h"
 #include "pages/FeedbackDlg.h"
 #include "pages/PrgsDlg.h"
+#include "pages/SecretMenuDlg.h"
+#include "pages/SimulationRules.h"
 #include "res/resource.h"
 #include "discovery/DeviceRecords.h"
 #include "support/LanguageChoice.h"
@@ -194,6 +196,10 @@ bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         }
         if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuBack) {
             OnMenuBack();
+            result = 0;
+            return true;
+        }
+        if (HIWORD(wParam) == 0 && OnSimulationItem(LOWORD(wParam))) {
             result = 0;
             return true;
         }
@@ -473,19 +479,29 @@ void CTSYParentDlg::OnSimulatedStatus(int code, LPARAM dirtyPowerUp)
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
     if (manager == nullptr)
         return;
-    switch (manager->SimulatedErrorKind()) {
-    case kSimulatedStatusError:
-        if (wizard::IsFaultCode(code))
-            SimulateOutcome(wizard::kCmdStatusFault, code);
-        else
-            SimulateOutcome(dirtyPowerUp == 1 ? wizard::kCmdPowerLoss : wizard::kCmdStatusWithLinks, code);
-        break;
-    case kSimulatedFeederError:
-        SimulateOutcome(wizard::kCmdFeederError, code);
-        break;
-    default:
-        break;
+    if (const int32_t command = SimulatedStatusCommand(manager->SimulatedErrorKind(), code, dirtyPowerUp == 1))
+        SimulateOutcome(command, code);
+}
+
+bool CTSYParentDlg::OnSimulationItem(UINT item)
+{
+    CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    if (manager == nullptr)
+        return false;
+    if (item == ID_SIMULATE_STATUS_ERRORS || item == ID_SIMULATE_FEEDER_ERRORS) {
+        const int32_t kind = item == ID_SIMULATE_STATUS_ERRORS ? kSimulatedStatusError : kSimulatedFeederError;
+        manager->SetSimulatedErrorKind(kind);
+        CSecretMenuDlg codeWindow(kind, GetSafeHwnd());
+        codeWindow.DoModal(GetSafeHwnd());
+        return true;
     }
+    const std::optional<SimulatedOutcome> outcome = OutcomeOfMenuItem(item);
+    if (!outcome)
+        return false;
+    if (outcome->afterDeviceStatus)
+        manager->SetCurrentTestIndex(kDeviceStatusTestIndex);
+    SimulateOutcome(outcome->pageCommand, outcome->statusCode);
+    return true;
 }
 
 POINT CTSYParentDlg::MenuPosition() const

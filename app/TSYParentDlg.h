@@ -36,8 +36,8 @@ inline constexpr int kTabFirmware = 3;
 
 // Window menu and the two hidden menus.
 inline constexpr UINT kSysCommandAbout = 16;
-inline constexpr UINT kMenuChooseLanguage = 32775;
-inline constexpr UINT kMenuBack = 32786;
+inline constexpr UINT kMenuChooseLanguage = ID_CHOOSE_LANGUAGE;
+inline constexpr UINT kMenuBack = ID_SIMULATION_BACK;
 
 // Control ids of the main window template.
 
@@ -95,6 +95,8 @@ private:
     void ReadDeviceAgain(WPARAM what);
     void ApplyLanguageChoice();
     void OnSimulatedStatus(int code, LPARAM dirtyPowerUp);
+    // An item of the error simulation menu; false for any other command.
+    bool OnSimulationItem(UINT item);
     bool OnSysCommand(WPARAM command);
     void OnMenuBack();
     void OnClose();

@@ -123,6 +123,7 @@ add_library(kelo_ui STATIC
   pages/PrintTestDlg.cpp
   pages/PrinterServicesDlg.cpp
   pages/ResetsDlg.cpp
+  pages/SecretMenuDlg.cpp
   pages/TroubleShootDlg.cpp
   pages/USBNetworkPopup.cpp
   pages/WizardPage.cpp

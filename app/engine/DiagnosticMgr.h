@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/engine/DiagnosticTest.h"
+#include "app/engine/SimulationKinds.h"
 #include "app/engine/TestContext.h"
 #include "discovery/Device_Dev.h"
 #include "winapi/Handles.h"
@@ -20,9 +21,6 @@ class CQuillManager;
 class CSNMPNWManager;
 class CDeviceAccessManager;
 
-// Kinds of simulated error (the error simulation menu): a device status, or a feeder error.
-inline constexpr int32_t kSimulatedStatusError = 1;
-inline constexpr int32_t kSimulatedFeederError = 2;
 
 // Indexes of the test list.
 inline constexpr int32_t kConnectivityTestIndex = 0;
