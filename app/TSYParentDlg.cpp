@@ -546,6 +546,9 @@ void CTSYParentDlg::OnMenuBack()
         manager->SetErrorSimulationActive(false);
         manager->SetCurrentTestIndex(-1);
     }
+    // The next diagnosis is a real one again: it starts with the connectivity test.
+    wizard_.SetInitialPageCommand(wizard::kCmdConnectivity);
+    wizard_.SetSimulatedStatusCode(0);
     CDialogBase* page = selectedTab_ == kTabWizard ? wizard_.CurrentPage() : TabPage(selectedTab_);
     if (page != nullptr)
         page->EndDialog(1);

@@ -1,9 +1,12 @@
-# The main window, printer selection, language choice, About box and progress popup under Xvfb,
-# with a diagnosis manager whose printers the tests set; no printer is reached over the network.
+# The main window, printer selection, language choice, About box, progress popup, error
+# simulation and resets page under Xvfb, with a diagnosis manager whose printers the tests set;
+# only the simulator's printer on 127.0.14.x is reached over the network.
+kelo_sim_fixture(main_window_sim SCENARIO tests/ui/simulation.scenario)
 kelo_test(main_window_tests
-  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
-  LIBS kelo_ui)
-set_tests_properties(main_window_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_sim_win kelo_ui)
+set_tests_properties(main_window_tests PROPERTIES FIXTURES_REQUIRED main_window_sim ENVIRONMENT
+  "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/main_window_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
 # The result pages, the USB-or-network question, the driver warning and the feedback survey under
 # Xvfb; links go to a shell stand-in, support hosts to loopback.

@@ -25,11 +25,17 @@
 #include "app/EnumerateDlg.h"
 #include "app/KeloTessalyApp.h"
 #include "app/TSYParentDlg.h"
+#include "pages/DeviceStatusDlg.h"
+#include "pages/FinalDlg.h"
 #include "pages/PrgsDlg.h"
+#include "pages/ResetsDlg.h"
+#include "pages/SecretMenuDlg.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
 #include "discovery/DeviceRecords.h"
 #include "sable/SableManager.h"
+#include "sable/SimControl.h"
+#include "tools/ResetBlocks.h"
 #include "ui/Screenshot.h"
 #include "ui/WindowTestSupport.h"
 #include "winapi/HostFilesApi.h"
@@ -882,8 +888,11 @@ TEST_F(MainWindow, ControlShiftOpensTheSecretMenuOnlyOnTheSelectionPage)
     ASSERT_EQ(menus_.size(), 1u);
     EXPECT_EQ(feedbacks_, 0) << "the system command is dropped";
     const std::set<UINT> secret(menus_[0].begin(), menus_[0].end());
-    const std::set<UINT> expected = {32775, 32788, 32799, 32800, 32798, 32794, 32795, 32796,
-                                     32797, 32778, 32779, 32780, 32781, 32782};
+    const std::set<UINT> expected = {ID_CHOOSE_LANGUAGE,         ID_SIMULATE_CONNECTIVITY,   ID_SIMULATE_STATUS_ERRORS,
+                                     ID_SIMULATE_FEEDER_ERRORS,  ID_SIMULATE_PRINT_TEST_FAIL, ID_SIMULATE_PRINT_BAD,
+                                     ID_SIMULATE_NO_PRINT,       ID_SIMULATE_COPY_FAILED,    ID_SIMULATE_COPY_BAD,
+                                     ID_SUCCESS_DEVICE_STATUS,   ID_SUCCESS_PRINT_TEST,      ID_SUCCESS_PRINT_EVALUATION,
+                                     ID_SUCCESS_COPY_TEST,       ID_SUCCESS_COPY_EVALUATION};
     EXPECT_EQ(secret, expected);
     EXPECT_EQ(menus_[0].front(), kMenuChooseLanguage);
     RECT window;
@@ -1286,3 +1295,228 @@ TEST_F(ProgressPopup, ConstructionResetsAllThreeManagersAndAnInkReadTheRegion)
     Run(popup, 2);
     EXPECT_EQ(PrinterRegionText(), L"Not available");
 }
+
+namespace {
+
+// The simulator's Sable printer (tests/ui/simulation.scenario) as the selection page lists it.
+Device_Dev SimulatorPrinter()
+{
+    Device_Dev device = DemoPrinters()[0];
+    device.deviceName = device.friendlyName = device.printerName = L"Kelo Workline 4420 Series (127.0.14.10)";
+    device.address = L"127.0.14.10";
+    return device;
+}
+
+// Everything the simulator's printer was sent: HTTP requests, raw print jobs, SNMP sets.
+int Heard(const SimControl& sim)
+{
+    return sim.Count("sim-sable", "http-requests") + sim.Count("sim-sable", "print-jobs") +
+           sim.Count("sim-sable", "sets");
+}
+
+class Simulation : public MainWindow {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim_.Ready()) << "no simulator (KELO_SABLE_SIM_READY)";
+        ASSERT_TRUE(sim_.Post("/printers/sim-sable/clear", ""));
+        savedBox_ = CSecretMenuDlg::messageBox;
+        CSecretMenuDlg::messageBox = [this](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            codeWindowBoxes_.push_back(text);
+            return IDOK;
+        };
+    }
+    void TearDown() override { CSecretMenuDlg::messageBox = savedBox_; }
+
+    // Chooses `item` with the code window answered by `answer` (run while it is open).
+    void ChooseWithCodeWindow(UINT item, const std::function<void(HWND codeWindow)>& answer)
+    {
+        bool answered = false;
+        {
+            WhileModal driver([&] {
+                HWND codeWindow = VisibleThreadWindow(L"Kelo Tessaly 3.1");
+                if (codeWindow == nullptr)
+                    return false;
+                answer(codeWindow);
+                answered = true;
+                if (::IsWindow(codeWindow) && HasVisibleStyle(codeWindow))
+                    ::SendMessageW(codeWindow, WM_CLOSE, 0, 0);
+                return true;
+            });
+            ::SendMessageW(Main(), WM_COMMAND, item, 0);
+        }
+        EXPECT_TRUE(answered);
+        PumpWaiting();
+    }
+
+    SimControl sim_;
+    std::vector<std::wstring> codeWindowBoxes_;
+    decltype(CSecretMenuDlg::messageBox) savedBox_;
+};
+
+void Type(HWND codeWindow, const wchar_t* text) { ::SetDlgItemTextW(codeWindow, IDC_SIMULATION_CODE, text); }
+void Press(HWND codeWindow, int id)
+{
+    ::SendMessageW(codeWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(codeWindow, id)));
+}
+
+} // namespace
+
+TEST_F(Simulation, EachMenuItemReachesItsPageAndNoPrinterHearsOfIt)
+{
+    const struct {
+        UINT item;
+        int command;
+    } items[] = {
+        {ID_SIMULATE_CONNECTIVITY, wizard::kCmdStatusFault}, {ID_SIMULATE_PRINT_TEST_FAIL, wizard::kCmdPrintFailed},
+        {ID_SIMULATE_PRINT_BAD, wizard::kCmdPrintBad},        {ID_SIMULATE_NO_PRINT, wizard::kCmdNoPrint},
+        {ID_SIMULATE_COPY_FAILED, wizard::kCmdNoCopy},        {ID_SIMULATE_COPY_BAD, wizard::kCmdCopyBad},
+        {ID_SUCCESS_DEVICE_STATUS, wizard::kCmdPrintTest},    {ID_SUCCESS_PRINT_TEST, wizard::kCmdPrintEvaluation},
+        {ID_SUCCESS_PRINT_EVALUATION, wizard::kCmdCopyTest},  {ID_SUCCESS_COPY_TEST, wizard::kCmdCopyEvaluation},
+        {ID_SUCCESS_COPY_EVALUATION, wizard::kCmdFinal},
+    };
+    for (const auto& c : items) {
+        SCOPED_TRACE(testing::Message() << "menu item " << c.item);
+        Open({SimulatorPrinter()});
+        ::SendMessageW(Main(), WM_COMMAND, c.item, 0);
+        PumpWaiting();
+        EXPECT_TRUE(manager_->ErrorSimulationActive());
+        EXPECT_EQ(window_->Wizard().InitialPageCommand(), c.command);
+        const CDialogBase* page = window_->Wizard().CurrentPage();
+        EXPECT_TRUE(page != nullptr && HasVisibleStyle(page->GetSafeHwnd()));
+        if (c.item == ID_SIMULATE_CONNECTIVITY) {
+            const auto* status = dynamic_cast<const CDeviceStatusDlg*>(page);
+            ASSERT_NE(status, nullptr);
+            EXPECT_EQ(status->Variant(), wizard::kCmdStatusFault);
+            EXPECT_EQ(status->SimulatedStatusCode(), wizard::kStatusUnreadable);
+        }
+        if (c.item == ID_SUCCESS_COPY_EVALUATION) {
+            EXPECT_NE(dynamic_cast<const CFinalDlg*>(page), nullptr);
+        }
+        window_.reset();
+    }
+    PumpFor(300ms);
+    EXPECT_EQ(Heard(sim_), 0) << "a simulated outcome reached the printer";
+}
+
+TEST_F(Simulation, TheStatusCodeWindowChecksTheCodeAndSimulatesTheChosenStatus)
+{
+    Open({SimulatorPrinter()});
+    bool offeredAt8 = true, offeredAt70 = true, offeredAt5 = false;
+    std::wstring afterRefusal, afterLetters;
+    ChooseWithCodeWindow(ID_SIMULATE_STATUS_ERRORS, [&](HWND codeWindow) {
+        EXPECT_EQ(ItemText(codeWindow, IDC_SIMULATION_LABEL), L"Device Status Error Code :");
+        HWND box = ::GetDlgItem(codeWindow, IDC_DIRTY_POWER_UP);
+        EXPECT_TRUE(HasVisibleStyle(box));
+        Type(codeWindow, L"8");
+        offeredAt8 = ::IsWindowEnabled(box);
+        Type(codeWindow, L"70");
+        offeredAt70 = ::IsWindowEnabled(box);
+        Type(codeWindow, L"61");
+        Press(codeWindow, IDC_SIMULATE_ERROR);
+        afterRefusal = ItemText(codeWindow, IDC_SIMULATION_CODE);
+        Type(codeWindow, L"abc");
+        afterLetters = ItemText(codeWindow, IDC_SIMULATION_CODE);
+        Type(codeWindow, L"5");
+        offeredAt5 = ::IsWindowEnabled(box);
+        ::CheckDlgButton(codeWindow, IDC_DIRTY_POWER_UP, BST_CHECKED);
+        Press(codeWindow, IDC_SIMULATE_ERROR);
+    });
+    EXPECT_FALSE(offeredAt8) << "8 is a fault code";
+    EXPECT_FALSE(offeredAt70);
+    EXPECT_TRUE(offeredAt5);
+    EXPECT_EQ(afterRefusal, L"0");
+    EXPECT_EQ(afterLetters, L"0") << "letters keep the previous code";
+    EXPECT_EQ(codeWindowBoxes_, (std::vector<std::wstring>{L"Please verify the code you entered", L"Enter an integer."}));
+    EXPECT_EQ(manager_->SimulatedErrorKind(), kSimulatedStatusError);
+    EXPECT_EQ(window_->Wizard().InitialPageCommand(), wizard::kCmdPowerLoss);
+    const auto* status = dynamic_cast<const CDeviceStatusDlg*>(window_->Wizard().CurrentPage());
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->SimulatedStatusCode(), 5);
+    EXPECT_EQ(status->Variant(), wizard::kCmdPowerLoss);
+    EXPECT_EQ(Heard(sim_), 0);
+}
+
+TEST_F(Simulation, TheFeederCodeWindowTakesZeroToSix)
+{
+    Open({SimulatorPrinter()});
+    ChooseWithCodeWindow(ID_SIMULATE_FEEDER_ERRORS, [&](HWND codeWindow) {
+        EXPECT_EQ(ItemText(codeWindow, IDC_SIMULATION_LABEL), L"ADF Status Error Code :");
+        EXPECT_FALSE(HasVisibleStyle(::GetDlgItem(codeWindow, IDC_DIRTY_POWER_UP)));
+        Type(codeWindow, L"7");
+        Press(codeWindow, IDC_SIMULATE_ERROR);
+        EXPECT_TRUE(::IsWindow(codeWindow)) << "a refused code keeps the window open";
+        Type(codeWindow, L"6");
+        Press(codeWindow, IDC_SIMULATE_ERROR);
+    });
+    EXPECT_EQ(codeWindowBoxes_, std::vector<std::wstring>{L"Please verify the code you entered"});
+    EXPECT_EQ(window_->Wizard().InitialPageCommand(), wizard::kCmdFeederError);
+    EXPECT_EQ(window_->Wizard().SimulatedStatusCode(), 6);
+}
+
+TEST_F(Simulation, BackEndsTheSimulationAndTheNextDiagnosisTalksToThePrinter)
+{
+    Open({SimulatorPrinter()});
+    ::SendMessageW(Main(), WM_COMMAND, ID_SIMULATE_PRINT_BAD, 0);
+    PumpWaiting();
+    ::SendMessageW(Main(), WM_COMMAND, kMenuBack, 0);
+    EXPECT_FALSE(manager_->ErrorSimulationActive());
+    EXPECT_EQ(window_->CurrentPageCommand(), kPageSelectPrinter);
+    EXPECT_EQ(Heard(sim_), 0);
+
+    HWND selection = window_->EnumeratePage().GetSafeHwnd();
+    ClickRow(selection, 0);
+    ::SendMessageW(selection, WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSE, BN_CLICKED), 0);
+    EXPECT_TRUE(PumpUntil([&] { return manager_->TestAt(kDeviceStatusTestIndex)->result != kTestNotRun; }, 15s))
+        << "the wizard began where the simulation had left it";
+    EXPECT_GT(sim_.Count("sim-sable", "http-requests"), 0) << "the real device status test read the printer";
+}
+
+TEST_F(Simulation, TheResetsPageAsksFirstAndSendsTheResetOnlyOnOk)
+{
+    Device_Dev unnamed = SimulatorPrinter();
+    unnamed.friendlyName.clear();
+    Open({unnamed});
+    CResetsDlg& resets = window_->ResetsPage();
+    ASSERT_NE(resets.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(ItemText(resets.GetSafeHwnd(), IDC_PAGE_HEADING),
+              UiText(L"TSY_DIAGNOSE_HEADING") + L" " + unnamed.deviceName);
+    EXPECT_EQ(ItemText(resets.GetSafeHwnd(), IDC_RESET_HEAD), UiText(L"TSY_RESETS_HEAD1"));
+    EXPECT_FALSE(HasVisibleStyle(resets.GetDlgItem(IDC_MEMORY_RESET_BUTTON)));
+    EXPECT_EQ(ItemText(resets.GetSafeHwnd(), IDC_MEMORY_RESET_HEAD), UiText(L"TSY_RESETS_HEAD2"));
+
+    // No, and closing the window, send nothing; OK sends the command block to port 9100.
+    const struct {
+        UINT message;
+        WPARAM command;
+    } answers[] = {{WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)}, {WM_CLOSE, 0}, {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}};
+    std::wstring caption, question;
+    for (const auto& answer : answers) {
+        bool asked = false;
+        {
+            WhileModal driver([&] {
+                HWND confirmation = VisibleThreadWindow(UiText(L"TSY_TITLE_WARNING"));
+                if (confirmation == nullptr)
+                    return false;
+                question = ItemText(confirmation, IDC_RESET_CONFIRMATION_TEXT);
+                EXPECT_EQ(ItemText(confirmation, IDCANCEL), UiText(L"TSY_NO_BUTTON"));
+                if (answer.message == WM_CLOSE)
+                    SaveWindowPicture(confirmation, TmpPicturePath(L"resets_confirmation.bmp"));
+                ::SendMessageW(confirmation, answer.message, answer.command, 0);
+                asked = true;
+                return true;
+            });
+            ClickButton(resets, IDC_RESET_BUTTON);
+        }
+        EXPECT_TRUE(asked);
+        EXPECT_TRUE(resets.Reset().Wait(10000));
+        if (answer.command != MAKEWPARAM(IDOK, BN_CLICKED)) {
+            EXPECT_EQ(sim_.Count("sim-sable", "print-jobs"), 0) << answer.message;
+        }
+    }
+    EXPECT_EQ(question, UiText(L"TSY_RESET_CONFIRMATION"));
+    EXPECT_TRUE(resets.Reset().LastSucceeded());
+    EXPECT_EQ(sim_.Get("/printers/sim-sable/received/print"), ResetCommandBlock());
+    EXPECT_EQ(sim_.Count("sim-sable", "print-jobs"), 1);
+}
+
