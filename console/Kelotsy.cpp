@@ -15,6 +15,7 @@
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
 #include "support/ModuleInfo.h"
+#include "tools/PrinterReset.h"
 #include "winapi/Handles.h"
 
 namespace {
@@ -98,6 +99,7 @@ private:
     int Status();
     int Test();
     int RunService();
+    int Reset();
     void DescribeStatus(const Device_Dev& device, JsonWriter* json, std::wstring& text);
 
     const KelotsyCommand& command_;
@@ -159,6 +161,8 @@ int Session::Run()
         return Test();
     case Verb::Service:
         return RunService();
+    case Verb::Reset:
+        return Reset();
     default:
         return Fail(L"nothing to do");
     }
@@ -414,6 +418,16 @@ int Session::RunService()
     if (!done)
         output_.Error(L"kelotsy: the printer did not carry out the service");
     return done ? kKelotsyPassed : kKelotsyFailed;
+}
+
+int Session::Reset()
+{
+    const std::optional<Device_Dev> device = manager_->Selected();
+    const bool written = device && ResetPrinter(*device);
+    Write(written ? L"done\n" : L"failed\n");
+    if (!written)
+        output_.Error(L"kelotsy: the reset did not reach the printer");
+    return written ? kKelotsyPassed : kKelotsyFailed;
 }
 
 } // namespace

@@ -16,6 +16,7 @@ struct VerbName {
 const VerbName kVerbs[] = {
     {L"list", Verb::List, false},     {L"info", Verb::Info, true}, {L"ink", Verb::Ink, true},
     {L"status", Verb::Status, true},  {L"test", Verb::Test, true}, {L"service", Verb::Service, true},
+    {L"reset", Verb::Reset, true},
 };
 
 const std::pair<const wchar_t*, Service> kServices[] = {
@@ -56,6 +57,8 @@ KelotsyParse ParseKelotsyArguments(const std::vector<std::wstring>& arguments)
         const std::wstring& argument = arguments[i];
         if (argument == L"--json") {
             command.json = true;
+        } else if (argument == L"--yes") {
+            command.confirmed = true;
         } else if (argument == L"--help" || argument == L"-h") {
             help = true;
         } else if (argument == L"--lang") {
@@ -105,6 +108,15 @@ KelotsyParse ParseKelotsyArguments(const std::vector<std::wstring>& arguments)
     }
     if (words.size() > next)
         return Error(L"unexpected argument: " + words[next]);
+    if (command.verb == Verb::Reset) {
+        if (command.json)
+            return Error(L"reset has no --json output");
+        // A reset changes the printer: it is never a slip of the keyboard.
+        if (!command.confirmed)
+            return Error(L"reset changes the printer's settings; add --yes to go ahead");
+    } else if (command.confirmed) {
+        return Error(L"--yes belongs to reset only");
+    }
     return KelotsyParse{command, {}};
 }
 
@@ -117,6 +129,7 @@ const wchar_t* KelotsyUsage()
            L"  status  <printer>              device status test: code, feeder flag, verdict, text\n"
            L"  test    <printer>              connectivity, device status and print tests, in order\n"
            L"  service <pq|align|clean|diag> <printer>\n"
+           L"  reset   <printer> --yes        put the printer back into a known state\n"
            L"<printer> is the list index or the printer's address. Exit code: 0 passed, 1 a test or\n"
            L"service failed, 2 usage or environment error.\n";
 }

@@ -6,13 +6,14 @@
 #include <vector>
 
 struct KelotsyCommand {
-    enum class Verb { Help, List, Info, Ink, Status, Test, Service };
+    enum class Verb { Help, List, Info, Ink, Status, Test, Service, Reset };
     enum class Service { None, PrintQuality, Align, Clean, Diagnostics };
 
     Verb verb = Verb::Help;
     Service service = Service::None;
     std::wstring printer;                  // a list index or the printer's address
     bool json = false;
+    bool confirmed = false;                // --yes: a reset may go ahead
     std::optional<uint16_t> languageId;    // --lang; English when absent
 };
 

@@ -125,6 +125,25 @@ class Kelotsy(unittest.TestCase):
         self.assertEqual(code, 0, err)
         self.assertTrue(self.sim.received("quill-net", "/sets").decode().strip())
 
+    def test_reset_needs_yes_and_tells_whether_the_bytes_went_out(self):
+        code, out, err = self.run_kelotsy("reset", SABLE)
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("--yes", err)
+        self.assertEqual(len(err.strip().splitlines()), 1, err)
+        self.assertEqual(self.sim.counts("sable-net")["print-jobs"], 0)
+
+        code, _, err = self.run_kelotsy("reset", SABLE, "--yes")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(self.sim.received("sable-net", "/print"), b"\x1b%Pds2.set_nvm_reset_bits 0x4ec;\nudw.quit;")
+
+        self.sim.apply("quill-net", "fault.raw = refuse")
+        try:
+            code, out, err = self.run_kelotsy("reset", QUILL, "--yes")
+        finally:
+            self.sim.apply("quill-net", "fault.raw =")
+        self.assertEqual((code, out), (1, "failed\n"))
+        self.assertIn("did not reach the printer", err)
+
     def test_the_tool_diagnoses_a_demo_printer_to_every_end(self):
         """The window test program's demo runs: KeloTessaly.exe from the selection page to each end a
         demo printer can reach, the printers' faults raised through the simulator's control interface."""

@@ -34,6 +34,7 @@ TEST(KelotsyArguments, AcceptsEveryCommandWithOptionsAnywhere)
         {{L"service", L"align", L"0"}, Verb::Service, Service::Align, L"0", false, 0},
         {{L"service", L"clean", L"0"}, Verb::Service, Service::Clean, L"0", false, 0},
         {{L"service", L"diag", L"127.0.0.10"}, Verb::Service, Service::Diagnostics, L"127.0.0.10", false, 0},
+        {{L"reset", L"127.0.0.10", L"--yes"}, Verb::Reset, Service::None, L"127.0.0.10", false, 0},
         {{L"--help"}, Verb::Help, Service::None, L"", false, 0},
         {{L"status", L"-h"}, Verb::Help, Service::None, L"", false, 0},
     };
@@ -65,6 +66,10 @@ TEST(KelotsyArguments, RefusesWhatItCannotRun)
         {L"list", L"--lang", L"0"},
         {L"list", L"--lang", L"70000"},
         {L"list", L"--lang", L"-5"},
+        {L"reset", L"0"},            // a reset is never taken without --yes
+        {L"reset", L"--yes"},
+        {L"reset", L"0", L"--yes", L"--json"},
+        {L"status", L"0", L"--yes"},
     };
     for (const auto& arguments : bad) {
         const KelotsyParse parse = Parse(arguments);
