@@ -8,6 +8,7 @@
 #include "app/TSYParentDlg.h"
 #include "discovery/PrintQueue.h"
 #include "pages/DriverVerificationDlg.h"
+#include "pages/SearchNetPrinterDlg.h"
 #include "pages/USBNetworkPopup.h"
 #include "res/resource.h"
 #include "support/LanguageChoice.h"
@@ -45,7 +46,10 @@ std::function<INT_PTR(HWND)> CEnumerateDlg::askUsbOrNetwork = [](HWND owner) -> 
     CUSBNetworkPopup popup;
     return popup.DoModal(owner);
 };
-std::function<void(HWND)> CEnumerateDlg::searchNetworkPrinters = [](HWND) {};
+std::function<void(HWND)> CEnumerateDlg::searchNetworkPrinters = [](HWND owner) {
+    CSearchNetPrinterDlg search;
+    search.DoModal(owner);
+};
 
 CEnumerateDlg::CEnumerateDlg() : CDialogExtended(IDD_ENUMERATE, true) {}
 
@@ -252,4 +256,8 @@ void CEnumerateDlg::OnNotListed()
     searchNetworkPrinters(GetSafeHwnd());
     manager->SetNetworkSearchDone(true);
     FillDeviceList();
+    // An empty list after a search is no hint by itself: say so, and how to look again.
+    if (manager->Devices().empty())
+        messageBox(GetSafeHwnd(), StringTable().GetString(L"TSY_MESSAGE_NOPRINTER"), theApp.WindowTitle(),
+                   MB_OK | MB_ICONINFORMATION);
 }

@@ -65,7 +65,7 @@ kelo_layer(kelo_support
   USES kelo_winapi kelo_pure)
 kelo_layer(kelo_discovery
   SOURCES discovery/DeviceEnumeration.cpp discovery/DeviceProtocol.cpp discovery/DeviceRecords.cpp
-          discovery/HostDeviceInfo.cpp discovery/PrintQueue.cpp discovery/UsbStatus.cpp
+          discovery/HostDeviceInfo.cpp discovery/NetworkSearch.cpp discovery/PrintQueue.cpp discovery/UsbStatus.cpp
   USES kelo_support)
 kelo_layer(kelo_links
   SOURCES links/LinkChecker.cpp links/SupportLinkBuilder.cpp links/SupportLinkConfig.cpp
@@ -123,6 +123,7 @@ add_library(kelo_ui STATIC
   pages/PrintTestDlg.cpp
   pages/PrinterServicesDlg.cpp
   pages/ResetsDlg.cpp
+  pages/SearchNetPrinterDlg.cpp
   pages/SecretMenuDlg.cpp
   pages/TroubleShootDlg.cpp
   pages/USBNetworkPopup.cpp

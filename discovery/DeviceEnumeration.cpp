@@ -17,27 +17,19 @@ const wchar_t kKeepProductId[] = L"1812";
 using DevicePtr = ComPtr<IPrinterDevice>;
 using CollectionPtr = ComPtr<IDeviceCollection>;
 
-std::wstring Text(HRESULT (STDMETHODCALLTYPE IPrinterDevice::*getter)(BSTR*), IPrinterDevice* device)
-{
-    UniqueBstr value;
-    if (FAILED((device->*getter)(value.put())) || value.get() == nullptr)
-        return {};
-    return value.get();
-}
-
 // The common part of a record from either list.
 Device_Dev ReadRecord(IPrinterDevice* device, bool useIpAddress)
 {
     Device_Dev record;
-    record.friendlyName = Text(&IPrinterDevice::get_FriendlyName, device);
-    record.deviceName = Text(&IPrinterDevice::get_Name, device);
+    record.friendlyName = DeviceText(&IPrinterDevice::get_FriendlyName, device);
+    record.deviceName = DeviceText(&IPrinterDevice::get_Name, device);
     if (record.deviceName.empty())
         record.deviceName = record.friendlyName;
-    record.address = useIpAddress ? Text(&IPrinterDevice::get_IPAddress, device)
-                                  : Text(&IPrinterDevice::get_DevicePath, device);
-    record.productId = Text(&IPrinterDevice::get_ProductId, device);
+    record.address = useIpAddress ? DeviceText(&IPrinterDevice::get_IPAddress, device)
+                                  : DeviceText(&IPrinterDevice::get_DevicePath, device);
+    record.productId = DeviceText(&IPrinterDevice::get_ProductId, device);
     record.statusCode = -1;
-    record.printerName = Text(&IPrinterDevice::get_PrinterName, device);
+    record.printerName = DeviceText(&IPrinterDevice::get_PrinterName, device);
     long connection = 0;
     record.isNetwork = SUCCEEDED(device->get_ConnectionType(&connection)) && connection == kNetworkConnection;
     VARIANT_BOOL installed = VARIANT_FALSE;
@@ -46,8 +38,17 @@ Device_Dev ReadRecord(IPrinterDevice* device, bool useIpAddress)
     return record;
 }
 
-// Item `index` (from 1); nothing when the lookup fails, so the pass goes on without it.
-DevicePtr ItemAt(IDeviceCollection* collection, long index)
+} // namespace
+
+std::wstring DeviceText(HRESULT (STDMETHODCALLTYPE IPrinterDevice::*getter)(BSTR*), IPrinterDevice* device)
+{
+    UniqueBstr value;
+    if (FAILED((device->*getter)(value.put())) || value.get() == nullptr)
+        return {};
+    return value.get();
+}
+
+DevicePtr DeviceAt(IDeviceCollection* collection, long index)
 {
     UniqueVariant item;
     DevicePtr device;
@@ -60,13 +61,11 @@ DevicePtr ItemAt(IDeviceCollection* collection, long index)
     return device;
 }
 
-long CountOf(IDeviceCollection* collection)
+long DeviceCount(IDeviceCollection* collection)
 {
     long count = 0;
     return SUCCEEDED(collection->get_Count(&count)) && count > 0 ? count : 0;
 }
-
-} // namespace
 
 bool EnumeratePrinters(DeviceList& devices)
 {
@@ -86,8 +85,8 @@ bool EnumeratePrinters(DeviceList& devices)
     if (FAILED(enumerator->GetConnectedUSBDevices(kAllDevices, usb.put())) || !usb) {
         LogFile().Write(L"Enumarate Printers -  GetConnectedUSBDevices failed");
     } else {
-        for (long index = 1, count = CountOf(usb.get()); index <= count; ++index) {
-            DevicePtr device = ItemAt(usb.get(), index);
+        for (long index = 1, count = DeviceCount(usb.get()); index <= count; ++index) {
+            DevicePtr device = DeviceAt(usb.get(), index);
             if (!device)
                 continue;
             Device_Dev record = ReadRecord(device.get(), false);
@@ -107,13 +106,13 @@ bool EnumeratePrinters(DeviceList& devices)
         LogFile().Write(L"Enumarate Printers -  GetInstalledDevices failed");
         return false;
     }
-    for (long index = 1, count = CountOf(installed.get()); index <= count; ++index) {
-        DevicePtr device = ItemAt(installed.get(), index);
+    for (long index = 1, count = DeviceCount(installed.get()); index <= count; ++index) {
+        DevicePtr device = DeviceAt(installed.get(), index);
         if (!device)
             continue;
         long connection = 0;
         bool isNetwork = SUCCEEDED(device->get_ConnectionType(&connection)) && connection == kNetworkConnection;
-        bool keptKind = Text(&IPrinterDevice::get_ProductId, device.get()).find(kKeepProductId) != std::wstring::npos;
+        bool keptKind = DeviceText(&IPrinterDevice::get_ProductId, device.get()).find(kKeepProductId) != std::wstring::npos;
         if (!isNetwork && !(keptKind && keep))
             continue;
         Device_Dev record = ReadRecord(device.get(), isNetwork);

@@ -16,6 +16,8 @@ public:
 
     // Application font n for the page's languages, else page font n.
     HFONT RoleFont(int n) const;
+    // The two-character sequences backslash-n of a string file text as line breaks (CR LF).
+    static std::wstring WithLineBreaks(const std::wstring& text);
 
 protected:
     BOOL OnInitDialog() override;
@@ -26,8 +28,6 @@ protected:
     virtual void Prepare() = 0;
 
     static std::wstring Text(const wchar_t* key);
-    // The two-character sequences backslash-n of a string file text as line breaks.
-    static std::wstring WithLineBreaks(const std::wstring& text);
     void SetText(int id, const std::wstring& text, int font);
     // Customer care, forum and download links with their plain texts, in controls 1028, 1029, 1031.
     void SetSupportLinks();

@@ -27,6 +27,7 @@
 #define IDD_RESETS 174
 #define IDD_RESET_CONFIRMATION 191
 #define IDD_SECRET_MENU 164
+#define IDD_SEARCH_NETWORK 168
 #define IDD_PROGRESS 175
 #define IDD_PRINT_BAD 186
 #define IDD_CONNECTIVITY 187
@@ -131,6 +132,9 @@
 #define IDC_RESET_WARNING_ICON 1229
 #define IDC_RESET_WARNING_TEXT 1092
 #define IDC_RESET_CONFIRMATION_TEXT 1228
+
+// The network search window (its bar is IDC_PROGRESS_BAR).
+#define IDC_SEARCH_TEXT 1023
 
 // The error simulation code window.
 #define IDC_SIMULATION_LABEL 1057

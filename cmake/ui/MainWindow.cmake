@@ -14,3 +14,15 @@ kelo_test(result_pages_tests
   SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_ui)
 set_tests_properties(result_pages_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# The network search window with the real component: beside the component's assembly, over the
+# simulated printers of 127.0.15.0/28.
+kelo_sim_fixture(search_window_sim SCENARIO tests/ui/search.scenario)
+kelo_test(search_window_tests
+  SOURCES tests/ui/SearchWindowTest.cpp tests/ui/WindowTestSupport.cpp tests/ui/Screenshot.cpp tests/components/diagcore/CoreTestSupport.cpp
+          tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_sim_win kelo_ui)
+set_target_properties(search_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
+add_dependencies(search_window_tests KeloDiagnosticCore)
+set_tests_properties(search_window_tests PROPERTIES FIXTURES_REQUIRED search_window_sim ENVIRONMENT
+  "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/search_window_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
