@@ -14,6 +14,7 @@
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
+#include "discovery/NetworkSearch.h"
 #include "support/ModuleInfo.h"
 #include "tools/PrinterReset.h"
 #include "winapi/Handles.h"
@@ -22,6 +23,9 @@ namespace {
 
 using Verb = KelotsyCommand::Verb;
 using Service = KelotsyCommand::Service;
+
+// The longest a network search may take before kelotsy gives up on it.
+constexpr ULONGLONG kSearchBoundMs = 180000;
 
 // Ctrl+C during a print asks the job to stop, as the print page's Cancel does.
 CDiagnosticMgr* g_running = nullptr;
@@ -100,6 +104,7 @@ private:
     int Test();
     int RunService();
     int Reset();
+    int Search();
     void DescribeStatus(const Device_Dev& device, JsonWriter* json, std::wstring& text);
 
     const KelotsyCommand& command_;
@@ -142,6 +147,8 @@ int Session::Run()
     manager_->Initialize();
     if (command_.verb == Verb::List)
         return List();
+    if (command_.verb == Verb::Search)
+        return Search();
 
     const int32_t index = FindPrinter(manager_->Devices(), command_.printer);
     if (index < 0)
@@ -428,6 +435,68 @@ int Session::Reset()
     if (!written)
         output_.Error(L"kelotsy: the reset did not reach the printer");
     return written ? kKelotsyPassed : kKelotsyFailed;
+}
+
+int Session::Search()
+{
+    bool completed = false;
+    int shown = -1;
+    CNetworkSearch search(
+        [&](long percent) {
+            if (percent != shown)
+                output_.Progress(static_cast<int>(shown = percent));
+        },
+        [&] { completed = true; });
+    switch (search.Start()) {
+    case SearchStart::Started:
+        break;
+    case SearchStart::NoConnection:
+        return Fail(L"no network connection found; the network was not searched");
+    case SearchStart::NotRegistered:
+        return Fail(L"the diagnostic core component cannot be created");
+    case SearchStart::NoSettings:
+    case SearchStart::Failed:
+        return Fail(L"the network search could not start");
+    }
+    // The component reports on this thread while it pumps messages.
+    const ULONGLONG deadline = ::GetTickCount64() + kSearchBoundMs;
+    while (!completed) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            break;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+    }
+    output_.Progress(-1);
+    if (!completed)
+        return Fail(L"the network search did not complete");
+    const std::optional<std::vector<FoundPrinter>> found = search.Results();
+    if (!found)
+        return Fail(L"the network search results could not be read");
+
+    const DeviceList printers = SearchResultRecords(*found);
+    JsonWriter json;
+    json.BeginArray();
+    std::wstring text;
+    for (const Device_Dev& printer : printers) {
+        const bool queued = !printer.printerName.empty();
+        json.BeginObject()
+            .Key("name").String(printer.deviceName)
+            .Key("address").String(printer.address)
+            .Key("productId").String(printer.productId)
+            .Key("printQueue").Bool(queued)
+            .EndObject();
+        text += printer.address + L"  " + printer.deviceName + L"  product " + printer.productId +
+                (queued ? L"  queue " + printer.printerName : L"  no print queue") + L"\n";
+    }
+    json.EndArray();
+    if (command_.json)
+        WriteJson(json);
+    else
+        Write(printers.empty() ? L"no printer found\n" : text);
+    return printers.empty() ? kKelotsyFailed : kKelotsyPassed;
 }
 
 } // namespace

@@ -15,6 +15,8 @@ public:
     virtual ~KelotsyOutput() = default;
     virtual void Out(const std::string& utf8) = 0;
     virtual void Error(const std::wstring& line) = 0;
+    // A percentage of a long task; shown in place on a console, nowhere else. Negative: done.
+    virtual void Progress(int percent) { (void)percent; }
 };
 
 // Runs one parsed command; the exit code.

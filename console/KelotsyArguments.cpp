@@ -16,7 +16,7 @@ struct VerbName {
 const VerbName kVerbs[] = {
     {L"list", Verb::List, false},     {L"info", Verb::Info, true}, {L"ink", Verb::Ink, true},
     {L"status", Verb::Status, true},  {L"test", Verb::Test, true}, {L"service", Verb::Service, true},
-    {L"reset", Verb::Reset, true},
+    {L"reset", Verb::Reset, true},    {L"search", Verb::Search, false},
 };
 
 const std::pair<const wchar_t*, Service> kServices[] = {
@@ -130,6 +130,7 @@ const wchar_t* KelotsyUsage()
            L"  test    <printer>              connectivity, device status and print tests, in order\n"
            L"  service <pq|align|clean|diag> <printer>\n"
            L"  reset   <printer> --yes        put the printer back into a known state\n"
+           L"  search                         search the network for printers (exit 1: none found)\n"
            L"<printer> is the list index or the printer's address. Exit code: 0 passed, 1 a test or\n"
            L"service failed, 2 usage or environment error.\n";
 }

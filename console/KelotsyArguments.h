@@ -6,7 +6,7 @@
 #include <vector>
 
 struct KelotsyCommand {
-    enum class Verb { Help, List, Info, Ink, Status, Test, Service, Reset };
+    enum class Verb { Help, List, Info, Ink, Status, Test, Service, Reset, Search };
     enum class Service { None, PrintQuality, Align, Clean, Diagnostics };
 
     Verb verb = Verb::Help;

@@ -39,6 +39,17 @@ public:
     {
         WriteTo(STD_ERROR_HANDLE, ToUtf8(line + L"\n"), line + L"\n");
     }
+    void Progress(int percent) override
+    {
+        HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !::GetConsoleMode(handle, &mode))
+            return; // a pipe or file keeps only real messages
+        const std::wstring line =
+            percent < 0 ? L"\r                                \r" : L"\rsearching the network: " + std::to_wstring(percent) + L"%";
+        DWORD written = 0;
+        ::WriteConsoleW(handle, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
 };
 
 } // namespace

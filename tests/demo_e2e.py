@@ -144,6 +144,23 @@ class Kelotsy(unittest.TestCase):
         self.assertEqual((code, out), (1, "failed\n"))
         self.assertIn("did not reach the printer", err)
 
+    def test_search_lists_the_demo_printers_and_its_exit_codes(self):
+        found = {p["address"]: p for p in self.json_of("search")}
+        self.assertIn(SABLE, found)
+        self.assertIn(QUILL, found)
+        self.assertIn("Workline 6500", found[QUILL]["name"])
+        self.assertTrue(found[QUILL]["printQueue"], "the demo printers are installed as queues here")
+        with tempfile.TemporaryDirectory(prefix="kelotsy-") as folder:
+            copy = os.path.join(folder, "dist")
+            shutil.copytree(DIST, copy)
+            ini = os.path.join(copy, "config", "search.ini")
+            for ranges, expected in (("127.0.0.240/28", 1), ("none at all", 2)):
+                with open(ini, "w") as config:
+                    config.write("[Search]\r\nRanges=%s\r\nProbeTimeoutMs=200\r\n" % ranges)
+                code, out, err = self.run_kelotsy("search", folder=copy)
+                self.assertEqual(code, expected, ranges + ": " + out + err)
+            self.assertIn("no network connection", err)
+
     def test_the_tool_diagnoses_a_demo_printer_to_every_end(self):
         """The window test program's demo runs: KeloTessaly.exe from the selection page to each end a
         demo printer can reach, the printers' faults raised through the simulator's control interface."""
@@ -171,6 +188,33 @@ class Kelotsy(unittest.TestCase):
             code, _, err = self.run_kelotsy("list", folder=bare)
             self.assertEqual(code, 2)
             self.assertIn("catalogue", err)
+
+
+class SearchFromAnEmptyPrefix(unittest.TestCase):
+    """No print queues: the tool finds the demo printers only through Not Listed, Network and the
+    search window, and diagnoses one it found."""
+
+    @classmethod
+    def setUpClass(cls):
+        install_printers("--remove")
+        with open(DEMO) as scenario:
+            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.stop()
+
+    def test_not_listed_network_search_then_diagnose(self):
+        program = os.environ.get("KELO_UI_STARTUP_TESTS")
+        if not program:
+            self.skipTest("KELO_UI_STARTUP_TESTS names the window test program")
+        result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), program, "--gtest_filter=DemoSearch.*"],
+                                env=dict(os.environ, KELO_DEMO_SEARCH="1", KELO_SABLE_SIM_READY=self.sim.ready_file),
+                                capture_output=True, timeout=600)
+        output = result.stdout.decode("utf-8", "replace")
+        print(output[output.find("search from"):] if "search from" in output else output[-4000:])
+        self.assertEqual(result.returncode, 0, output)
+        self.assertIn("[  PASSED  ] 1 test", output)
 
 
 if __name__ == "__main__":

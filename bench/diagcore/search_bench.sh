@@ -19,8 +19,9 @@ network=127.0.12
 printers=20
 runs=${KELO_BENCH_RUNS:-5}
 bench_dir=$win_build/diagcore-bench
+window_dir=$win_build/diagcore-tests
 simulator=$native_build/kelo-printer-sim
-for needed in "$bench_dir/diagcore_search_bench.exe" "$simulator"; do
+for needed in "$bench_dir/diagcore_search_bench.exe" "$window_dir/search_window_tests.exe" "$simulator"; do
   [ -x "$needed" ] || [ -f "$needed" ] || { echo "missing $needed: build first" >&2; exit 1; }
 done
 
@@ -61,6 +62,7 @@ kelo_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 (cd "$bench_dir" && kelo_wine diagcore_search_bench.exe >/dev/null 2>&1) || true
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 search_times=()
+window_times=()
 nmap_times=()
 same_probe_times=()
 printf 'Network search of %s.0/24 with %d simulated printers, %d runs each\n' "$network" "$printers" "$runs"
@@ -70,6 +72,13 @@ for run in $(seq 1 "$runs"); do
   found=$(awk '/^found /{print $2}' <<< "$result")
   identified=$(awk '/^identified /{print $2}' <<< "$result")
   search_seconds=$(awk '/^seconds /{print $2}' <<< "$result")
+
+  # The search window's whole path (component, bar timer, results into the device list).
+  window=$(cd "$window_dir" && KELO_SEARCH_BENCH_RANGE="$network.0/24" KELO_SABLE_SIM_READY="$work/ready" \
+    kelo_wine search_window_tests.exe --gtest_filter='*TimesTheWindowPath*' 2>/dev/null | tr -d '\r')
+  window_seconds=$(awk '/^window seconds /{print $3}' <<< "$window")
+  [ -n "$window_seconds" ] || { echo "window path failed: $window"; exit 1; }
+  window_times+=("$window_seconds")
 
   start=$(date +%s.%N)
   nmap_out=$(timeout 900 nmap -n -sU -p 161 "$network.0/24" 2>&1)
@@ -87,8 +96,8 @@ for run in $(seq 1 "$runs"); do
   search_times+=("$search_seconds")
   nmap_times+=("$nmap_seconds")
   same_probe_times+=("$same_probe_seconds")
-  printf '  run %d: component %s found, %s identified, %.3f s; nmap %s open, %.3f s\n' \
-    "$run" "$found" "$identified" "$search_seconds" "$nmap_open" "$nmap_seconds"
+  printf '  run %d: component %s found, %s identified, %.3f s; window path %.3f s; nmap %s open, %.3f s\n' \
+    "$run" "$found" "$identified" "$search_seconds" "$window_seconds" "$nmap_open" "$nmap_seconds"
   # Every run must find and identify them all.
   [ "$found" = "$printers" ] && [ "$identified" = "$printers" ] || all_found=no
 done
@@ -99,10 +108,14 @@ spread() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END {
   printf "%.3f %.3f %.3f", m, v[1], v[NR] }'; }
 read -r search_median search_low search_high <<< "$(spread "${search_times[@]}")"
 read -r nmap_median nmap_low nmap_high <<< "$(spread "${nmap_times[@]}")"
+read -r window_median window_low window_high <<< "$(spread "${window_times[@]}")"
 printf '  load average %s before, %s after\n' "$load_before" "$(cut -d' ' -f1 /proc/loadavg)"
 printf '  component: %s found, %s identified by model, median %.3f s (%.3f-%.3f) (goal: all %d in under 3 s)\n' \
   "$found" "$identified" "$search_median" "$search_low" "$search_high" "$printers"
 [ "${all_found:-yes}" = yes ] || echo "  (not every run found and identified all $printers)"
+printf '  search window, Network pressed to the refreshed list: median %.3f s (%.3f-%.3f), %.3f s more than the component (goal: at most 0.5 s)\n' \
+  "$window_median" "$window_low" "$window_high" \
+  "$(awk -v w="$window_median" -v c="$search_median" 'BEGIN { printf "%.3f", w - c }')"
 printf '  nmap -sU -p 161: %s hosts with 161 open, median %.3f s (%.3f-%.3f) (no model names)\n' \
   "$nmap_open" "$nmap_median" "$nmap_low" "$nmap_high"
 printf '  ratio nmap / component: %.1fx of the medians (goal: at least 2x)\n' \

@@ -24,5 +24,8 @@ kelo_test(search_window_tests
   LIBS kelo_sim_win kelo_ui)
 set_target_properties(search_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
 add_dependencies(search_window_tests KeloDiagnosticCore)
+# It writes config\search.ini beside the component, as the component's own tests do.
+set_property(TEST diagcore_tests APPEND PROPERTY RESOURCE_LOCK diagcore_search_ini)
+set_tests_properties(search_window_tests PROPERTIES RESOURCE_LOCK diagcore_search_ini)
 set_tests_properties(search_window_tests PROPERTIES FIXTURES_REQUIRED search_window_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/search_window_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

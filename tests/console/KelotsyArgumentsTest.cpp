@@ -35,6 +35,7 @@ TEST(KelotsyArguments, AcceptsEveryCommandWithOptionsAnywhere)
         {{L"service", L"clean", L"0"}, Verb::Service, Service::Clean, L"0", false, 0},
         {{L"service", L"diag", L"127.0.0.10"}, Verb::Service, Service::Diagnostics, L"127.0.0.10", false, 0},
         {{L"reset", L"127.0.0.10", L"--yes"}, Verb::Reset, Service::None, L"127.0.0.10", false, 0},
+        {{L"search", L"--json"}, Verb::Search, Service::None, L"", true, 0},
         {{L"--help"}, Verb::Help, Service::None, L"", false, 0},
         {{L"status", L"-h"}, Verb::Help, Service::None, L"", false, 0},
     };
@@ -70,6 +71,7 @@ TEST(KelotsyArguments, RefusesWhatItCannotRun)
         {L"reset", L"--yes"},
         {L"reset", L"0", L"--yes", L"--json"},
         {L"status", L"0", L"--yes"},
+        {L"search", L"127.0.0.10"},
     };
     for (const auto& arguments : bad) {
         const KelotsyParse parse = Parse(arguments);

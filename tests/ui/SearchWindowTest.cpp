@@ -123,4 +123,20 @@ TEST_F(SearchWindow, ACompletionThatNeverComesEndsTheWindowWithinItsBound)
     EXPECT_EQ(Names(), std::vector<std::wstring>{L"Installed before the search "});
 }
 
+// For bench/diagcore/search_bench.sh: the whole window path over the range it names, from the
+// window's opening to the replaced list; skipped otherwise.
+TEST_F(SearchWindow, TimesTheWindowPathForTheBenchmark)
+{
+    const char* range = std::getenv("KELO_SEARCH_BENCH_RANGE");
+    if (range == nullptr)
+        GTEST_SKIP() << "the search benchmark runs this";
+    SearchConfigFile config(std::string("[Search]\r\nRanges=") + range + "\r\nProbeTimeoutMs=1000\r\n");
+    CSearchNetPrinterDlg search;
+    const auto start = std::chrono::steady_clock::now();
+    search.DoModal(HostWindow::Get({800, 600}));
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(search.Completed());
+    std::printf("window seconds %.3f\nlisted %u\n", took.count(), static_cast<unsigned>(manager_->Devices().size()));
+}
+
 } // namespace

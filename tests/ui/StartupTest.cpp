@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -654,4 +655,62 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     } else {
         EXPECT_TRUE(CloseTool(tool, main));
     }
+}
+
+namespace {
+
+// The tool in a prefix without print queues: the demo printers are only found by searching.
+class DemoSearch : public Startup {
+protected:
+    void SetUp() override
+    {
+        Startup::SetUp();
+        if (IsSkipped())
+            return;
+        if (std::getenv("KELO_DEMO_SEARCH") == nullptr || !sim_.Ready())
+            GTEST_SKIP() << "needs the demo simulator and no installed queues (the demo end-to-end test runs it)";
+        for (const char* printer : {"sable-net", "quill-net"})
+            sim_.Post(std::string("/printers/") + printer + "/clear", "");
+    }
+
+    SimControl sim_;
+};
+
+} // namespace
+
+TEST_F(DemoSearch, NotListedNetworkFindsTheDemoPrintersAndAFoundOneIsDiagnosed)
+{
+    LogTail log;
+    Tool tool(DistFolder() + L"\\KeloTessaly.exe");
+    ASSERT_TRUE(tool.Started());
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, IDC_NOT_LISTED) != nullptr; }));
+    ::PostMessageW(VisibleControl(main, IDC_NOT_LISTED), BM_CLICK, 0, 0);
+
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        return (question = tool.Window([](HWND w) { return ::GetDlgItem(w, IDC_NETWORK_BUTTON) != nullptr; })) !=
+               nullptr;
+    })) << "the USB or network question";
+    const auto pressed = std::chrono::steady_clock::now();
+    ::PostMessageW(::GetDlgItem(question, IDC_NETWORK_BUTTON), BM_CLICK, 0, 0);
+    HWND search = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        return (search = tool.Window([](HWND w) { return ::GetDlgItem(w, IDC_SEARCH_TEXT) != nullptr; })) != nullptr;
+    })) << "the search window shows\n" << log.Appended();
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(search); }, 120s)) << "the search window ends by itself";
+    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; }))
+        << "the list shows the two demo printers\n" << log.Appended();
+    const auto listed = std::chrono::steady_clock::now();
+    std::printf("search from Network pressed to the refreshed list: %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(listed - pressed).count()));
+
+    ASSERT_TRUE(tool.SelectListRow(list, L"Workline 6500")) << "the Quill demo printer is listed";
+    ::PostMessageW(VisibleControl(main, kDiagnose), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return VisiblePage(main, kPrintTestPage) != nullptr; }, 60s))
+        << "the found printer passes the connectivity and device status checks\n" << log.Appended();
+    EXPECT_TRUE(CloseTool(tool, main));
 }
