@@ -111,6 +111,7 @@ add_library(kelo_ui STATIC
   pages/FirmwareDlg.cpp
   pages/ImageDlg.cpp
   pages/InkLevelDlg.cpp
+  pages/InkLevelListCtrl.cpp
   pages/NoNetworkDlg.cpp
   pages/NoPrintDlg.cpp
   pages/NotListedDlg.cpp
@@ -123,6 +124,7 @@ add_library(kelo_ui STATIC
   pages/PrintTestDlg.cpp
   pages/PrinterServicesDlg.cpp
   pages/ResetsDlg.cpp
+  pages/TabPage.cpp
   pages/TroubleShootDlg.cpp
   pages/USBNetworkPopup.cpp
   pages/WizardPage.cpp

@@ -1,9 +1,9 @@
 #pragma once
 // A page of the main window whose content is still to come: a heading over the main window's
 // background, nothing else.
-#include "app/DialogExtended.h"
+#include "pages/TabPage.h"
 
-class CPlaceholderPage : public CDialogExtended {
+class CPlaceholderPage : public CTabPage {
 public:
     CPlaceholderPage(UINT templateId, const wchar_t* headingKey);
 
@@ -12,10 +12,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
     const wchar_t* headingKey_;
 };
-
-// The heading static of the placeholder templates.

@@ -11,3 +11,10 @@ kelo_test(result_pages_tests
   SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_ui)
 set_tests_properties(result_pages_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# The ink levels, printer information and printer services tabs under Xvfb, filled from records;
+# links go to a shell stand-in and a loopback portal.
+kelo_test(info_tabs_tests
+  SOURCES tests/ui/InfoTabsTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/LoopbackHttpServer.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_ui)
+set_tests_properties(info_tabs_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
