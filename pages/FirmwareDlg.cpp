@@ -1,6 +1,7 @@
 #include "pages/FirmwareDlg.h"
 
 #include <string>
+#include <vector>
 
 #include "app/AppMessages.h"
 #include "app/engine/DeviceOperations.h"
@@ -121,9 +122,13 @@ LRESULT CFirmwareDlg::FillFirmwarePage()
         SetText(value.id, info.*value.field);
     SetText(IDC_FIRMWARE_PAGE_COUNT, firmware::PageCountText(info.totalImpressions, NotAvailableText()));
 
-    // One printhead fits the page; the last of the list stays in view.
-    const PrintHeadInfo head =
-        records.printHeadList.empty() ? MakePrintHeadInfo(NotAvailableText()) : records.printHeadList.back();
+    PrintHeadInfo head = MakePrintHeadInfo(NotAvailableText());
+    if (!records.printHeadList.empty()) {
+        std::vector<std::wstring> numbers;
+        for (const PrintHeadInfo& each : records.printHeadList)
+            numbers.push_back(each.printheadNumber);
+        head = records.printHeadList[firmware::ShownPrinthead(numbers, NotAvailableText())];
+    }
     SetText(IDC_FIRMWARE_HEAD_NUMBER, firmware::PrintheadNumberText(head.printheadNumber));
     SetText(IDC_FIRMWARE_HEAD_HEALTH, head.health);
     SetText(IDC_FIRMWARE_HEAD_DATE, head.installationDate);

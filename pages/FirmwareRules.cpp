@@ -16,4 +16,12 @@ std::wstring PrintheadNumberText(const std::wstring& number)
     return number.substr(0, kPrintheadNumberWrap) + L" " + number.substr(kPrintheadNumberWrap);
 }
 
+size_t ShownPrinthead(const std::vector<std::wstring>& numbers, const std::wstring& notAvailable)
+{
+    for (size_t i = numbers.size(); i-- > 0;)
+        if (!numbers[i].empty() && numbers[i] != notAvailable)
+            return i;
+    return numbers.empty() ? 0 : numbers.size() - 1;
+}
+
 } // namespace firmware

@@ -303,6 +303,8 @@ TEST_F(InfoTabs, TheInformationPageShowsTheRecordsOfTheServingManager)
         {"no printheads", 40211, {}, L"40211", na, na},
         {"four printheads: the last shows", 7, {head(L"1", L"a"), head(L"2", L"b"), head(L"3", L"c"), head(L"4", L"d")},
          L"7", L"4", L"d"},
+        {"one of four read: it shows", 7, {head(L"1", L"Good"), head(na, na), head(na, na), head(na, na)}, L"7", L"1",
+         L"Good"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
