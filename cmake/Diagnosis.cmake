@@ -37,5 +37,5 @@ set_tests_properties(low_level_print_tests PROPERTIES FIXTURES_REQUIRED print_si
 # End to end on the demo printers, installed as queues of the Wine prefix: kelotsy, and the
 # tool driven up to the print test page.
 add_test(NAME demo_e2e_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/demo_e2e.py)
-set_tests_properties(demo_e2e_tests PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine_spooler RUN_SERIAL ON ENVIRONMENT
+set_tests_properties(demo_e2e_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler RUN_SERIAL ON ENVIRONMENT
   "KELO_ARCH=${KELO_WINDOWS_ARCH};KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim;KELO_UI_STARTUP_TESTS=$<TARGET_FILE:ui_startup_tests>")

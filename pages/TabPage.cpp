@@ -10,18 +10,10 @@
 
 bool CTabPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
-    switch (message) {
-    case WM_ERASEBKGND:
-        // The main window has drawn the background beneath the page.
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = TRUE;
+    // The main window has drawn the background beneath the page.
+    if (ShowBackgroundBeneath(message, wParam, result))
         return true;
-    case WM_CTLCOLORSTATIC:
-        result = TransparentControlColour(wParam);
-        return true;
-    default:
-        return CDialogExtended::OnMessage(message, wParam, lParam, result);
-    }
+    return CDialogExtended::OnMessage(message, wParam, lParam, result);
 }
 
 CDiagnosticMgr* CTabPage::Manager() { return theApp.DiagnosisManager(); }

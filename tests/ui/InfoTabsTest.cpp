@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -448,4 +449,15 @@ TEST_F(InfoTabs, TheTroubleshootLinkOpensThePrintQualityHelpUnlessSimulating)
     ClickLink(page, IDC_SERVICES_TROUBLESHOOT, NM_RETURN);
     EXPECT_EQ(shell_.opened.size(), 2u);
     EXPECT_EQ(theApp.AnswerTrail(), L"@PQ Help");
+}
+
+// Texts that send the user to a tab name it as the tab strip labels it.
+TEST_F(InfoTabs, MessagesNameTheTabsAsTheStripLabelsThem)
+{
+    const std::wstring information = UiText(L"TSY_PROPERTY_FIRMWARE");
+    const std::wstring ink = UiText(L"TSY_PROPERTY_INKLEVELS");
+    ASSERT_FALSE(information.empty() || ink.empty());
+    EXPECT_NE(UiText(L"TSY_ADDITIONAL_HELP_MSG").find(information + L" tab"), std::wstring::npos);
+    for (const wchar_t* key : {L"TSY_DEVICE_ERROR_MSG_26", L"TSY_DEVICE_ERROR_MSG_49"})
+        EXPECT_NE(UiText(key).find(ink + L" tab"), std::wstring::npos) << std::string(key, key + wcslen(key));
 }

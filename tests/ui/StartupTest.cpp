@@ -460,6 +460,18 @@ struct DemoRoute {
 };
 
 constexpr int kDiagnose = 1003;
+
+// The tool's main window once it lists the demo printers, `printer` selected as a click would;
+// null when the tool did not start or does not list the printer.
+HWND OpenOnPrinter(const Tool& tool, const wchar_t* printer)
+{
+    HWND main = nullptr;
+    if (!tool.Started() || !WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }) ||
+        !WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }))
+        return nullptr;
+    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
+    return list != nullptr && tool.SelectListRow(list, printer) ? main : nullptr;
+}
 constexpr int kSendTestPrint = 1021;
 constexpr int kPrintGood = 1003;
 constexpr int kPrintBad = 1018;
@@ -602,12 +614,8 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     const DemoRoute& route = GetParam();
     LogTail log;
     Tool tool(DistFolder() + L"\\KeloTessaly.exe");
-    ASSERT_TRUE(tool.Started());
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
-    ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }));
-    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
-    ASSERT_TRUE(list != nullptr && tool.SelectListRow(list, route.printer)) << "the demo printer is listed";
+    ASSERT_NE(main = OpenOnPrinter(tool, route.printer), nullptr) << "the demo printer is listed";
 
     HWND page = main;
     for (const RunStep& step : route.steps) {
@@ -781,12 +789,8 @@ TEST_P(DemoTabs, EachTabShowsWhatThePrinterServes)
     const TabRoute& route = GetParam();
     LogTail log;
     Tool tool(DistFolder() + L"\\KeloTessaly.exe");
-    ASSERT_TRUE(tool.Started());
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
-    ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }));
-    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
-    ASSERT_TRUE(list != nullptr && tool.SelectListRow(list, route.printer));
+    ASSERT_NE(main = OpenOnPrinter(tool, route.printer), nullptr) << "the demo printer is listed";
     ::PostMessageW(VisibleControl(main, kDiagnose), BM_CLICK, 0, 0);
     // The first two tests have passed: no test runs while the tabs read the printer.
     ASSERT_TRUE(WaitFor([&] { return VisiblePage(main, kPrintTestPage) != nullptr; }, 60s)) << log.Appended();
