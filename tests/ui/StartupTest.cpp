@@ -564,7 +564,8 @@ const DemoRoute kRoutes[] = {
      .quillSettings = "status-code = 6"},
 };
 
-class DemoRun : public Startup, public ::testing::WithParamInterface<DemoRoute> {
+// The demo printers of the end-to-end run, their records of what they received cleared.
+class DemoPrinters : public Startup {
 protected:
     void SetUp() override
     {
@@ -575,7 +576,24 @@ protected:
             GTEST_SKIP() << "needs the demo printers and their simulator (the demo end-to-end test runs it)";
         for (const char* printer : {"sable-net", "quill-net"})
             sim_.Post(std::string("/printers/") + printer + "/clear", "");
-        Apply(GetParam().sableSettings, GetParam().quillSettings);
+    }
+
+    SimControl sim_;
+};
+
+template <class Route>
+std::string RouteName(const ::testing::TestParamInfo<Route>& info)
+{
+    return info.param.name;
+}
+
+class DemoRun : public DemoPrinters, public ::testing::WithParamInterface<DemoRoute> {
+protected:
+    void SetUp() override
+    {
+        DemoPrinters::SetUp();
+        if (!IsSkipped())
+            Apply(GetParam().sableSettings, GetParam().quillSettings);
     }
     void TearDown() override
     {
@@ -595,16 +613,9 @@ protected:
     {
         return sim_.Count("sable-net", what) + sim_.Count("quill-net", what);
     }
-
-    SimControl sim_;
 };
 
-std::string NameOf(const ::testing::TestParamInfo<DemoRoute>& info)
-{
-    return info.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRoutes), NameOf);
+INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRoutes), RouteName<DemoRoute>);
 
 } // namespace
 
@@ -734,18 +745,8 @@ const PageSignature kInkTab{"ink levels tab", {IDC_INK_LIST, IDC_INK_REFRESH}, {
 const PageSignature kFirmwareTab{"printer information tab", {IDC_UPDATE_FIRMWARE, IDC_FIRMWARE_REFRESH}, {}};
 const PageSignature kServicesTab{"printer services tab", {IDC_SERVICE_CLEAN, IDC_SERVICES_EXIT}, {}};
 
-class DemoTabs : public Startup, public ::testing::WithParamInterface<TabRoute> {
+class DemoTabs : public DemoPrinters, public ::testing::WithParamInterface<TabRoute> {
 protected:
-    void SetUp() override
-    {
-        Startup::SetUp();
-        if (IsSkipped())
-            return;
-        if (std::getenv("KELO_DEMO_PRINTERS") == nullptr || !sim_.Ready())
-            GTEST_SKIP() << "needs the demo printers and their simulator (the demo end-to-end test runs it)";
-        for (const char* printer : {"sable-net", "quill-net"})
-            sim_.Post(std::string("/printers/") + printer + "/clear", "");
-    }
     void TearDown() override
     {
         if (sim_.Ready())
@@ -769,16 +770,9 @@ protected:
         std::filesystem::create_directories(L"Z:\\tmp\\demo_tabs");
         EXPECT_TRUE(SaveWindowPicture(main, std::wstring(name.begin(), name.end())));
     }
-
-    SimControl sim_;
 };
 
-std::string TabRouteName(const ::testing::TestParamInfo<TabRoute>& info)
-{
-    return info.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Demo, DemoTabs, ::testing::ValuesIn(kTabRoutes), TabRouteName);
+INSTANTIATE_TEST_SUITE_P(Demo, DemoTabs, ::testing::ValuesIn(kTabRoutes), RouteName<TabRoute>);
 
 } // namespace
 
