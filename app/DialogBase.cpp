@@ -99,3 +99,18 @@ INT_PTR CDialogBase::TransparentControlColour(WPARAM dc, HBRUSH brush)
     ::SetBkMode(reinterpret_cast<HDC>(dc), TRANSPARENT);
     return reinterpret_cast<INT_PTR>(brush != nullptr ? brush : ::GetStockObject(NULL_BRUSH));
 }
+
+bool CDialogBase::ShowBackgroundBeneath(UINT message, WPARAM wParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORSTATIC:
+        result = TransparentControlColour(wParam);
+        return true;
+    default:
+        return false;
+    }
+}

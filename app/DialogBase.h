@@ -26,6 +26,9 @@ protected:
     // The answer to WM_CTLCOLORSTATIC (or _BTN): the control's text on `brush`, by default on
     // nothing, so the dialog's background shows through.
     static INT_PTR TransparentControlColour(WPARAM dc, HBRUSH brush = nullptr);
+    // For pages over the main window's background: the page erases nothing and its statics
+    // draw on what lies beneath. True when `message` was one of the two.
+    static bool ShowBackgroundBeneath(UINT message, WPARAM wParam, INT_PTR& result);
     virtual BOOL OnInitDialog() { return TRUE; }
     // Return true when handled; `result` is then the dialog procedure's answer.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);

@@ -111,12 +111,12 @@ add_library(kelo_ui STATIC
   pages/FirmwareDlg.cpp
   pages/ImageDlg.cpp
   pages/InkLevelDlg.cpp
+  pages/InkLevelListCtrl.cpp
   pages/NoNetworkDlg.cpp
   pages/NoPrintDlg.cpp
   pages/NotListedDlg.cpp
   pages/NotListedNetworkDlg.cpp
   pages/NotSupportedDlg.cpp
-  pages/PlaceholderPage.cpp
   pages/PrgsDlg.cpp
   pages/PrintBadDlg.cpp
   pages/PrintEvaluationDlg.cpp
@@ -125,6 +125,7 @@ add_library(kelo_ui STATIC
   pages/ResetsDlg.cpp
   pages/SearchNetPrinterDlg.cpp
   pages/SecretMenuDlg.cpp
+  pages/TabPage.cpp
   pages/TroubleShootDlg.cpp
   pages/USBNetworkPopup.cpp
   pages/WizardPage.cpp

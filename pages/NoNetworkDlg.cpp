@@ -85,18 +85,9 @@ void CMainResultPage::EnumerateAgain()
 
 bool CMainResultPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
-    switch (message) {
-    case WM_ERASEBKGND:
-        // The main window has drawn the background beneath the page; these pages have no frame.
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        result = TRUE;
+    // The main window has drawn the background beneath the page; these pages have no frame.
+    if (ShowBackgroundBeneath(message, wParam, result))
         return true;
-    case WM_CTLCOLORSTATIC:
-        result = TransparentControlColour(wParam);
-        return true;
-    default:
-        break;
-    }
     return CDialogExtended::OnMessage(message, wParam, lParam, result);
 }
 

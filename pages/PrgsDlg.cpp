@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "app/AppMessages.h"
 #include "app/engine/DiagnosticMgr.h"
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "res/resource.h"
 #include "support/LanguageChoice.h"
+#include "support/LogFile.h"
 
 namespace {
 
@@ -19,6 +22,17 @@ struct FontSpec {
 constexpr FontSpec kOwnFonts[6] = {{15, 500}, {15, 700}, {17, 500}, {15, 500}, {15, 400}, {12, 500}};
 
 std::atomic<HWND> g_showing{nullptr};
+
+// Names of the operations for the log, by code.
+const wchar_t* OperationName(int32_t operation)
+{
+    static constexpr const wchar_t* kNames[] = {L"None", L"ReadDeviceInfo", L"ReadInkLevels",
+                                                L"PrintDiagnosticsPage", L"PrintQualityPage", L"CleanPrintheads",
+                                                L"AlignPrintheads", L"ReadDeviceStatus"};
+    if (operation < 0 || operation >= static_cast<int32_t>(std::size(kNames)))
+        return L"unknown";
+    return kNames[operation];
+}
 std::atomic<DWORD> g_minimumShowMs{kProgressMinimumShowMs};
 
 } // namespace
@@ -93,8 +107,12 @@ DWORD WINAPI CPrgsDlg::Worker(LPVOID parameter)
     // Shows for the minimum time; a popup closed meanwhile needs no operation any more.
     const bool closedEarly = ::WaitForSingleObject(state.closed.get(), state.minimumShowMs) == WAIT_OBJECT_0;
     if (!closedEarly) {
-        if (CDiagnosticMgr* manager = theApp.DiagnosisManager())
+        if (CDiagnosticMgr* manager = theApp.DiagnosisManager()) {
             state.succeeded = RunDeviceOperation(*manager, state.operation);
+            // The popup shows no result; a failed service must still leave a trace.
+            LogFile().Write(L"Device operation %d (%s) %s.", state.operation, OperationName(state.operation),
+                            state.succeeded ? L"succeeded" : L"failed");
+        }
     }
     ::SendMessageW(state.popup, kMsgOperationDone, 0, 0);
     return 0;

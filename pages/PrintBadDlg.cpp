@@ -1,98 +1,33 @@
 #include "pages/PrintBadDlg.h"
 
-#include <algorithm>
-#include <array>
-#include <cwctype>
-
 #include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
 #include "pages/FeedbackDlg.h"
 #include "pages/PrgsDlg.h"
+#include "pages/ServiceRules.h"
 #include "res/resource.h"
 
 namespace {
 
-
-// The same products can be neither cleaned nor aligned.
-constexpr std::array<const wchar_t*, 6> kHeadServiceExclusions = {L"b311", L"ab11", L"a311",
-                                                                  L"bf11", L"c011", L"aa11"};
-
-bool Excluded(const std::wstring& productId)
+HICON ServiceIcon(UINT id)
 {
-    std::wstring id = productId;
-    std::transform(id.begin(), id.end(), id.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return std::any_of(kHeadServiceExclusions.begin(), kHeadServiceExclusions.end(),
-                       [&](const wchar_t* entry) { return std::wstring(entry).find(id) != std::wstring::npos; });
-}
-
-// A 32 x 32 icon of a letter A: drawn twice in offset colours (alignment), or crossed by white
-// streaks (cleaning).
-HICON LetterIcon(bool streaked)
-{
-    constexpr int size = 32;
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP colour = ::CreateCompatibleBitmap(screen, size, size);
-    HBITMAP mask = ::CreateBitmap(size, size, 1, 1, nullptr);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ old = ::SelectObject(dc, colour);
-    RECT all = {0, 0, size, size};
-    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    HFONT font = ::CreateFontW(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, L"Arial");
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
-    ::SetBkMode(dc, TRANSPARENT);
-    const auto letter = [&](COLORREF ink, int dx) {
-        RECT box = {dx, 0, size + dx, size};
-        ::SetTextColor(dc, ink);
-        ::DrawTextW(dc, L"A", 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    };
-    if (streaked) {
-        letter(RGB(40, 40, 40), 0);
-        for (int y = 6; y < size; y += 6) {
-            RECT streak = {0, y, size, y + 2};
-            ::FillRect(dc, &streak, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        }
-    } else {
-        letter(RGB(0, 180, 230), -3);
-        letter(RGB(230, 0, 140), 3);
-        letter(RGB(40, 40, 40), 0);
-    }
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(font);
-    ::SelectObject(dc, mask);
-    ::PatBlt(dc, 0, 0, size, size, BLACKNESS); // every pixel opaque
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ICONINFO info = {TRUE, 0, 0, mask, colour};
-    HICON icon = ::CreateIconIndirect(&info);
-    ::DeleteObject(colour);
-    ::DeleteObject(mask);
-    return icon;
+    // Shared icons belong to the module; nothing to destroy.
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32,
+                                           LR_SHARED));
 }
 
 } // namespace
 
-bool CleaningExcluded(const std::wstring& productId) { return Excluded(productId); }
-bool AlignmentExcluded(const std::wstring& productId) { return Excluded(productId); }
-
 CPrintBadDlg::CPrintBadDlg() : CWizardPage(IDD_PRINT_BAD, true) {}
 
-CPrintBadDlg::~CPrintBadDlg()
-{
-    if (cleanIcon_ != nullptr)
-        ::DestroyIcon(cleanIcon_);
-    if (alignIcon_ != nullptr)
-        ::DestroyIcon(alignIcon_);
-}
+CPrintBadDlg::~CPrintBadDlg() = default;
 
 BOOL CPrintBadDlg::OnInitDialog()
 {
-    cleanIcon_ = LetterIcon(true);
-    alignIcon_ = LetterIcon(false);
     ::SendDlgItemMessageW(GetSafeHwnd(), IDC_PRINT_BAD_CLEAN, BM_SETIMAGE, IMAGE_ICON,
-                          reinterpret_cast<LPARAM>(cleanIcon_));
+                          reinterpret_cast<LPARAM>(ServiceIcon(IDI_SERVICE_CLEAN)));
     ::SendDlgItemMessageW(GetSafeHwnd(), IDC_PRINT_BAD_ALIGN, BM_SETIMAGE, IMAGE_ICON,
-                          reinterpret_cast<LPARAM>(alignIcon_));
+                          reinterpret_cast<LPARAM>(ServiceIcon(IDI_SERVICE_ALIGN)));
     if (!SetUpPage({{IDC_PAGE_MESSAGE, L"TSY_DIAGNOSE_LOWLEVELPRINTTEST_FAIL", FontRole::Message},
                     {IDC_CLEAN_TITLE, L"TSY_SERVICES_HEAD3", FontRole::Message},
                     {IDC_ALIGN_TITLE, L"TSY_SERVICES_HEAD2", FontRole::Message},
@@ -137,11 +72,11 @@ void CPrintBadDlg::ApplyExclusions()
     const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
     if (!device)
         return;
-    if (CleaningExcluded(device->productId)) {
+    if (services::Excluded(services::Service::Cleaning, device->productId)) {
         ::EnableWindow(GetDlgItem(IDC_PRINT_BAD_CLEAN), FALSE);
         ::EnableWindow(GetDlgItem(IDC_CLEAN_TITLE), FALSE);
     }
-    if (AlignmentExcluded(device->productId)) {
+    if (services::Excluded(services::Service::Alignment, device->productId)) {
         ::EnableWindow(GetDlgItem(IDC_PRINT_BAD_ALIGN), FALSE);
         ::EnableWindow(GetDlgItem(IDC_ALIGN_TITLE), FALSE);
     }

@@ -6,11 +6,6 @@
 #include "winapi/Handles.h"
 
 
-// Products whose printheads cannot be cleaned or aligned from the tool (ids turned to lower case;
-// an entry that contains the id excludes the product).
-bool CleaningExcluded(const std::wstring& productId);
-bool AlignmentExcluded(const std::wstring& productId);
-
 class CPrintBadDlg : public CWizardPage {
 public:
     CPrintBadDlg();
@@ -31,7 +26,5 @@ private:
     void ShowStepIcons();
     void RunService(int buttonId, DeviceOperation operation);
 
-    HICON cleanIcon_ = nullptr;
-    HICON alignIcon_ = nullptr;
     DeviceOperation lastOperation_ = DeviceOperation::None;
 };

@@ -70,8 +70,13 @@ kelo_build() {
   fi
 }
 
-# Starts Xvfb on a free display unless one is set; KELO_XVFB_PID names what we started.
+# Starts Xvfb on a free display unless one is set; KELO_XVFB_PID names what we started. Then
+# tells Wine whether a window manager is there (kelo_window_manager_mode).
 kelo_display() {
+  kelo_open_display && kelo_window_manager_mode
+}
+
+kelo_open_display() {
   KELO_XVFB_PID=""
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
@@ -89,6 +94,21 @@ kelo_display() {
   done
   echo "Xvfb did not start" >&2
   return 1
+}
+
+# Wine hands its top-level windows to the window manager and, each time it hides one (every
+# progress popup, every dialog), waits up to 2 s for the manager's answer. Xvfb has no manager:
+# there Wine places the windows itself ("Managed" = N) and hides them at once.
+kelo_window_manager_mode() {
+  local mode=Y current
+  if [ -n "$KELO_XVFB_PID" ] || ! { command -v xprop >/dev/null &&
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }; then
+    mode=N
+  fi
+  current=$(grep -A3 '^\[Software\\\\Wine\\\\X11 Driver\]' "$WINEPREFIX/user.reg" 2>/dev/null |
+            sed -n 's/^"Managed"="\(.\)"/\1/p')
+  [ "${current:-Y}" = "$mode" ] && return 0
+  kelo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$mode" /f >/dev/null 2>&1 || true
 }
 
 kelo_stop_display() {

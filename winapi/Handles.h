@@ -135,6 +135,7 @@ private:
 using UniqueFont = GdiObject<HFONT>;
 using UniqueBitmap = GdiObject<HBITMAP>;
 using UniqueBrush = GdiObject<HBRUSH>;
+using UniquePen = GdiObject<HPEN>;
 
 // A memory device context compatible with another, deleted with its owner.
 class MemoryDc {

@@ -29,3 +29,10 @@ set_property(TEST diagcore_tests APPEND PROPERTY RESOURCE_LOCK diagcore_search_i
 set_tests_properties(search_window_tests PROPERTIES RESOURCE_LOCK diagcore_search_ini)
 set_tests_properties(search_window_tests PROPERTIES FIXTURES_REQUIRED search_window_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/search_window_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# The ink levels, printer information and printer services tabs under Xvfb, filled from records;
+# links go to a shell stand-in and a loopback portal.
+kelo_test(info_tabs_tests
+  SOURCES tests/ui/InfoTabsTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/LoopbackHttpServer.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_ui)
+set_tests_properties(info_tabs_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

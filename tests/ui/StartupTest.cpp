@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include "TestFolder.h"
+#include "app/CustomTabCtrl.h"
 #include "sable/SimControl.h"
 #include "ui/Screenshot.h"
 #include "res/resource.h"
@@ -167,6 +168,24 @@ public:
             return true;
         }
         return false;
+    }
+
+    // The text of a cell of a list view of the tool.
+    std::wstring ListText(HWND list, int row, int column) const
+    {
+        struct Exchange {
+            LVITEMW item;
+            wchar_t text[256];
+        };
+        RemoteMemory remote(process_.hProcess, sizeof(Exchange));
+        Exchange exchange = {};
+        exchange.item.iSubItem = column;
+        exchange.item.pszText = reinterpret_cast<Exchange*>(remote.address)->text;
+        exchange.item.cchTextMax = 256;
+        if (remote.address == nullptr || !remote.Write(exchange) ||
+            ::SendMessageW(list, LVM_GETITEMTEXTW, row, remote.Param()) < 0 || !remote.Read(exchange))
+            return L"<unreadable>";
+        return exchange.text;
     }
 
 private:
@@ -441,6 +460,18 @@ struct DemoRoute {
 };
 
 constexpr int kDiagnose = 1003;
+
+// The tool's main window once it lists the demo printers, `printer` selected as a click would;
+// null when the tool did not start or does not list the printer.
+HWND OpenOnPrinter(const Tool& tool, const wchar_t* printer)
+{
+    HWND main = nullptr;
+    if (!tool.Started() || !WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }) ||
+        !WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }))
+        return nullptr;
+    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
+    return list != nullptr && tool.SelectListRow(list, printer) ? main : nullptr;
+}
 constexpr int kSendTestPrint = 1021;
 constexpr int kPrintGood = 1003;
 constexpr int kPrintBad = 1018;
@@ -533,7 +564,8 @@ const DemoRoute kRoutes[] = {
      .quillSettings = "status-code = 6"},
 };
 
-class DemoRun : public Startup, public ::testing::WithParamInterface<DemoRoute> {
+// The demo printers of the end-to-end run, their records of what they received cleared.
+class DemoPrinters : public Startup {
 protected:
     void SetUp() override
     {
@@ -544,7 +576,24 @@ protected:
             GTEST_SKIP() << "needs the demo printers and their simulator (the demo end-to-end test runs it)";
         for (const char* printer : {"sable-net", "quill-net"})
             sim_.Post(std::string("/printers/") + printer + "/clear", "");
-        Apply(GetParam().sableSettings, GetParam().quillSettings);
+    }
+
+    SimControl sim_;
+};
+
+template <class Route>
+std::string RouteName(const ::testing::TestParamInfo<Route>& info)
+{
+    return info.param.name;
+}
+
+class DemoRun : public DemoPrinters, public ::testing::WithParamInterface<DemoRoute> {
+protected:
+    void SetUp() override
+    {
+        DemoPrinters::SetUp();
+        if (!IsSkipped())
+            Apply(GetParam().sableSettings, GetParam().quillSettings);
     }
     void TearDown() override
     {
@@ -564,16 +613,9 @@ protected:
     {
         return sim_.Count("sable-net", what) + sim_.Count("quill-net", what);
     }
-
-    SimControl sim_;
 };
 
-std::string NameOf(const ::testing::TestParamInfo<DemoRoute>& info)
-{
-    return info.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRoutes), NameOf);
+INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRoutes), RouteName<DemoRoute>);
 
 } // namespace
 
@@ -583,12 +625,8 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     const DemoRoute& route = GetParam();
     LogTail log;
     Tool tool(DistFolder() + L"\\KeloTessaly.exe");
-    ASSERT_TRUE(tool.Started());
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = tool.Window(Titled(L"Kelo Tessaly 4.0"))) != nullptr; }));
-    ASSERT_TRUE(WaitFor([&] { return VisibleControl(main, kDiagnose) != nullptr; }));
-    HWND list = VisibleControl(main, IDC_PRINTER_LIST);
-    ASSERT_TRUE(list != nullptr && tool.SelectListRow(list, route.printer)) << "the demo printer is listed";
+    ASSERT_NE(main = OpenOnPrinter(tool, route.printer), nullptr) << "the demo printer is listed";
 
     HWND page = main;
     for (const RunStep& step : route.steps) {
@@ -655,6 +693,180 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
     } else {
         EXPECT_TRUE(CloseTool(tool, main));
     }
+}
+
+namespace {
+
+constexpr int kTabServices = 1;
+constexpr int kTabInkLevels = 2;
+constexpr int kTabFirmware = 3;
+
+// Where tab `index` of the tool's strip lies: a strip of the same size, style and English labels,
+// laid out here by the same code.
+POINT TabCentre(HWND strip, int index)
+{
+    CCustomTabCtrl::RegisterWindowClass();
+    RECT client = {};
+    ::GetClientRect(strip, &client);
+    HWND parent = ::CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    HWND mirror = ::CreateWindowW(L"CCustomTabCtrl", L"", WS_CHILD, 0, 0, client.right, client.bottom, parent,
+                                  nullptr, nullptr, nullptr);
+    RECT tab = {};
+    {
+        CCustomTabCtrl tabs;
+        tabs.Attach(mirror);
+        const wchar_t* labels[] = {L"Diagnosis", L"Printer Services", L"Ink Levels", L"Printer Information"};
+        for (int i = 0; i < 4; ++i)
+            tabs.InsertItem(i, labels[i], 0);
+        tabs.ModifyStyle(kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons);
+        tabs.GetItemRect(index, tab);
+    }
+    ::DestroyWindow(parent);
+    return {(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
+}
+
+struct TabRoute {
+    const char* name;
+    const wchar_t* printer;
+    const char* simName;
+    std::vector<std::wstring> colours, levels;
+    std::wstring model, serial, firmware, pageCount;
+    const char* silence;
+};
+
+const TabRoute kTabRoutes[] = {
+    {"SableTabs", kSablePrinter, "sable-net", {L"Black", L"Cyan", L"Magenta", L"Yellow"}, {L"72", L"64", L"58", L"81"},
+     L"Kelo Workline 4420 All-in-One", L"CN5912D01A", L"WKL4420CN2431AR", L"18342", "fault.http = silence"},
+    {"QuillTabs", kQuillPrinter, "quill-net", {L"Black", L"Cyan", L"Magenta", L"Yellow"}, {L"45", L"33", L"52", L"61"},
+     L"Kelo Workline 6500 All-in-One", L"CN7511Q02B", L"WKL6500CN1947BR", L"40211", "fault.snmp = silence"},
+};
+
+const PageSignature kInkTab{"ink levels tab", {IDC_INK_LIST, IDC_INK_REFRESH}, {}};
+const PageSignature kFirmwareTab{"printer information tab", {IDC_UPDATE_FIRMWARE, IDC_FIRMWARE_REFRESH}, {}};
+const PageSignature kServicesTab{"printer services tab", {IDC_SERVICE_CLEAN, IDC_SERVICES_EXIT}, {}};
+
+class DemoTabs : public DemoPrinters, public ::testing::WithParamInterface<TabRoute> {
+protected:
+    void TearDown() override
+    {
+        if (sim_.Ready())
+            sim_.Settings(GetParam().simName, "fault.http =\nfault.snmp =");
+    }
+    // Presses `press` (a control of the page showing, or a tab) and waits until the progress
+    // popup it runs has come and gone; how long it showed.
+    std::chrono::milliseconds ThroughThePopup(const Tool& tool, HWND main, const std::function<void()>& press)
+    {
+        const auto isPopup = [&](HWND window) { return window != main && !IsFeedbackDialog(window); };
+        press();
+        HWND popup = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (popup = tool.Window(isPopup)) != nullptr; }, 10s)) << "the popup shows";
+        const auto shown = std::chrono::steady_clock::now();
+        EXPECT_TRUE(WaitFor([&] { return popup == nullptr || !::IsWindow(popup); }, 120s)) << "the popup goes";
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - shown);
+    }
+    void Picture(HWND main, const char* tab)
+    {
+        const std::string name = std::string("Z:\\tmp\\demo_tabs\\") + GetParam().name + "_" + tab + ".bmp";
+        std::filesystem::create_directories(L"Z:\\tmp\\demo_tabs");
+        EXPECT_TRUE(SaveWindowPicture(main, std::wstring(name.begin(), name.end())));
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Demo, DemoTabs, ::testing::ValuesIn(kTabRoutes), RouteName<TabRoute>);
+
+} // namespace
+
+// Each information tab of the real tool shows what the demo printer serves, the services reach
+// it, and a printer gone silent leaves the not-available texts.
+TEST_P(DemoTabs, EachTabShowsWhatThePrinterServes)
+{
+    const TabRoute& route = GetParam();
+    LogTail log;
+    Tool tool(DistFolder() + L"\\KeloTessaly.exe");
+    HWND main = nullptr;
+    ASSERT_NE(main = OpenOnPrinter(tool, route.printer), nullptr) << "the demo printer is listed";
+    ::PostMessageW(VisibleControl(main, kDiagnose), BM_CLICK, 0, 0);
+    // The first two tests have passed: no test runs while the tabs read the printer.
+    ASSERT_TRUE(WaitFor([&] { return VisiblePage(main, kPrintTestPage) != nullptr; }, 60s)) << log.Appended();
+    HWND strip = ::GetDlgItem(main, IDC_TABCTRL);
+    const auto selectTab = [&](int tab) {
+        const POINT at = TabCentre(strip, tab);
+        return [=] {
+            ::PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+            ::PostMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        };
+    };
+
+    // Ink levels: one column per cartridge with the printer's colours and levels.
+    const auto inkShown = ThroughThePopup(tool, main, selectTab(kTabInkLevels));
+    HWND ink = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (ink = VisiblePage(main, kInkTab)) != nullptr; }));
+    HWND cartridges = ::GetDlgItem(ink, IDC_INK_LIST);
+    ASSERT_EQ(::SendMessageW(ListView_GetHeader(cartridges), HDM_GETITEMCOUNT, 0, 0),
+              static_cast<LRESULT>(route.colours.size() + 1));
+    for (size_t i = 0; i < route.colours.size(); ++i) {
+        EXPECT_EQ(tool.ListText(cartridges, 0, static_cast<int>(i + 1)), route.colours[i]);
+        EXPECT_EQ(tool.ListText(cartridges, 2, static_cast<int>(i + 1)), route.levels[i]);
+    }
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(ink, IDC_INK_NOTICE, text, 256);
+    EXPECT_STREQ(text, L"Estimated ink levels of the installed cartridges");
+    Picture(main, "ink_levels");
+
+    // Printer services: Clean reaches the printer.
+    selectTab(kTabServices)();
+    HWND services = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (services = VisiblePage(main, kServicesTab)) != nullptr; }));
+    Picture(main, "printer_services");
+    const std::string received = std::string("/printers/") + route.simName + "/received";
+    const int before = sim_.Count(route.simName, "sets") + sim_.Count(route.simName, "job-posts");
+    ThroughThePopup(tool, main, [&] { ::PostMessageW(::GetDlgItem(services, IDC_SERVICE_CLEAN), BM_CLICK, 0, 0); });
+    EXPECT_GT(sim_.Count(route.simName, "sets") + sim_.Count(route.simName, "job-posts"), before);
+    if (std::string(route.simName) == "sable-net") {
+        EXPECT_NE(sim_.Get(received + "/jobs").find("cleaningPage"), std::string::npos);
+    }
+
+    // Printer information: what the printer says about itself.
+    const auto infoShown = ThroughThePopup(tool, main, selectTab(kTabFirmware));
+    HWND info = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (info = VisiblePage(main, kFirmwareTab)) != nullptr; }));
+    const auto value = [&](int id) {
+        ::GetDlgItemTextW(info, id, text, 256);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(value(IDC_FIRMWARE_MODEL), route.model);
+    EXPECT_EQ(value(IDC_FIRMWARE_SERIAL), route.serial);
+    EXPECT_EQ(value(IDC_FIRMWARE_VERSION), route.firmware);
+    EXPECT_EQ(value(IDC_FIRMWARE_PAGE_COUNT), route.pageCount);
+    EXPECT_NE(value(IDC_FIRMWARE_HEAD_NUMBER), L"Not available");
+    EXPECT_NE(value(IDC_FIRMWARE_HEAD_HEALTH), L"Not available");
+    Picture(main, "printer_information");
+
+    // Silent now: Refresh on the information tab, then the ink tab, leave the not-available texts.
+    ASSERT_TRUE(sim_.Settings(route.simName, route.silence));
+    const auto silentInfoShown =
+        ThroughThePopup(tool, main, [&] { ::PostMessageW(::GetDlgItem(info, IDC_FIRMWARE_REFRESH), BM_CLICK, 0, 0); });
+    for (int id : {IDC_FIRMWARE_MODEL, IDC_FIRMWARE_SERIAL, IDC_FIRMWARE_PAGE_COUNT, IDC_FIRMWARE_HEAD_NUMBER})
+        EXPECT_EQ(value(id), L"Not available") << id;
+    Picture(main, "printer_information_silent");
+    const auto silentInkShown = ThroughThePopup(tool, main, selectTab(kTabInkLevels));
+    ASSERT_TRUE(WaitFor([&] { return (ink = VisiblePage(main, kInkTab)) != nullptr; }));
+    ::GetDlgItemTextW(ink, IDC_INK_NOTICE, text, 256);
+    EXPECT_STREQ(text, L"Ink level information is not available.");
+    ::GetDlgItemTextW(ink, IDC_INK_REGION, text, 256);
+    EXPECT_STREQ(text, L"Not available");
+    EXPECT_EQ(::SendMessageW(ListView_GetHeader(::GetDlgItem(ink, IDC_INK_LIST)), HDM_GETITEMCOUNT, 0, 0), 1);
+    Picture(main, "ink_levels_silent");
+
+    std::printf("[ figures  ] %s popup shown: ink levels %lld ms, printer information %lld ms; silent printer: "
+                "ink levels %lld ms, printer information %lld ms\n",
+                route.name, static_cast<long long>(inkShown.count()), static_cast<long long>(infoShown.count()),
+                static_cast<long long>(silentInkShown.count()), static_cast<long long>(silentInfoShown.count()));
+    // A silent printer keeps the popup no longer than the channel's time-outs allow (Sable: three
+    // attempts of 10 s for each of two documents).
+    EXPECT_LT(silentInfoShown, 80s);
+    EXPECT_LT(silentInkShown, 45s);
+    EXPECT_TRUE(CloseTool(tool, main));
 }
 
 namespace {
