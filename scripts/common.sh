@@ -105,7 +105,8 @@ kelo_window_manager_mode() {
       xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }; then
     mode=N
   fi
-  current=$(grep -A3 '^\[Software\\\\Wine\\\\X11 Driver\]' "$WINEPREFIX/user.reg" 2>/dev/null |
+  # A prefix without the key yet is no error (set -e and pipefail are on in the callers).
+  current=$({ grep -A3 '^\[Software\\\\Wine\\\\X11 Driver\]' "$WINEPREFIX/user.reg" 2>/dev/null || true; } |
             sed -n 's/^"Managed"="\(.\)"/\1/p')
   [ "${current:-Y}" = "$mode" ] && return 0
   kelo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$mode" /f >/dev/null 2>&1 || true
