@@ -110,6 +110,8 @@ kelo_window_manager_mode() {
             sed -n 's/^"Managed"="\(.\)"/\1/p')
   [ "${current:-Y}" = "$mode" ] && return 0
   kelo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$mode" /f >/dev/null 2>&1 || true
+  # Let that short-lived server end, so a persistent one can be started next.
+  wineserver -w 2>/dev/null || true
 }
 
 kelo_stop_display() {
