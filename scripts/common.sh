@@ -110,8 +110,18 @@ kelo_window_manager_mode() {
             sed -n 's/^"Managed"="\(.\)"/\1/p')
   [ "${current:-Y}" = "$mode" ] && return 0
   kelo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$mode" /f >/dev/null 2>&1 || true
-  # Let that short-lived server end, so a persistent one can be started next.
-  wineserver -w 2>/dev/null || true
+}
+
+# Keeps one Wine server for the whole run, so each program starts in milliseconds. A server that
+# is still ending (started by a set-up step a moment ago) refuses the new one for a few seconds;
+# one that stays (another run's) serves this run as well.
+kelo_persistent_wineserver() {
+  local _
+  for _ in $(seq 1 20); do
+    wineserver -p 2>/dev/null && return 0
+    sleep 0.5
+  done
+  return 0
 }
 
 kelo_stop_display() {

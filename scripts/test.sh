@@ -8,8 +8,7 @@ kelo_setup
 kelo_build --both
 kelo_prefix
 kelo_display
-# One wineserver for the whole run, so each test program starts in milliseconds.
-wineserver -p || { wineserver -w; wineserver -p; }
+kelo_persistent_wineserver
 # Start Wine's own services now, away from ctest: a service that inherits a
 # test's output pipe would keep ctest waiting for that test forever.
 kelo_wine cmd /c exit </dev/null >/dev/null 2>&1

@@ -37,6 +37,7 @@ sim_pid=""
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   rm -f "$bench_dir/config/search.ini"
+  wineserver -k 2>/dev/null || true
   kelo_stop_display
   rm -rf "$work"
 }
@@ -60,7 +61,7 @@ kelo_prefix
 kelo_display # the search window's run needs one
 # What the search window's timed run reads.
 export KELO_SEARCH_BENCH_RANGE="$network.0/24" KELO_SABLE_SIM_READY="$work/ready" KELO_SOURCE_DIR="$KELO_ROOT"
-wineserver -p 2>/dev/null || true
+kelo_persistent_wineserver
 kelo_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # Once to warm Wine up, then the measured runs.
 (cd "$bench_dir" && kelo_wine diagcore_search_bench.exe >/dev/null 2>&1) || true

@@ -169,6 +169,7 @@ struct ExpectedPageVisit {
     static inline std::wstring title, closeText;
     static inline bool closeHasFocus = false;
     static inline int ticks = 0;
+    static inline int focusTicks = 0;
     static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
     {
         HWND window = ::FindWindowW(L"#32770", theApp.WindowTitle().c_str());
@@ -178,11 +179,14 @@ struct ExpectedPageVisit {
                 ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
             return;
         }
+        closeHasFocus = ::GetFocus() == ::GetDlgItem(window, 2);
+        // Wine may hand an unmanaged window the focus a moment after showing it.
+        if (!closeHasFocus && ++focusTicks < 20)
+            return;
         ::KillTimer(nullptr, timer);
         seen = window;
         title = TextOf(window);
         closeText = TextOf(::GetDlgItem(window, 2));
-        closeHasFocus = ::GetFocus() == ::GetDlgItem(window, 2);
         SavePictureWhenPainted(window, L"Z:\\tmp\\pp_expected_page.bmp");
         ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
     }
