@@ -3,7 +3,7 @@
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
 #include "app/engine/DiagnosticMgr.h"
-#include "pages/WizardPageRules.h"
+#include "pages/WizardPage.h"
 #include "support/LanguageChoice.h"
 #include "support/LogFile.h"
 
@@ -72,11 +72,7 @@ void CResetsDlg::Prepare()
     for (int id : {IDC_RESET_BUTTON, IDC_MEMORY_RESET_BUTTON})
         ::SendMessageW(GetDlgItem(id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 
-    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    std::optional<Device_Dev> device;
-    if (manager != nullptr && !manager->Devices().empty())
-        device = manager->Selected();
-    SetText(IDC_PAGE_HEADING, PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), device ? &*device : nullptr), 2);
+    SetText(IDC_PAGE_HEADING, SelectedPrinterHeading(), 2);
     SetText(IDC_RESET_HEAD, Text(L"TSY_RESETS_HEAD1"), 4);
     SetText(IDC_MEMORY_RESET_HEAD, Text(L"TSY_RESETS_HEAD2"), 4);
     SetText(IDC_RESET_MESSAGE, Text(L"TSY_RESETS_MSG1"), 6);

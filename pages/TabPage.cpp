@@ -4,7 +4,7 @@
 #include "app/engine/DeviceOperations.h"
 #include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
-#include "pages/WizardPageRules.h"
+#include "pages/WizardPage.h"
 #include "res/resource.h"
 #include "support/LanguageChoice.h"
 
@@ -69,8 +69,7 @@ void CTabPage::SetFont(int id, HFONT font)
 void CTabPage::SetHeading(HFONT font)
 {
     SetFont(IDC_PAGE_HEADING, font);
-    const std::optional<Device_Dev> heading = SelectedPrinter();
-    SetText(IDC_PAGE_HEADING, PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), heading ? &*heading : nullptr));
+    SetText(IDC_PAGE_HEADING, SelectedPrinterHeading());
 }
 
 void CTabPage::CloseMainWindow()

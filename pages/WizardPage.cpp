@@ -152,14 +152,19 @@ void CWizardPage::SetStepIcons(std::initializer_list<int32_t> icons)
         SetStepIcon(row++, icon);
 }
 
-void CWizardPage::SetHeading(bool deviceNameAlways)
+std::wstring SelectedPrinterHeading(bool deviceNameAlways)
 {
-    const CDiagnosticMgr* manager = Manager();
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
     std::optional<Device_Dev> device;
     if (manager != nullptr && !manager->Devices().empty())
         device = manager->Selected();
-    SetItemText(IDC_PAGE_HEADING,
-                PageHeading(Text(L"TSY_DIAGNOSE_HEADING"), device ? &*device : nullptr, deviceNameAlways));
+    return PageHeading(StringTable().GetString(L"TSY_DIAGNOSE_HEADING"), device ? &*device : nullptr,
+                       deviceNameAlways);
+}
+
+void CWizardPage::SetHeading(bool deviceNameAlways)
+{
+    SetItemText(IDC_PAGE_HEADING, SelectedPrinterHeading(deviceNameAlways));
 }
 
 void CWizardPage::SetItemText(int id, const std::wstring& text)

@@ -25,6 +25,10 @@ struct PageText {
     FontRole role;
 };
 
+// The heading of the pages that name the selected printer ("TSY_DIAGNOSE_HEADING" and its name; the
+// placeholder printer when there are none).
+std::wstring SelectedPrinterHeading(bool deviceNameAlways = false);
+
 class CWizardPage : public CDialogExtended {
 public:
     CWizardPage(UINT templateId, bool frameMode) : CDialogExtended(templateId, frameMode) {}
