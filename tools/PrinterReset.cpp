@@ -153,12 +153,6 @@ bool CPrinterReset::RunningLocked() const
     return worker_ && Kernel().WaitForSingleObject(worker_.get(), 0) == WAIT_TIMEOUT;
 }
 
-bool CPrinterReset::Running() const
-{
-    std::lock_guard lock(lock_);
-    return RunningLocked();
-}
-
 bool CPrinterReset::Start(const Device_Dev& device)
 {
     std::lock_guard lock(lock_);

@@ -45,7 +45,6 @@ public:
     // Starts resetting a copy of `device`; false (logged) while an earlier reset still runs, or
     // when no worker could be started.
     bool Start(const Device_Dev& device);
-    bool Running() const;
     // Waits up to `waitMs` for a running reset; true when none runs any more.
     bool Wait(DWORD waitMs);
     // Whether the last finished reset wrote its bytes.
