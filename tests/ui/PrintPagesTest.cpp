@@ -172,8 +172,9 @@ struct ExpectedPageVisit {
     static inline int focusTicks = 0;
     static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
     {
-        HWND window = ::FindWindowW(L"#32770", theApp.WindowTitle().c_str());
-        if (window == nullptr || !::IsWindowVisible(window)) {
+        // This thread's window only: another test program may show one of the same title meanwhile.
+        HWND window = VisibleThreadWindow(theApp.WindowTitle());
+        if (window == nullptr) {
             // A window under another title fails the checks below instead of holding the test.
             if (++ticks > 50 && (window = ::GetActiveWindow()) != nullptr)
                 ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
