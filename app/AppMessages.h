@@ -12,3 +12,6 @@ inline constexpr UINT kMsgOperationDone = 1039;      // popup worker -> progress
 inline constexpr UINT kMsgFillFirmware = 1040;       // main window -> firmware page
 inline constexpr UINT kMsgReadDeviceAgain = 1041;    // tab pages -> main window
 inline constexpr UINT kMsgRepaint = 1042;            // pages -> main window
+// Anyone -> page: where its frame is drawn, in its client coordinates: w-parameter 0 asks for the
+// top left corner, 1 for the bottom right, as MAKELRESULT(x, y); 0 without a frame.
+inline constexpr UINT kMsgFrameCorner = 1043;

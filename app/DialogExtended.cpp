@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
+#include "app/AppMessages.h"
 #include "app/FontUtil.h"
 #include "app/GdiplusSupport.h"
 #include "app/KeloTessalyApp.h"
-#include "app/PageFrame.h"
 
 namespace {
 constexpr FontSpec kPageFonts[6] = {{15, 500}, {15, 700}, {17, 500}, {15, 500}, {15, 400}, {12, 500}};
@@ -47,6 +47,14 @@ bool CDialogExtended::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
     case WM_DESTROY:
         ReleaseLinkFonts();
         return false;
+    case kMsgFrameCorner: {
+        result = 0;
+        if (frame_.right > frame_.left) {
+            const FrameCorners c = DrawnFrameCorners();
+            result = wParam == 0 ? MAKELRESULT(c.x1, c.y1) : MAKELRESULT(c.x2, c.y2);
+        }
+        return true;
+    }
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if ((header->code == NM_CLICK || header->code == NM_RETURN) && IsSysLink(header->hwndFrom)) {
@@ -82,16 +90,24 @@ void CDialogExtended::DrawFrame(HDC dc)
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     Gdiplus::Pen pen(Gdiplus::Color(255, 0, 0, 0), 1.0f);
 
-    RECT window;
-    ::GetWindowRect(hwnd, &window);
-    POINT origin = {window.left, window.top};
-    ::ScreenToClient(hwnd, &origin);
-    const FrameCorners c = ComputeFrameCorners({frame_.left, frame_.top, frame_.right, frame_.bottom},
-                                               origin.x, origin.y, frameMode_);
+    const FrameCorners c = DrawnFrameCorners();
     graphics.DrawLine(&pen, c.x1, c.y1, c.x2, c.y1);
     graphics.DrawLine(&pen, c.x2, c.y1, c.x2, c.y2);
     graphics.DrawLine(&pen, c.x2, c.y2, c.x1, c.y2);
     graphics.DrawLine(&pen, c.x1, c.y2, c.x1, c.y1);
+}
+
+FrameCorners CDialogExtended::DrawnFrameCorners() const
+{
+    POINT origin = {};
+    if (HWND hwnd = GetSafeHwnd()) {
+        RECT window;
+        ::GetWindowRect(hwnd, &window);
+        origin = {window.left, window.top};
+        ::ScreenToClient(hwnd, &origin);
+    }
+    return ComputeFrameCorners({frame_.left, frame_.top, frame_.right, frame_.bottom}, origin.x, origin.y,
+                               frameMode_, frameFloor_);
 }
 
 void CDialogExtended::BeginModalState() { ::EnableWindow(GetSafeHwnd(), FALSE); }

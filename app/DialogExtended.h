@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/DialogBase.h"
+#include "app/PageFrame.h"
 #include "winapi/Handles.h"
 
 class CDialogExtended : public CDialogBase {
@@ -21,6 +22,10 @@ public:
 
     void SetFrameRect(const RECT& frame) { frame_ = frame; }
     const RECT& FrameRectangle() const { return frame_; }
+    // The frame's bottom edge never goes below `y` (page client coordinates; 0: no limit).
+    void SetFrameFloor(int y) { frameFloor_ = y; }
+    // The corners the frame is drawn at, in the page's client coordinates.
+    FrameCorners DrawnFrameCorners() const;
     bool FrameMode() const { return frameMode_; }
 
 protected:
@@ -42,4 +47,5 @@ protected:
     DWORD reserved_ = 0;
     RECT frame_ = {};
     bool frameMode_;
+    int frameFloor_ = 0;
 };

@@ -85,10 +85,13 @@ void CEnumerateDlg::PreparePage()
     ::SetDlgItemTextW(hwnd, IDC_NOT_LISTED, strings.GetString(L"TSY_NOTLISTED_BUTTON").c_str());
     ::SetDlgItemTextW(hwnd, IDCANCEL, strings.GetString(L"TSY_CANCEL_BUTTON").c_str());
 
+    // The frame hugs the list: as far right of it as left of it, and as far below as above.
     RECT frame;
     ::GetWindowRect(list, &frame);
     ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&frame), 2);
+    frame.right += kFrameSideMargin;
     SetFrameRect(frame);
+    SetFrameFloor(static_cast<int>(frame.bottom) + kFrameSideMargin - 1);
 
     FillDeviceList();
 }

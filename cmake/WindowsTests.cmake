@@ -51,7 +51,7 @@ target_link_libraries(sable_device_info_bench PRIVATE kelo_engine)
 add_test(NAME sable_device_info_bench COMMAND sable_device_info_bench)
 set_tests_properties(sable_device_info_bench PROPERTIES FIXTURES_REQUIRED sable_sim TIMEOUT 120
   ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
-kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/ui/Screenshot.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
+kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
   LIBS kelo_ui)
 add_dependencies(ui_startup_tests KeloTessaly dist_data)
 set_tests_properties(ui_startup_tests PROPERTIES ENVIRONMENT "KELO_DIST=${KELO_DIST_DIR}" RUN_SERIAL ON)

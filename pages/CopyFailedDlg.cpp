@@ -29,6 +29,7 @@ void CCopyFailedDlg::OnPrepare(int32_t command)
 {
     if (command == wizard::kCmdCopyBad || command == wizard::kCmdNoCopy)
         mode_ = command;
+    FlowBelowMessage({{IDC_COPY_HELP}, {IDC_FORUM_LINK}, {IDC_FEEDBACK_LINK}});
     FrameAround(IDC_PAGE_MESSAGE);
     FillStepList();
     Refresh();

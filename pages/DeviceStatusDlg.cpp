@@ -20,15 +20,6 @@ constexpr int kSwitchedControls[] = {IDC_TROUBLESHOOT, IDC_STATUS_PICTURE,  IDC_
                                      IDC_MANUAL_STEPS,  IDC_STATUS_FEEDBACK_LINK, IDC_STATUS_CARE_LINK,        IDC_FORUM_LINK,      IDC_SUPPORT_LINK,
                                      IDC_RETRY,        IDC_CLOSE,    IDC_PAGE_CANCEL};
 
-std::wstring TextOf(HWND window)
-{
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 std::optional<Device_Dev> SelectedPrinter()
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
@@ -75,7 +66,10 @@ void CDeviceStatusDlg::OnPrepare(int32_t command)
     SetKeyText(IDC_PAGE_CANCEL, L"TSY_CANCEL_BUTTON");
     AssignFonts();
     BuildVariant(command);
-    ArrangeBelowMessage();
+    // Texts differ in length by condition and language: the shown links and explanations follow
+    // the message; the reset picture stands beside the manual steps.
+    FlowBelowMessage({{IDC_RESETS_TITLE, 0, true}, {IDC_MANUAL_STEPS, IDC_STATUS_PICTURE}, {IDC_CARE_FRAMED},
+                      {IDC_STATUS_CARE_LINK}, {IDC_SUPPORT_LINK}, {IDC_FORUM_LINK}, {IDC_STATUS_FEEDBACK_LINK}});
     const CDiagnosticMgr* manager = Manager();
     const auto icons = devstatus::StepIconsFor(CurrentIndex(), manager != nullptr && manager->StatusVerdict(),
                                                Simulating(), simulatedStatusCode_);
@@ -196,70 +190,6 @@ void CDeviceStatusDlg::BuildVariant(int32_t variant)
         ::SetFocus(GetDlgItem(IDC_RETRY));
 }
 
-namespace {
-
-// Height of `text` wrapped to `width` pixels in the control's font; link markup takes no room.
-int WrappedHeight(HWND control, std::wstring text, int width)
-{
-    for (const wchar_t* tag : {L"<a>", L"</a>"})
-        for (size_t at = text.find(tag); at != std::wstring::npos; at = text.find(tag, at))
-            text.erase(at, std::wcslen(tag));
-    HDC dc = ::GetDC(control);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT area = {0, 0, width, 0};
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
-    return area.bottom - area.top;
-}
-
-RECT PlaceOf(HWND page, HWND control)
-{
-    RECT area;
-    ::GetWindowRect(control, &area);
-    ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
-    return area;
-}
-
-} // namespace
-
-void CDeviceStatusDlg::ArrangeBelowMessage()
-{
-    // Texts differ in length by condition and language: the shown links and explanations follow
-    // the message directly instead of sitting at fixed places.
-    HWND page = GetSafeHwnd();
-    HWND message = GetDlgItem(IDC_PAGE_MESSAGE);
-    const RECT area = PlaceOf(page, message);
-    const int width = area.right - area.left;
-    RECT unit = {0, 0, 4, 4};
-    ::MapDialogRect(page, &unit);
-    const int gap = unit.bottom;
-    int top = area.top + WrappedHeight(message, TextOf(message), width) + 2 * gap;
-    for (int id : {IDC_RESETS_TITLE, IDC_MANUAL_STEPS, IDC_CARE_FRAMED, IDC_STATUS_CARE_LINK, IDC_SUPPORT_LINK, IDC_FORUM_LINK, IDC_STATUS_FEEDBACK_LINK,
-                   IDC_TROUBLESHOOT}) {
-        HWND control = GetDlgItem(id);
-        if (control == nullptr || !(::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE))
-            continue;
-        if (id == IDC_TROUBLESHOOT) {
-            ::SetWindowPos(control, nullptr, area.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            break;
-        }
-        int controlWidth = width;
-        if (id == IDC_MANUAL_STEPS && (::GetWindowLongW(GetDlgItem(IDC_STATUS_PICTURE), GWL_STYLE) & WS_VISIBLE)) {
-            // The reset picture stands beside the steps.
-            const RECT picture = PlaceOf(page, GetDlgItem(IDC_STATUS_PICTURE));
-            const int side = picture.right - picture.left;
-            controlWidth = width - side - gap;
-            ::SetWindowPos(GetDlgItem(IDC_STATUS_PICTURE), nullptr, area.right - side, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        }
-        const int height = WrappedHeight(control, TextOf(control), controlWidth) + 2;
-        ::SetWindowPos(control, nullptr, area.left, top, controlWidth, height, SWP_NOZORDER);
-        top += height + (id == IDC_RESETS_TITLE ? gap / 2 : gap);
-    }
-    ::RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
 void CDeviceStatusDlg::AssignFonts()
 {
     SetFonts({{IDC_STEP_LIST, FontRole::StepList},
@@ -272,6 +202,7 @@ void CDeviceStatusDlg::AssignFonts()
               {IDC_FORUM_LINK, FontRole::Link},
               {IDC_SUPPORT_LINK, FontRole::Link},
               {IDC_STATUS_FEEDBACK_LINK, FontRole::SmallLink},
+              {IDC_TROUBLESHOOT, FontRole::Button},
               {IDC_RETRY, FontRole::Button},
               {IDC_CLOSE, FontRole::Button},
               {IDC_PAGE_CANCEL, FontRole::Button}});

@@ -26,7 +26,6 @@ private:
     int32_t DetermineFlag(int32_t variant);
     void BuildVariant(int32_t variant);
     void AssignFonts();
-    void ArrangeBelowMessage();
     void OpenCustomerCareLink();
 
     int32_t variant_ = 16;

@@ -141,7 +141,9 @@ BOOL CFeedbackDlg::OnInitDialog()
     ::SetDlgItemTextW(hwnd, IDC_FEEDBACK_TEXT, kInvitation);
     ::SetDlgItemTextW(hwnd, IDOK, kYesSurveyText);
     ::SetDlgItemTextW(hwnd, IDC_FEEDBACK_NO_LINK, LinkMarkup(kNoSurveyText).c_str());
-    return TRUE;
+    // Yes is the default answer, so it has the focus too.
+    ::SetFocus(GetDlgItem(IDOK));
+    return FALSE;
 }
 
 void CFeedbackDlg::OnOK()

@@ -29,13 +29,20 @@ void CFinalDlg::OnPrepare(int32_t command)
     SetItemText(IDC_FORUM_LINK, ForumLinkText());
     SetFonts({{IDC_DOWNLOAD_LINK, FontRole::Link}, {IDC_CUSTOMER_CARE_LINK, FontRole::Link}, {IDC_FORUM_LINK, FontRole::Link}});
     SetFeedbackLink(IDC_FEEDBACK_LINK);
+    PlaceLinks();
     FrameAround(IDC_PAGE_MESSAGE);
     ShowStepIcons();
+}
+
+void CFinalDlg::PlaceLinks()
+{
+    FlowBelowMessage({{IDC_DOWNLOAD_LINK}, {IDC_CUSTOMER_CARE_LINK}, {IDC_FORUM_LINK}, {IDC_FEEDBACK_LINK}});
 }
 
 void CFinalDlg::RefreshShown()
 {
     SetFeedbackLink(IDC_FEEDBACK_LINK);
+    PlaceLinks();
     ShowStepIcons();
     SetHeading();
 }

@@ -17,5 +17,7 @@ protected:
 
 private:
     void ShowStepIcons();
+    // The links follow the message, which the feedback link may join or leave.
+    void PlaceLinks();
     void StartOver();
 };

@@ -3,6 +3,7 @@
 #include "app/engine/DiagnosticMgr.h"
 #include "app/FontUtil.h"
 #include "app/KeloTessalyApp.h"
+#include "app/PageFrame.h"
 #include "support/LanguageChoice.h"
 #include "res/resource.h"
 #include "winapi/Handles.h"
@@ -13,24 +14,31 @@ constexpr int kSixColourImage = 2;
 constexpr int kFourColourImage = 3;
 constexpr int kColourBoxesImage = 4;
 constexpr int kWhiteImage = 1;
-constexpr SIZE kWhiteSize = {756, 542};
-constexpr SIZE kSixColourSize = {480, 489};
-constexpr SIZE kScanBox = {600, 468};
+constexpr int kPictureMargin = 12; // pixels around the picture and above Close
 
-// Draws `bitmap` into the top left `width` x `height` pixels, or at its own size when `asIs`.
-void DrawBitmap(HDC dc, HBITMAP bitmap, int width, int height, bool asIs = false)
+SIZE SizeOf(HBITMAP bitmap)
 {
-    if (bitmap == nullptr)
-        return;
     BITMAP info = {};
-    ::GetObjectW(bitmap, sizeof(info), &info);
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof(info), &info) == 0)
+        return {0, 0};
+    return {info.bmWidth, info.bmHeight};
+}
+
+// Draws `bitmap` into `place`, stretched only where its size differs.
+void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& place)
+{
+    const SIZE size = SizeOf(bitmap);
+    if (size.cx == 0 || place.right <= place.left || place.bottom <= place.top)
+        return;
     NGWinApi::MemoryDc source(dc);
     NGWinApi::Selection selected(source.get(), bitmap);
-    if (asIs || (info.bmWidth == width && info.bmHeight == height)) {
-        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    if (size.cx == width && size.cy == height) {
+        ::BitBlt(dc, place.left, place.top, width, height, source.get(), 0, 0, SRCCOPY);
     } else {
         ::SetStretchBltMode(dc, HALFTONE);
-        ::StretchBlt(dc, 0, 0, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        ::StretchBlt(dc, place.left, place.top, width, height, source.get(), 0, 0, size.cx, size.cy, SRCCOPY);
     }
 }
 
@@ -65,19 +73,37 @@ BOOL CImageDlg::OnInitDialog()
     return FALSE; // the focus stays on Close
 }
 
+HBITMAP CImageDlg::Picture() const
+{
+    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
+    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
+    return theApp.PageImage(ExpectedPageImage(device ? device->printFile : std::wstring()));
+}
+
+RECT CImageDlg::PictureRect() const
+{
+    HWND hwnd = GetSafeHwnd();
+    if (hwnd == nullptr)
+        return {};
+    RECT client;
+    ::GetClientRect(hwnd, &client);
+    RECT close = {};
+    ::GetWindowRect(GetDlgItem(IDCANCEL), &close);
+    ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&close), 2);
+    const SIZE size = SizeOf(Picture());
+    const PageRect fit = FitPicture(size.cx, size.cy,
+                                    {kPictureMargin, kPictureMargin, client.right - kPictureMargin,
+                                     close.top - kPictureMargin});
+    return {fit.left, fit.top, fit.right, fit.bottom};
+}
+
 void CImageDlg::Paint(HDC dc) const
 {
     RECT client;
     ::GetClientRect(GetSafeHwnd(), &client);
-    DrawBitmap(dc, theApp.PageImage(kWhiteImage), client.right, client.bottom,
-               client.right == kWhiteSize.cx && client.bottom == kWhiteSize.cy);
-    const CDiagnosticMgr* manager = theApp.DiagnosisManager();
-    const std::optional<Device_Dev> device = manager != nullptr ? manager->Selected() : std::nullopt;
-    const int image = ExpectedPageImage(device ? device->printFile : std::wstring());
-    if (image == kSixColourImage)
-        DrawBitmap(dc, theApp.PageImage(image), kSixColourSize.cx, kSixColourSize.cy);
-    else
-        DrawBitmap(dc, theApp.PageImage(image), kScanBox.cx, kScanBox.cy);
+    // The white sheet behind the picture fills the window.
+    DrawBitmap(dc, theApp.PageImage(kWhiteImage), client);
+    DrawBitmap(dc, Picture(), PictureRect());
 }
 
 bool CImageDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)

@@ -17,6 +17,11 @@ class CImageDlg : public CDialogBase {
 public:
     CImageDlg();
 
+    // The expected page's picture and where it is drawn: as large as fits above Close, in the
+    // picture's own proportions, centred; null and empty before the window exists.
+    HBITMAP Picture() const;
+    RECT PictureRect() const;
+
 protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;

@@ -25,6 +25,7 @@ void CNoPrintDlg::OnPrepare(int32_t command)
     SetItemText(IDC_FORUM_LINK, ForumLinkText());
     SetFonts({{IDC_CUSTOMER_CARE_LINK, FontRole::Link}, {IDC_FORUM_LINK, FontRole::Link}});
     SetFeedbackLink(IDC_FEEDBACK_LINK);
+    FlowBelowMessage({{IDC_CUSTOMER_CARE_LINK}, {IDC_FORUM_LINK}, {IDC_FEEDBACK_LINK}});
     FrameAround(IDC_PAGE_MESSAGE);
     ShowStepIcons();
 }

@@ -75,7 +75,7 @@ BOOL CPrintEvaluationDlg::OnInitDialog()
                     {IDC_PAGE_CANCEL, L"TSY_CANCEL_BUTTON", FontRole::Button}},
                    true))
         return TRUE;
-    SetHeading(true);
+    SetHeading();
     ::SetFocus(GetDlgItem(IDC_PRINT_GOOD));
     FillStepList();
     Refresh();
@@ -85,7 +85,7 @@ BOOL CPrintEvaluationDlg::OnInitDialog()
 void CPrintEvaluationDlg::OnPrepare(int32_t)
 {
     // This page names the printer by its device name.
-    SetHeading(true);
+    SetHeading();
     FillStepList();
     FrameAround(IDC_PAGE_MESSAGE);
     Refresh();
@@ -98,7 +98,7 @@ void CPrintEvaluationDlg::Refresh()
         return;
     }
     SetStepIcons({kStepPassed, VerdictIcon(), kStepPassed, kStepCurrent, kStepNotRun, kStepNotRun});
-    SetHeading(true);
+    SetHeading();
 }
 
 bool CPrintEvaluationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)

@@ -79,12 +79,25 @@ bool CPrintTestDlg::OnButton(int id)
     }
 }
 
+bool CPrintTestDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    if (message == WM_SETFOCUS) {
+        // The page's answer has the focus; while a print runs the page keeps it, so Enter never
+        // reaches Exit.
+        FocusFirstShown({IDC_SEND_TEST_PRINT, IDC_SKIP_PRINT});
+        result = 0;
+        return true;
+    }
+    return CWizardPage::OnMessage(message, wParam, lParam, result);
+}
+
 void CPrintTestDlg::OnSendTestPrint()
 {
     CDiagnosticMgr* manager = Manager();
     printSent_ = true;
     ShowItem(IDC_SEND_TEST_PRINT, false);
     ShowItem(IDC_SKIP_PRINT, false);
+    ::SetFocus(GetSafeHwnd());
     if (HWND main = theApp.MainWindow())
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     SetKeyText(IDC_PAGE_MESSAGE, L"TSY_SEND_TESTPRINT_MSG");

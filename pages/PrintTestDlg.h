@@ -18,6 +18,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnPrepare(int32_t command) override;
     bool OnButton(int id) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     // Exit: a print that went out is told to stop waiting before the tool closes.
     void OnCancel() override;
 

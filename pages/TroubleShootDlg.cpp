@@ -20,7 +20,8 @@ bool UsesApplicationFontsHere(int32_t languageId)
 
 BOOL CTroubleShootDlg::OnInitDialog()
 {
-    ::SetWindowTextW(GetSafeHwnd(), L"");
+    // Named as the button that opens it, so the window is not a blank bar in the task list.
+    ::SetWindowTextW(GetSafeHwnd(), StringTable().GetString(L"TSY_TROUBLESHOOT_BUTTON").c_str());
     const std::wstring key = devstatus::TroubleshootStepsKey(case_);
     if (!key.empty())
         ::SetDlgItemTextW(GetSafeHwnd(), IDC_TROUBLESHOOT_STEPS,

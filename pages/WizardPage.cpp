@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
 #include "app/AppMessages.h"
 #include "app/engine/DiagnosticMgr.h"
 #include "app/KeloTessalyApp.h"
@@ -152,19 +156,18 @@ void CWizardPage::SetStepIcons(std::initializer_list<int32_t> icons)
         SetStepIcon(row++, icon);
 }
 
-std::wstring SelectedPrinterHeading(bool deviceNameAlways)
+std::wstring SelectedPrinterHeading()
 {
     const CDiagnosticMgr* manager = theApp.DiagnosisManager();
     std::optional<Device_Dev> device;
     if (manager != nullptr && !manager->Devices().empty())
         device = manager->Selected();
-    return PageHeading(StringTable().GetString(L"TSY_DIAGNOSE_HEADING"), device ? &*device : nullptr,
-                       deviceNameAlways);
+    return PageHeading(StringTable().GetString(L"TSY_DIAGNOSE_HEADING"), device ? &*device : nullptr);
 }
 
-void CWizardPage::SetHeading(bool deviceNameAlways)
+void CWizardPage::SetHeading()
 {
-    SetItemText(IDC_PAGE_HEADING, SelectedPrinterHeading(deviceNameAlways));
+    SetItemText(IDC_PAGE_HEADING, SelectedPrinterHeading());
 }
 
 void CWizardPage::SetItemText(int id, const std::wstring& text)
@@ -226,6 +229,33 @@ void CWizardPage::SetFeedbackLink(int id)
     ShowItem(id, StringTable().LanguageId() == 1033);
 }
 
+namespace {
+
+struct RowSearch {
+    HWND page;
+    LONG top;
+};
+
+// The top of the page's bottom row of buttons, in page coordinates.
+BOOL CALLBACK LowestButtonRow(HWND child, LPARAM param)
+{
+    auto& search = *reinterpret_cast<RowSearch*>(param);
+    wchar_t name[16] = {};
+    ::GetClassNameW(child, name, 16);
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    const LONG type = style & BS_TYPEMASK;
+    if (::GetParent(child) != search.page || ::lstrcmpiW(name, L"Button") != 0 ||
+        (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) || (style & (BS_ICON | BS_BITMAP)) != 0)
+        return TRUE;
+    RECT area;
+    ::GetWindowRect(child, &area);
+    ::MapWindowPoints(nullptr, search.page, reinterpret_cast<POINT*>(&area), 2);
+    search.top = std::max(search.top, area.top);
+    return TRUE;
+}
+
+} // namespace
+
 void CWizardPage::FrameAround(int id)
 {
     HWND control = GetDlgItem(id);
@@ -234,7 +264,126 @@ void CWizardPage::FrameAround(int id)
     RECT area;
     ::GetWindowRect(control, &area);
     ::MapWindowPoints(nullptr, GetSafeHwnd(), reinterpret_cast<POINT*>(&area), 2);
+    // As much room right of the text as left of it, so the longest line never touches the frame.
+    area.right += kFrameSideMargin;
     SetFrameRect(area);
+    // However deep the frame's scaled depth reaches, it ends a little above the buttons' row.
+    const int rowTop = ButtonRowTop();
+    RECT gap = {0, 0, 0, 4};
+    ::MapDialogRect(GetSafeHwnd(), &gap);
+    SetFrameFloor(rowTop > area.bottom ? rowTop - gap.bottom : 0);
+}
+
+namespace {
+
+// Height of `text` wrapped to `width` pixels in the control's font; link markup takes no room.
+int WrappedHeight(HWND control, std::wstring text, int width)
+{
+    for (const wchar_t* tag : {L"<a>", L"</a>"})
+        for (size_t at = text.find(tag); at != std::wstring::npos; at = text.find(tag, at))
+            text.erase(at, std::wcslen(tag));
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT area = {0, 0, width, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return area.bottom - area.top;
+}
+
+RECT PlaceOf(HWND page, HWND control)
+{
+    RECT area;
+    ::GetWindowRect(control, &area);
+    ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool IsPushButton(HWND control)
+{
+    wchar_t name[16] = {};
+    ::GetClassNameW(control, name, 16);
+    return ::lstrcmpiW(name, L"Button") == 0;
+}
+
+} // namespace
+
+bool CWizardPage::FocusFirstShown(std::initializer_list<int> ids)
+{
+    for (int id : ids) {
+        HWND control = GetDlgItem(id);
+        if (control != nullptr && (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) && ::IsWindowEnabled(control)) {
+            ::SetFocus(control);
+            return true;
+        }
+    }
+    return false;
+}
+
+int CWizardPage::ButtonRowTop() const
+{
+    RowSearch search{GetSafeHwnd(), 0};
+    ::EnumChildWindows(GetSafeHwnd(), &LowestButtonRow, reinterpret_cast<LPARAM>(&search));
+    return static_cast<int>(search.top);
+}
+
+void CWizardPage::FlowBelowMessage(std::initializer_list<Flowing> items)
+{
+    HWND page = GetSafeHwnd();
+    HWND message = GetDlgItem(IDC_PAGE_MESSAGE);
+    if (page == nullptr || message == nullptr)
+        return;
+    const RECT area = PlaceOf(page, message);
+    const int width = area.right - area.left;
+    RECT unit = {0, 0, 4, 4};
+    ::MapDialogRect(page, &unit);
+    const int messageHeight = WrappedHeight(message, WindowText(message), width);
+    // Where everything goes with `gap` between the parts; the bottom of the last. Applied only
+    // when asked, so a long text can be tried with smaller gaps first.
+    const auto place = [&](int gap, bool apply) {
+        int top = area.top + messageHeight + 2 * gap;
+        for (const Flowing& item : items) {
+            HWND control = GetDlgItem(item.id);
+            if (control == nullptr || !(::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE))
+                continue;
+            const RECT current = PlaceOf(page, control);
+            if (IsPushButton(control)) {
+                if (apply)
+                    ::SetWindowPos(control, nullptr, area.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                top += current.bottom - current.top + gap;
+                continue;
+            }
+            int controlWidth = width;
+            HWND beside = item.beside != 0 ? GetDlgItem(item.beside) : nullptr;
+            int besideHeight = 0;
+            if (beside != nullptr && (::GetWindowLongW(beside, GWL_STYLE) & WS_VISIBLE)) {
+                const RECT other = PlaceOf(page, beside);
+                const int side = other.right - other.left;
+                controlWidth = width - side - gap;
+                besideHeight = other.bottom - other.top;
+                if (apply)
+                    ::SetWindowPos(beside, nullptr, area.right - side, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            }
+            const int height = WrappedHeight(control, WindowText(control), controlWidth) + 2;
+            if (apply)
+                ::SetWindowPos(control, nullptr, area.left, top, controlWidth, height, SWP_NOZORDER);
+            top += std::max(height, besideHeight) + (item.title ? gap / 2 : gap);
+        }
+        return top;
+    };
+    // A long text (condition, language) first gives up the space between the parts.
+    const int rowTop = ButtonRowTop();
+    const int gap = rowTop > 0 && place(unit.bottom, false) > rowTop ? unit.bottom / 2 : unit.bottom;
+    place(gap, true);
+    ::RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CWizardPage::OnPrepare(int32_t)

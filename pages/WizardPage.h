@@ -27,7 +27,7 @@ struct PageText {
 
 // The heading of the pages that name the selected printer ("TSY_DIAGNOSE_HEADING" and its name; the
 // placeholder printer when there are none).
-std::wstring SelectedPrinterHeading(bool deviceNameAlways = false);
+std::wstring SelectedPrinterHeading();
 
 class CWizardPage : public CDialogExtended {
 public:
@@ -81,7 +81,7 @@ protected:
     // Shared step images, the two columns (icon, text) and, when asked, images in sub-items.
     void SetUpStepList(bool subItemImages = false);
     // "TSY_DIAGNOSE_HEADING", a blank and the selected printer's name, into the heading.
-    void SetHeading(bool deviceNameAlways = false);
+    void SetHeading();
     void SetItemText(int id, const std::wstring& text);
     // The looked-up text of `key` into control `id`.
     void SetKeyText(int id, const wchar_t* key) { SetItemText(id, Text(key)); }
@@ -89,14 +89,29 @@ protected:
     // Looks every key up into its control and gives the control its role's font.
     void ApplyTexts(std::initializer_list<PageText> texts);
     void ShowItem(int id, bool show);
+    // Gives the focus to the first of `ids` that is shown and enabled; false when none is.
+    bool FocusFirstShown(std::initializer_list<int> ids);
     // The support links' texts: the link first, its plain text after it.
     static std::wstring CustomerCareLinkText();
     static std::wstring ForumLinkText();
     static std::wstring DownloadLinkText();
     // The survey link's text and font; shown and enabled only for an English interface.
     void SetFeedbackLink(int id);
-    // The message area's rectangle in page coordinates becomes the frame's rectangle.
+    // The message area's rectangle in page coordinates becomes the frame's rectangle; the frame
+    // ends above the page's row of buttons.
     void FrameAround(int id);
+    // A control that follows the message; `beside` (optional) stands at its right, top-aligned; a
+    // title keeps close to what follows it.
+    struct Flowing {
+        int id;
+        int beside = 0;
+        bool title = false;
+    };
+    // Places the shown controls of `items` one below the other after the message's text, as wide
+    // as the message; texts and links as tall as their wrapped text, buttons as they are.
+    void FlowBelowMessage(std::initializer_list<Flowing> items);
+    // The top of the page's bottom row of buttons (page coordinates); 0 without buttons.
+    int ButtonRowTop() const;
 
     // The page's own preparation; by default the heading and a fresh step list.
     virtual void OnPrepare(int32_t command);

@@ -1,11 +1,10 @@
 #include "pages/WizardPageRules.h"
 
-std::wstring PageHeading(const std::wstring& headingText, const Device_Dev* device, bool deviceNameAlways)
+std::wstring PageHeading(const std::wstring& headingText, const Device_Dev* device)
 {
     if (device == nullptr)
         return headingText + L"  Kelo Dummy Printer"; // the placeholder brings its own blank
-    const std::wstring& name =
-        deviceNameAlways || device->friendlyName.empty() ? device->deviceName : device->friendlyName;
+    const std::wstring& name = device->friendlyName.empty() ? device->deviceName : device->friendlyName;
     return headingText + L" " + name;
 }
 

@@ -24,8 +24,9 @@ inline constexpr std::array<const wchar_t*, kStepCount> kStepTextKeys = {
 };
 
 // The heading text, a blank and the device's friendly name (its device name when that is empty,
-// or always with `deviceNameAlways`); without a device, the placeholder printer.
-std::wstring PageHeading(const std::wstring& headingText, const Device_Dev* device, bool deviceNameAlways = false);
+// empty); without a device, the placeholder printer. Every page names the printer alike, so
+// two printers of one model stay apart by their addresses.
+std::wstring PageHeading(const std::wstring& headingText, const Device_Dev* device);
 
 // "<a>text</a>".
 std::wstring LinkMarkup(const std::wstring& linkText);

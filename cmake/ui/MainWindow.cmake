@@ -3,7 +3,7 @@
 # only the simulator's printer on 127.0.14.x is reached over the network.
 kelo_sim_fixture(main_window_sim SCENARIO tests/ui/simulation.scenario)
 kelo_test(main_window_tests
-  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  SOURCES tests/ui/MainWindowTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/ui/WindowTestSupport.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_sim_win kelo_ui)
 set_tests_properties(main_window_tests PROPERTIES FIXTURES_REQUIRED main_window_sim ENVIRONMENT
   "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/main_window_sim/ready;KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
@@ -11,7 +11,7 @@ set_tests_properties(main_window_tests PROPERTIES FIXTURES_REQUIRED main_window_
 # The result pages, the USB-or-network question, the driver warning and the feedback survey under
 # Xvfb; links go to a shell stand-in, support hosts to loopback.
 kelo_test(result_pages_tests
-  SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  SOURCES tests/ui/ResultPagesTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/ui/WindowTestSupport.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_ui)
 set_tests_properties(result_pages_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
@@ -19,7 +19,7 @@ set_tests_properties(result_pages_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=
 # simulated printers of 127.0.15.0/28.
 kelo_sim_fixture(search_window_sim SCENARIO tests/ui/search.scenario)
 kelo_test(search_window_tests
-  SOURCES tests/ui/SearchWindowTest.cpp tests/ui/WindowTestSupport.cpp tests/ui/Screenshot.cpp tests/components/diagcore/CoreTestSupport.cpp
+  SOURCES tests/ui/SearchWindowTest.cpp tests/ui/WindowTestSupport.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/components/diagcore/CoreTestSupport.cpp
           tests/sable/SimControl.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_sim_win kelo_ui)
 set_target_properties(search_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIAGCORE_TEST_DIR})
@@ -33,6 +33,6 @@ set_tests_properties(search_window_tests PROPERTIES FIXTURES_REQUIRED search_win
 # The ink levels, printer information and printer services tabs under Xvfb, filled from records;
 # links go to a shell stand-in and a loopback portal.
 kelo_test(info_tabs_tests
-  SOURCES tests/ui/InfoTabsTest.cpp tests/ui/Screenshot.cpp tests/ui/WindowTestSupport.cpp tests/LoopbackHttpServer.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  SOURCES tests/ui/InfoTabsTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/ui/WindowTestSupport.cpp tests/LoopbackHttpServer.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_ui)
 set_tests_properties(info_tabs_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -164,7 +164,6 @@ TEST(WizardPageRules, HeadingNamesThePrinter)
     device.deviceName = L"Kelo Homeline 2150";
     device.friendlyName = L"Office printer";
     EXPECT_EQ(PageHeading(L"Selected printer:", &device), L"Selected printer: Office printer");
-    EXPECT_EQ(PageHeading(L"Selected printer:", &device, true), L"Selected printer: Kelo Homeline 2150");
     device.friendlyName.clear();
     EXPECT_EQ(PageHeading(L"Selected printer:", &device), L"Selected printer: Kelo Homeline 2150");
     EXPECT_EQ(PageHeading(L"Selected printer:", nullptr), L"Selected printer:  Kelo Dummy Printer");

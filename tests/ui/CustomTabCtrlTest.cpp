@@ -4,6 +4,7 @@
 #include <uxtheme.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,10 +134,13 @@ public:
     }
     COLORREF At(int x, int y) const { return ::GetPixel(dc_, x, y); }
     // Saved for people to look at.
-    void Save(const char* unixPath) const
+    void Save(const wchar_t* name) const
     {
         std::string bytes = BitmapFile(width_, height_, [&](int x, int y) { return At(x, y); });
-        if (FILE* out = _wfopen(WinePathOf(unixPath).c_str(), L"wb")) {
+        const std::wstring path = GalleryPath(name);
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+        if (FILE* out = _wfopen(path.c_str(), L"wb")) {
             fwrite(bytes.data(), 1, bytes.size(), out);
             fclose(out);
         }
@@ -498,7 +502,7 @@ TEST_F(TabStrip, AHeldButtonLooksPressedInTheVisualStyleAndInClassicDrawing)
     Send(WM_LBUTTONDOWN, kNextButton);
     {
         Picture pressed(control_);
-        pressed.Save("/tmp/tab_strip_classic_pressed.bmp");
+        pressed.Save(L"tab_strip_classic_pressed.bmp");
         EXPECT_EQ(pressed.At(34, 11), text);
         EXPECT_NE(pressed.At(30, 7), text);
     }
@@ -567,7 +571,7 @@ TEST_F(TabStrip, PaintsThePictureBackgroundGreySelectionWhiteTabsAndButtons)
     tabs_.SetCurSel(1);
     {
         Picture picture(control_);
-        picture.Save("/tmp/tab_strip_four.bmp");
+        picture.Save(L"tab_strip_four.bmp");
         const int base = kStripHeight - 3;  // the row under the labels
         EXPECT_EQ(picture.At(Centre(1).x, base), RGB(231, 231, 231));
         EXPECT_EQ(picture.At(Centre(0).x, base), RGB(255, 255, 255));
@@ -591,7 +595,7 @@ TEST_F(TabStrip, PaintsThePictureBackgroundGreySelectionWhiteTabsAndButtons)
     Fill(kLongTabs);
     tabs_.SetCurSel(2);
     Picture scrolled(control_);
-    scrolled.Save("/tmp/tab_strip_scroll.bmp");
+    scrolled.Save(L"tab_strip_scroll.bmp");
     // A frame in the button text colour around both buttons, the glyph strip's triangles inside.
     const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
     EXPECT_EQ(scrolled.At(0, 8), text);

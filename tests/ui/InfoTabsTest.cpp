@@ -236,7 +236,7 @@ TEST_F(InfoTabs, TheInkListDrawsItsBarsThroughTheOwnerDrawPath)
     ListView_GetSubItemRect(list, 0, 1, LVIR_BOUNDS, &colourCell);
     EXPECT_GT(picture.OtherThan(colourCell, paper), 0);
     EXPECT_EQ(page.List().ColourRowTop(), colourCell.top);
-    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), TmpPicturePath(L"tabs\\ink_levels_filled.bmp")));
+    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), GalleryPath(L"tabs\\ink_levels_filled.bmp")));
 }
 
 TEST_F(InfoTabs, NoCartridgesShowTheNoticeAndAColumnPastTheRecordsStaysEmpty)
@@ -254,7 +254,7 @@ TEST_F(InfoTabs, NoCartridgesShowTheNoticeAndAColumnPastTheRecordsStaysEmpty)
     RECT client;
     ::GetClientRect(list, &client);
     EXPECT_EQ(Snapshot(list).OtherThan(client, ::GetSysColor(COLOR_WINDOW)), 0) << "nothing is drawn";
-    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), TmpPicturePath(L"tabs\\ink_levels_no_data.bmp")));
+    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), GalleryPath(L"tabs\\ink_levels_no_data.bmp")));
 
     // Two columns, then the records shrink under the list: the second column draws nothing.
     manager_->QuillUsb().MutableRecords().inkList = {Ink(L"Black", L"60", L"61"), Ink(L"Cyan", L"60", L"61")};
@@ -329,8 +329,8 @@ TEST_F(InfoTabs, TheInformationPageShowsTheRecordsOfTheServingManager)
     }
     EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_FIRMWARE_REFRESH);
     PumpWaiting();
-    EXPECT_EQ(TextLayoutFaults(page.GetSafeHwnd()), "");
-    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), TmpPicturePath(L"tabs\\printer_information.bmp")));
+    EXPECT_EQ(LayoutFaults(page.GetSafeHwnd()), "");
+    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), GalleryPath(L"tabs\\printer_information.bmp")));
 
     // The other managers' records are not this printer's.
     manager_->Sable().MutableRecords().deviceInfo.serialNumber = L"CN5912D01A";
@@ -388,8 +388,8 @@ TEST_F(InfoTabs, ServiceRowsFollowTheCatalogueTheExclusionListsAndTheLanguage)
     EXPECT_EQ(Item(page, IDC_SERVICES_TROUBLESHOOT), L"<a>" + UiText(L"TSY_TROUBLESHOOT_LINK") + L"</a>");
     EXPECT_TRUE(Shown(page, IDC_FEEDBACK_LINK));
     EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_SERVICES_EXIT);
-    EXPECT_EQ(TextLayoutFaults(page.GetSafeHwnd()), "");
-    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), TmpPicturePath(L"tabs\\services_excluded.bmp")));
+    EXPECT_EQ(LayoutFaults(page.GetSafeHwnd()), "");
+    EXPECT_TRUE(SavePictureWhenPainted(page.GetSafeHwnd(), GalleryPath(L"tabs\\services_excluded.bmp")));
 
     // A product without the diagnostics page: three rows, all usable.
     Select(UsbPrinter(L"2112"));

@@ -342,7 +342,7 @@ protected:
         return ids;
     }
 
-    std::wstring Picture(const wchar_t* name) const { return TmpPicturePath(name); }
+    std::wstring Picture(const wchar_t* name) const { return GalleryPath(name); }
 
     TestFolder folder_;
     TestKernel kernel_;
@@ -681,7 +681,7 @@ TEST_F(MainWindow, OpensOnTheSelectionPageWithTitleHeadingAndAboutItem)
     EXPECT_EQ(ListView_GetItemCount(window_->EnumeratePage().GetDlgItem(IDC_PRINTER_LIST)), 4);
 
     ShowOnScreen();
-    EXPECT_EQ(TextLayoutFaults(Main()), "");
+    EXPECT_EQ(LayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_selection.bmp")));
 }
 
@@ -778,7 +778,7 @@ TEST_F(MainWindow, StartingADiagnosisShowsFourTabsAndTheWizard)
     EXPECT_EQ(manager_->TestAt(kConnectivityTestIndex)->result, kTestFailed) << "the wizard ran the first test";
 
     ShowOnScreen();
-    EXPECT_EQ(TextLayoutFaults(Main()), "");
+    EXPECT_EQ(LayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_diagnosis.bmp")));
 
     // Back to the selection page: the strip goes, the wizard only hides.
@@ -982,8 +982,8 @@ TEST_F(MainWindow, TheAboutBoxShowsTheProductVersion)
             HWND about = VisibleThreadWindow(L"About Kelo Tessaly");
             if (about == nullptr)
                 return false;
-            EXPECT_EQ(TextLayoutFaults(about), "");
-            SaveWindowPicture(about, TmpPicturePath(L"main_window_about.bmp"));
+            EXPECT_EQ(LayoutFaults(about), "");
+            SaveWindowPicture(about, GalleryPath(L"main_window_about.bmp"));
             message = ItemText(about, IDC_ABOUT_MESSAGE);
             copyright = ItemText(about, IDC_ABOUT_COPYRIGHT);
             button = ItemText(about, IDOK);
@@ -1050,8 +1050,8 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
                 return false;
             HWND list = ::GetDlgItem(dialog, IDC_LANGUAGE_LIST);
             ListView_SetItemState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-            EXPECT_EQ(TextLayoutFaults(dialog), "");
-            SaveWindowPicture(dialog, TmpPicturePath(L"main_window_languages.bmp"));
+            EXPECT_EQ(LayoutFaults(dialog), "");
+            SaveWindowPicture(dialog, GalleryPath(L"main_window_languages.bmp"));
             ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
         });
@@ -1085,7 +1085,7 @@ TEST_F(MainWindow, AChosenLanguageRelabelsTheWindowAndTheSelectionPage)
     EXPECT_EQ(font(IDC_ENUMERATE_TEXT), page.PageFont(4));
     EXPECT_EQ(font(IDC_DIAGNOSE), page.PageFont(5));
     ShowOnScreen();
-    EXPECT_EQ(TextLayoutFaults(Main()), "");
+    EXPECT_EQ(LayoutFaults(Main()), "");
     ASSERT_TRUE(SaveWindowPicture(Main(), Picture(L"main_window_french.bmp")));
 
     // Closing with a language other than English offers no feedback.
@@ -1215,8 +1215,8 @@ TEST_F(ProgressPopup, TheBarMovesInStepsOfThreeAndWrapsAfterNinetyNine)
                 if (!moved)
                     return false;
             }
-            EXPECT_EQ(TextLayoutFaults(window), "");
-            SaveWindowPicture(window, TmpPicturePath(L"progress_popup.bmp"));
+            EXPECT_EQ(LayoutFaults(window), "");
+            SaveWindowPicture(window, GalleryPath(L"progress_popup.bmp"));
             ::SendMessageW(bar, PBM_SETPOS, 0, 0);
             for (int tick = 0; tick < 37; ++tick) {
                 ::SendMessageW(window, WM_TIMER, kProgressTimerId, 0);
@@ -1501,7 +1501,7 @@ TEST_F(Simulation, TheResetsPageAsksFirstAndSendsTheResetOnlyOnOk)
                 question = ItemText(confirmation, IDC_RESET_CONFIRMATION_TEXT);
                 EXPECT_EQ(ItemText(confirmation, IDCANCEL), UiText(L"TSY_NO_BUTTON"));
                 if (answer.message == WM_CLOSE)
-                    SaveWindowPicture(confirmation, TmpPicturePath(L"resets_confirmation.bmp"));
+                    SaveWindowPicture(confirmation, GalleryPath(L"resets_confirmation.bmp"));
                 ::SendMessageW(confirmation, answer.message, answer.command, 0);
                 asked = true;
                 return true;

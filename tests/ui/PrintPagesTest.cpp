@@ -168,6 +168,8 @@ struct ExpectedPageVisit {
     static inline HWND seen = nullptr;
     static inline std::wstring title, closeText;
     static inline bool closeHasFocus = false;
+    static inline RECT client = {}, picture = {};
+    static inline SIZE image = {};
     static inline int ticks = 0;
     static inline int focusTicks = 0;
     static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
@@ -188,7 +190,15 @@ struct ExpectedPageVisit {
         seen = window;
         title = TextOf(window);
         closeText = TextOf(::GetDlgItem(window, 2));
-        SavePictureWhenPainted(window, L"Z:\\tmp\\pp_expected_page.bmp");
+        ::GetClientRect(window, &client);
+        // The window's dialog object, as the dialog procedure finds it.
+        if (const auto* dialog = reinterpret_cast<const CImageDlg*>(::GetWindowLongPtrW(window, DWLP_USER))) {
+            picture = dialog->PictureRect();
+            BITMAP bitmap = {};
+            ::GetObjectW(dialog->Picture(), sizeof bitmap, &bitmap);
+            image = {bitmap.bmWidth, bitmap.bmHeight};
+        }
+        SavePictureWhenPainted(window, GalleryPath(L"pp_expected_page.bmp"));
         ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
     }
 };
@@ -210,7 +220,7 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(IDC_SEND_TEST_PRINT)));
     EXPECT_TRUE(ShownAndEnabled(print.GetDlgItem(IDC_SKIP_PRINT)));
     EXPECT_EQ(TextOf(print.GetDlgItem(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_test.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_print_test.bmp")));
 
     ClickButton(print, IDC_SEND_TEST_PRINT);
     EXPECT_TRUE(print.PrintSent());
@@ -226,10 +236,11 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     const CPrintEvaluationDlg& evaluation = Showing<CPrintEvaluationDlg>();
     EXPECT_EQ(StepIconsOf(evaluation), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepCurrent, kStepNotRun,
                                           kStepNotRun}));
-    EXPECT_EQ(TextOf(evaluation.GetDlgItem(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Kelo Homeline 2150");
+    // Named as on every other page, so two printers of one model stay apart.
+    EXPECT_EQ(TextOf(evaluation.GetDlgItem(IDC_PAGE_HEADING)), UiText(L"TSY_DIAGNOSE_HEADING") + L" Office printer");
     EXPECT_EQ(TextOf(evaluation.GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_DIAGNOSE_PRINTEVALUATION_MSG"));
     EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(IDC_PRINT_GOOD));
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_evaluation.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_print_evaluation.bmp")));
 
     // Show Page opens the picture of the colour boxes page for this print file, modally.
     ::SetTimer(nullptr, 0, 100, &ExpectedPageVisit::Tick);
@@ -239,6 +250,15 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     EXPECT_EQ(ExpectedPageVisit::title, theApp.WindowTitle());
     EXPECT_EQ(ExpectedPageVisit::closeText, UiText(L"TSY_CLOSE_BUTTON"));
     EXPECT_TRUE(ExpectedPageVisit::closeHasFocus);
+    // The picture keeps its proportions, is centred across the window and leaves a margin above.
+    const RECT& drawn = ExpectedPageVisit::picture;
+    const SIZE& image = ExpectedPageVisit::image;
+    ASSERT_GT(image.cx, 0);
+    ASSERT_GT(drawn.right - drawn.left, 0);
+    const double drawnRatio = double(drawn.right - drawn.left) / double(drawn.bottom - drawn.top);
+    EXPECT_NEAR(drawnRatio, double(image.cx) / double(image.cy), 0.01) << "drawn in another aspect ratio";
+    EXPECT_NEAR(drawn.left, ExpectedPageVisit::client.right - drawn.right, 1) << "not centred";
+    EXPECT_GE(drawn.top, kEdgeMargin);
     EXPECT_EQ(::GetFocus(), evaluation.GetDlgItem(IDC_PRINT_GOOD));
     EXPECT_EQ(watch_.commands, (Commands{19, 7}));
 
@@ -253,14 +273,14 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_PAGE_MESSAGE)), UiText(L"TSY_DIAGNOSE_COPYTEST_MSG"));
     EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_COPY_FAILED)), UiText(L"TSY_COPYFAILED_BUTTON"));
     EXPECT_EQ(::GetFocus(), copy.GetDlgItem(IDC_COPY_TEST_CONTINUE));
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_test.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_copy_test.bmp")));
 
     ClickButton(copy, IDC_COPY_TEST_CONTINUE);
     const CCopyEvaluationDlg& copyEvaluation = Showing<CCopyEvaluationDlg>();
     EXPECT_EQ(StepIconsOf(copyEvaluation),
               (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepCurrent}));
     EXPECT_EQ(::GetFocus(), copyEvaluation.GetDlgItem(IDC_COPY_GOOD));
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_evaluation.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_copy_evaluation.bmp")));
 
     ClickButton(copyEvaluation, IDC_COPY_BAD);
     EXPECT_EQ(manager_->CurrentTestIndex(), kCopyTestIndex);
@@ -272,7 +292,7 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
               UiText(L"TSY_SUPPORT_FORUM_MSG") + L"\r\n\r\n<a>" + UiText(L"TSY_SUPPORT_FORUM_LINK") + L"</a>");
     EXPECT_TRUE(ShownAndEnabled(failed.GetDlgItem(IDC_FEEDBACK_LINK)));
     EXPECT_EQ(::GetFocus(), failed.GetDlgItem(IDC_RETRY));
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_bad.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_copy_bad.bmp")));
 
     // Retry goes back to the copy test; no copy at all with a ready printer: mode 14.
     ClickButton(failed, IDC_RETRY);
@@ -280,7 +300,7 @@ TEST_F(PrintPages, AHealthyPrinterFromTheTestPrintThroughTheCopyPages)
     EXPECT_EQ(printer.statusCode, 0);
     EXPECT_EQ(Showing<CCopyFailedDlg>().Mode(), 14);
     EXPECT_EQ(StepIconsOf(failed), (StepIcons{kStepPassed, kStepPassed, kStepPassed, kStepPassed, kStepFailed, kStepNotRun}));
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_copy_failed.bmp"));
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_copy_failed.bmp")));
 
     ClickButton(failed, IDC_RETRY);
     ClickButton(Showing<CCopyTestDlg>(), IDC_COPY_TEST_CONTINUE);
@@ -437,7 +457,7 @@ TEST_F(PrintPages, ExitDuringAPrintReleasesTheWaitingJob)
     const CPrintTestDlg& page = Showing<CPrintTestDlg>();
     ClickButton(page, IDC_SEND_TEST_PRINT);
     ASSERT_TRUE(PumpUntil([&] { return !watch_.progress.empty(); }));
-    EXPECT_TRUE(SavePictureWhenPainted(host_, L"Z:\\tmp\\pp_print_sent.bmp")); // also lets the job reach its wait
+    EXPECT_TRUE(SavePictureWhenPainted(host_, GalleryPath(L"pp_print_sent.bmp"))); // also lets the job reach its wait
     EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(page.GetDlgItem(IDC_PAGE_MESSAGE), WM_GETFONT, 0, 0)),
               page.RoleFont(FontRole::Message));
     ClickButton(page, 2);

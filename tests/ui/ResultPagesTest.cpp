@@ -119,7 +119,7 @@ protected:
     static std::wstring Item(const CDialogBase& page, int id) { return ItemText(page.GetSafeHwnd(), id); }
     void Picture(HWND window, const wchar_t* name)
     {
-        EXPECT_TRUE(SavePictureWhenPainted(window, TmpPicturePath(L"rp\\" + std::wstring(name))));
+        EXPECT_TRUE(SavePictureWhenPainted(window, GalleryPath(L"rp\\" + std::wstring(name))));
     }
 
     TestFolder folder_;

@@ -6,6 +6,13 @@
 #include "app/WindowPicture.h"
 #include "winapi/Handles.h"
 
+std::wstring GalleryPath(const std::wstring& name)
+{
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    return (std::filesystem::path(program).parent_path() / L"gallery" / name).wstring();
+}
+
 bool SaveWindowPicture(HWND window, const std::wstring& path)
 {
     if (!::IsWindow(window))

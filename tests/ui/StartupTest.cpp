@@ -18,6 +18,7 @@
 #include "TestFolder.h"
 #include "app/CustomTabCtrl.h"
 #include "sable/SimControl.h"
+#include "ui/LayoutCheck.h"
 #include "ui/Screenshot.h"
 #include "res/resource.h"
 
@@ -641,8 +642,9 @@ TEST_P(DemoRun, FromTheSelectionPageToItsEnd)
             EXPECT_EQ(tool.ListImages(::GetDlgItem(page, IDC_STEP_LIST)), step.icons) << step.next.name;
         }
     }
-    SaveWindowPicture(main, L"Z:\\tmp\\demo_run_" + std::wstring(route.name, route.name + std::strlen(route.name)) +
-                                L".bmp");
+    const std::wstring routeName(route.name, route.name + std::strlen(route.name));
+    EXPECT_EQ(LayoutFaults(main), "") << route.name;
+    SaveWindowPicture(main, GalleryPath(L"demo_run_" + routeName + L".bmp"));
 
     const std::string lines = log.Appended();
     if (!route.logLines.empty()) {
@@ -766,9 +768,8 @@ protected:
     }
     void Picture(HWND main, const char* tab)
     {
-        const std::string name = std::string("Z:\\tmp\\demo_tabs\\") + GetParam().name + "_" + tab + ".bmp";
-        std::filesystem::create_directories(L"Z:\\tmp\\demo_tabs");
-        EXPECT_TRUE(SaveWindowPicture(main, std::wstring(name.begin(), name.end())));
+        const std::string name = std::string("demo_tabs\\") + GetParam().name + "_" + tab + ".bmp";
+        EXPECT_TRUE(SaveWindowPicture(main, GalleryPath(std::wstring(name.begin(), name.end()))));
     }
 };
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 
 #include "app/AppMessages.h"
 #include "app/engine/DiagnosticMgr.h"
@@ -354,89 +353,13 @@ void ClickLink(const CDialogBase& dialog, int id, UINT code)
     ::SendMessageW(dialog.GetSafeHwnd(), WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&link));
 }
 
-std::wstring TmpPicturePath(const std::wstring& name) { return L"Z:\\tmp\\" + name; }
-
 bool SavePictureWhenPainted(HWND window, const std::wstring& path)
 {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(std::chrono::milliseconds(300));
-    // Every window a test looks at is also checked for clipped or overlapping texts.
-    EXPECT_EQ(TextLayoutFaults(window), "") << std::string(path.begin(), path.end());
+    // Every window a test looks at is also checked for what a user would find wrong with its layout.
+    EXPECT_EQ(LayoutFaults(window), "") << std::string(path.begin(), path.end());
     return SaveWindowPicture(window, path);
-}
-
-namespace {
-
-// Height of the control's text wrapped to its width in its own font; link markup takes no room.
-int WrappedTextHeight(HWND control, bool link)
-{
-    std::wstring text = TextOf(control);
-    if (link) {
-        for (size_t open = text.find(L"<a"); open != std::wstring::npos; open = text.find(L"<a", open)) {
-            const size_t close = text.find(L'>', open);
-            text.erase(open, close == std::wstring::npos ? std::wstring::npos : close - open + 1);
-        }
-        for (size_t at = text.find(L"</a>"); at != std::wstring::npos; at = text.find(L"</a>", at))
-            text.erase(at, 4);
-    }
-    RECT client;
-    ::GetClientRect(control, &client);
-    HDC dc = ::GetDC(control);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT area = {0, 0, client.right, 0};
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
-    return area.bottom;
-}
-
-} // namespace
-
-std::string TextLayoutFaults(HWND window)
-{
-    struct Shown {
-        int id;
-        RECT area;
-    };
-    struct Search {
-        std::map<HWND, std::vector<Shown>> linksByPage;
-        std::string faults;
-    } search;
-    struct Visit {
-        static BOOL CALLBACK Child(HWND child, LPARAM param)
-        {
-            auto& s = *reinterpret_cast<Search*>(param);
-            if (!::IsWindowVisible(child) || ::GetWindowTextLengthW(child) == 0)
-                return TRUE;
-            wchar_t className[32] = {};
-            ::GetClassNameW(child, className, 32);
-            const bool link = std::wstring(className) == L"SysLink";
-            const LONG style = ::GetWindowLongW(child, GWL_STYLE);
-            const bool wrappedStatic = std::wstring(className) == L"Static" && (style & SS_TYPEMASK) <= SS_RIGHT;
-            if (!link && !wrappedStatic)
-                return TRUE;
-            const int id = ::GetDlgCtrlID(child);
-            RECT area;
-            ::GetWindowRect(child, &area);
-            const int needed = WrappedTextHeight(child, link);
-            if (needed > area.bottom - area.top)
-                s.faults += std::string(link ? "link " : "text ") + std::to_string(id) + " needs " +
-                            std::to_string(needed) + " pixels, has " + std::to_string(area.bottom - area.top) + "; ";
-            if (link) {
-                area.bottom = std::max<LONG>(area.bottom, area.top + needed);
-                for (const Shown& other : s.linksByPage[::GetParent(child)]) {
-                    RECT common;
-                    if (::IntersectRect(&common, &area, &other.area))
-                        s.faults += "links " + std::to_string(other.id) + " and " + std::to_string(id) + " overlap; ";
-                }
-                s.linksByPage[::GetParent(child)].push_back({id, area});
-            }
-            return TRUE;
-        }
-    };
-    ::EnumChildWindows(window, &Visit::Child, reinterpret_cast<LPARAM>(&search));
-    return search.faults;
 }
 
 HINSTANCE RecordingShell::ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,

@@ -19,6 +19,8 @@
 
 #include "KeloDiagnosticCore.h"
 #include "TestFolder.h"
+#include "ui/LayoutCheck.h"
+#include "ui/Screenshot.h"
 #include "app/DialogBase.h"
 #include "app/WizardDlg.h"
 #include "discovery/Device_Dev.h"
@@ -220,17 +222,9 @@ void ClickLink(const CDialogBase& dialog, int id, UINT code = NM_CLICK);
 
 // ---- Pictures for people to look at ----
 
-// Where a picture named `name` goes: /tmp as Wine sees it.
-std::wstring TmpPicturePath(const std::wstring& name);
-
 // A picture of `window` once Wine has painted the child dialogs' controls, which it does a little
 // after the pages change.
 bool SavePictureWhenPainted(HWND window, const std::wstring& path);
-
-// What a user would find wrong with the texts shown under `window` (at any depth): a link or
-// static text whose wrapped text is taller than its control, or two links over each other.
-// Empty when nothing is.
-std::string TextLayoutFaults(HWND window);
 
 // ---- Stand-ins ----
 
