@@ -286,8 +286,11 @@ uint32_t CDeviceQuill::GetInt(QuillId id, int32_t* value, uint8_t* type)
     }
 }
 
-uint32_t CDeviceQuill::ReadBytes(QuillId id, uint32_t bufferSize, std::vector<uint8_t>& bytes, uint8_t& type)
+uint32_t CDeviceQuill::ReadBytes(QuillId id, bool outputGiven, uint32_t bufferSize, std::vector<uint8_t>& bytes,
+                                 uint8_t& type)
 {
+    if (const uint32_t ready = Ready(id != nullptr && outputGiven); ready != 0)
+        return ready;
     bytes.assign(bufferSize, 0);
     uint32_t length = 0;
     if (const uint32_t result = device_.ReadObject(id, bytes.data(), bufferSize, type, length); result != 0)
@@ -336,22 +339,18 @@ uint32_t StringText(uint8_t type, std::vector<uint8_t> buffer, std::wstring* tex
 
 uint32_t CDeviceQuill::GetText(QuillId id, std::wstring* text, uint16_t* prefix, uint32_t bufferSize)
 {
-    if (const uint32_t ready = Ready(id != nullptr && text != nullptr); ready != 0)
-        return ready;
     std::vector<uint8_t> buffer;
     uint8_t valueType = 0;
-    if (const uint32_t result = ReadBytes(id, bufferSize, buffer, valueType); result != 0)
+    if (const uint32_t result = ReadBytes(id, text != nullptr, bufferSize, buffer, valueType); result != 0)
         return result;
     return StringText(valueType, std::move(buffer), text, prefix);
 }
 
 uint32_t CDeviceQuill::GetTextOrNumber(QuillId id, std::wstring* text)
 {
-    if (const uint32_t ready = Ready(id != nullptr && text != nullptr); ready != 0)
-        return ready;
     std::vector<uint8_t> bytes;
     uint8_t type = 0;
-    if (const uint32_t result = ReadBytes(id, kTextBufferBytes, bytes, type); result != 0)
+    if (const uint32_t result = ReadBytes(id, text != nullptr, kTextBufferBytes, bytes, type); result != 0)
         return result;
     if (!IsIntegerType(type))
         return StringText(type, std::move(bytes), text, nullptr);
@@ -361,11 +360,9 @@ uint32_t CDeviceQuill::GetTextOrNumber(QuillId id, std::wstring* text)
 
 uint32_t CDeviceQuill::GetCode(QuillId id, int32_t* value)
 {
-    if (const uint32_t ready = Ready(id != nullptr && value != nullptr); ready != 0)
-        return ready;
     std::vector<uint8_t> bytes;
     uint8_t type = 0;
-    if (const uint32_t result = ReadBytes(id, kCodeBufferBytes, bytes, type); result != 0)
+    if (const uint32_t result = ReadBytes(id, value != nullptr, kCodeBufferBytes, bytes, type); result != 0)
         return result;
     if (IsIntegerType(type))
         *value = LittleEndianInt(bytes);

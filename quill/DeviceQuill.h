@@ -173,8 +173,9 @@ public:
     CQuillDevice& Library() { return device_; }
 
 private:
-    // Prepare, then one object into a buffer of `bufferSize`; `bytes` holds what came.
-    uint32_t ReadBytes(QuillId id, uint32_t bufferSize, std::vector<uint8_t>& bytes, uint8_t& type);
+    // Ready (with the caller's output given or not), then one object into a buffer of
+    // `bufferSize`; `bytes` holds what came.
+    uint32_t ReadBytes(QuillId id, bool outputGiven, uint32_t bufferSize, std::vector<uint8_t>& bytes, uint8_t& type);
     uint32_t Prepare();
     // Prepare, then the arguments, then a handle (reopened after a loss); 0 when all is there.
     uint32_t Ready(bool argumentsGiven);

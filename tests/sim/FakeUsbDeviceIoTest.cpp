@@ -168,7 +168,7 @@ TEST_F(FakeUsbDeviceIoTest, ListsEachInterfaceUnderTheClassItsPathEndsWith)
     // As Windows reports them: a path listed under a class ends with that class.
     const struct {
         const GUID* interfaceClass;
-        const wchar_t* printer;
+        std::wstring printer;
         const wchar_t* classText;
     } listings[] = {
         {&sim::kUsbPrintInterfaceGuid, kPrinterId, L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"},
