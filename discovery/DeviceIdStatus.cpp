@@ -56,3 +56,16 @@ int32_t StatusCodeFromIdentification(const std::wstring& identification)
 {
     return ParseStatusField(GetIdField(L"S", identification));
 }
+
+std::string_view IdentificationBytes(std::string_view reply)
+{
+    if (reply.size() < 2)
+        return reply;
+    const size_t length = (static_cast<size_t>(static_cast<unsigned char>(reply[0])) << 8) |
+                          static_cast<unsigned char>(reply[1]);
+    const size_t textEnd = reply.find('\0', 2);
+    const size_t textLength = (textEnd == std::string_view::npos ? reply.size() : textEnd) - 2;
+    if (length < textLength || length > reply.size())
+        return reply;
+    return reply.substr(2);
+}

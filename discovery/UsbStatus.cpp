@@ -24,13 +24,16 @@ bool ReadUsbIdentification(const std::wstring& interfacePath, std::wstring& iden
                                     kIdentificationRequestBytes, &returned, nullptr))
         return false;
     // A driver reporting more than it was given must not make us read past the buffer.
-    int count = static_cast<int>(returned < kIdentificationRequestBytes ? returned : kIdentificationRequestBytes);
+    const std::string_view text =
+        IdentificationBytes(std::string_view(buffer, returned < kIdentificationRequestBytes ? returned
+                                                                                            : kIdentificationRequestBytes));
+    const int count = static_cast<int>(text.size());
     identification.clear();
     if (count == 0)
         return true;
-    int wideCount = Kernel().MultiByteToWideChar(CP_ACP, 0, buffer, count, nullptr, 0);
+    int wideCount = Kernel().MultiByteToWideChar(CP_ACP, 0, text.data(), count, nullptr, 0);
     identification.resize(static_cast<size_t>(wideCount));
-    Kernel().MultiByteToWideChar(CP_ACP, 0, buffer, count, identification.data(), wideCount);
+    Kernel().MultiByteToWideChar(CP_ACP, 0, text.data(), count, identification.data(), wideCount);
     // Bytes after a terminating zero are not part of the text.
     identification.resize(identification.find(L'\0') == std::wstring::npos ? identification.size()
                                                                              : identification.find(L'\0'));

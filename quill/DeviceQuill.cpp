@@ -286,27 +286,90 @@ uint32_t CDeviceQuill::GetInt(QuillId id, int32_t* value, uint8_t* type)
     }
 }
 
-uint32_t CDeviceQuill::GetText(QuillId id, std::wstring* text, uint16_t* prefix, uint32_t bufferSize)
+uint32_t CDeviceQuill::ReadBytes(QuillId id, bool outputGiven, uint32_t bufferSize, std::vector<uint8_t>& bytes,
+                                 uint8_t& type)
 {
-    if (const uint32_t ready = Ready(id != nullptr && text != nullptr); ready != 0)
+    if (const uint32_t ready = Ready(id != nullptr && outputGiven); ready != 0)
         return ready;
-    std::vector<uint8_t> buffer(bufferSize);
-    uint8_t valueType = 0;
+    bytes.assign(bufferSize, 0);
     uint32_t length = 0;
-    if (const uint32_t result = device_.ReadObject(id, buffer.data(), bufferSize, valueType, length); result != 0)
+    if (const uint32_t result = device_.ReadObject(id, bytes.data(), bufferSize, type, length); result != 0)
         return result;
-    if (valueType == 4) {
-        buffer.resize(length < bufferSize ? length : bufferSize);
+    bytes.resize(length < bufferSize ? length : bufferSize);
+    return 0;
+}
+
+namespace {
+
+constexpr uint32_t kTextBufferBytes = 1024;
+constexpr uint32_t kCodeBufferBytes = 64;
+
+bool IsIntegerType(uint8_t type)
+{
+    return type == 1 || type == 2 || type == 8;
+}
+
+int32_t LittleEndianInt(const std::vector<uint8_t>& bytes)
+{
+    uint8_t four[4] = {};
+    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 4), four);
+    int32_t value = 0;
+    std::memcpy(&value, four, 4);
+    return value;
+}
+
+// A string object's bytes as text: type 4 may start with a two-byte prefix, type 5 is plain.
+uint32_t StringText(uint8_t type, std::vector<uint8_t> buffer, std::wstring* text, uint16_t* prefix)
+{
+    if (type == 4) {
         if (buffer.size() >= 2 && buffer[0] < 32) {
             if (prefix != nullptr)
                 *prefix = static_cast<uint16_t>(buffer[0] * 256 + buffer[1]);
             buffer.erase(buffer.begin(), buffer.begin() + 2);
         }
-    } else if (valueType != 5) {
+    } else if (type != 5) {
         return kQuillUnusableType;
     }
     const auto zero = std::find(buffer.begin(), buffer.end(), uint8_t{0});
     *text = AnsiToWide(std::string(buffer.begin(), zero));
+    return 0;
+}
+
+} // namespace
+
+uint32_t CDeviceQuill::GetText(QuillId id, std::wstring* text, uint16_t* prefix, uint32_t bufferSize)
+{
+    std::vector<uint8_t> buffer;
+    uint8_t valueType = 0;
+    if (const uint32_t result = ReadBytes(id, text != nullptr, bufferSize, buffer, valueType); result != 0)
+        return result;
+    return StringText(valueType, std::move(buffer), text, prefix);
+}
+
+uint32_t CDeviceQuill::GetTextOrNumber(QuillId id, std::wstring* text)
+{
+    std::vector<uint8_t> bytes;
+    uint8_t type = 0;
+    if (const uint32_t result = ReadBytes(id, text != nullptr, kTextBufferBytes, bytes, type); result != 0)
+        return result;
+    if (!IsIntegerType(type))
+        return StringText(type, std::move(bytes), text, nullptr);
+    *text = std::to_wstring(LittleEndianInt(bytes));
+    return 0;
+}
+
+uint32_t CDeviceQuill::GetCode(QuillId id, int32_t* value)
+{
+    std::vector<uint8_t> bytes;
+    uint8_t type = 0;
+    if (const uint32_t result = ReadBytes(id, value != nullptr, kCodeBufferBytes, bytes, type); result != 0)
+        return result;
+    if (IsIntegerType(type))
+        *value = LittleEndianInt(bytes);
+    else if (type == 4 || type == 5)
+        *value = static_cast<int32_t>(QuillCode(SnmpValue::MakeBytes(SnmpType::OctetString, bytes)));
+    else
+        return kQuillUnusableType;
     return 0;
 }
 
@@ -339,6 +402,11 @@ uint32_t CDeviceQuill::GetIntFirstOf(const QuillId* ids, int count, int32_t* val
     return FirstOf(ids, count, [&](QuillId id) { return GetInt(id, value, type); });
 }
 
+uint32_t CDeviceQuill::GetCodeFirstOf(const QuillId* ids, int count, int32_t* value)
+{
+    return FirstOf(ids, count, [&](QuillId id) { return GetCode(id, value); });
+}
+
 uint32_t CDeviceQuill::GetTextFirstOf(const QuillId* ids, int count, std::wstring* text, uint16_t* prefix,
                                       uint32_t bufferSize)
 {
@@ -354,7 +422,8 @@ bool CDeviceQuill::GetPrinterRegion(int32_t& value) { return FixedInt(kRegionId,
 bool CDeviceQuill::GetObjectText(QuillId id, std::wstring& text) { return FixedText(id, text); }
 bool CDeviceQuill::GetPageCount(int32_t& value) { return FixedInt(kPageCountId, value); }
 bool CDeviceQuill::GetUsageObject(int32_t& value) { return FixedInt(kUsageId, value); }
-bool CDeviceQuill::GetStatusObject(int32_t& value) { return FixedInt(kStatusId, value); }
+// The feeder status word: an integer, or octets on printers that keep their SNMP type.
+bool CDeviceQuill::GetStatusObject(int32_t& value) { return GetCode(kStatusId, &value) == 0; }
 bool CDeviceQuill::GetObjectInt(QuillId id, int32_t& value) { return FixedInt(id, value); }
 bool CDeviceQuill::GetInstallationDate(std::wstring& text) { return FixedText(kInstallationDateId, text); }
 bool CDeviceQuill::GetNonGenuineAgents(int32_t& value) { return FixedInt(kNonGenuineId, value); }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Result codes of the device operations besides 0 and the library's own codes.
 constexpr uint32_t kQuillDeviceLost = 0x80000000u;    // library not loaded, device not open, or lost
@@ -161,9 +162,20 @@ public:
     uint32_t GetText(QuillId id, std::wstring* text, uint16_t* prefix, uint32_t bufferSize) override;
     uint32_t SetInt(QuillId id, int32_t value, uint8_t valueType) override;
 
+    // Objects printers type either way (beside the slots above): a code (colour code, feeder
+    // status word) arrives as an integer or as octets spelling its hexadecimal digits, and
+    // reads as the same number over USB as over SNMP; a text (printhead health, warranty)
+    // arrives as a string or as an integer, which reads as its decimal text.
+    uint32_t GetCode(QuillId id, int32_t* value);
+    uint32_t GetCodeFirstOf(const QuillId* ids, int count, int32_t* value);
+    uint32_t GetTextOrNumber(QuillId id, std::wstring* text);
+
     CQuillDevice& Library() { return device_; }
 
 private:
+    // Ready (with the caller's output given or not), then one object into a buffer of
+    // `bufferSize`; `bytes` holds what came.
+    uint32_t ReadBytes(QuillId id, bool outputGiven, uint32_t bufferSize, std::vector<uint8_t>& bytes, uint8_t& type);
     uint32_t Prepare();
     // Prepare, then the arguments, then a handle (reopened after a loss); 0 when all is there.
     uint32_t Ready(bool argumentsGiven);

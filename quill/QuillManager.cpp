@@ -170,7 +170,8 @@ bool CQuillManager::GetInkLevelInfo(const Device_Dev& printer)
             const IdBytes fallbackId(InkObjectId(kInkColourFallbackObject, n));
             const QuillId colourIds[] = {colourId.get(), fallbackId.get()};
             int32_t colour = 0;
-            if (device.GetIntFirstOf(colourIds, n <= kInkColourFallbackSlots ? 2 : 1, &colour, nullptr) != 0)
+            // Printers that keep the SNMP type send the code as octets: both read alike.
+            if (device.GetCodeFirstOf(colourIds, n <= kInkColourFallbackSlots ? 2 : 1, &colour) != 0)
                 colour = 0;
             LogFile().Write(L" catridges [ %d ] Color No.  -> %d", n, colour);
             if (const std::wstring key = ColourKey(static_cast<uint32_t>(colour)); !key.empty())
@@ -207,8 +208,9 @@ bool CQuillManager::GetPrintHeadInfo(const Device_Dev& printer)
             CDeviceQuill device(printer.printerName);
             for (int h = 1; h <= kPrintheads; ++h) {
                 PrintHeadInfo head = MakePrintHeadInfo(notAvailable);
+                // Health and warranty come as integers from some printers: shown as decimal text.
                 auto read = [&](const std::string& quillId, std::wstring& field) {
-                    if (std::wstring text; device.GetObjectText(IdBytes(quillId).get(), text) && !text.empty())
+                    if (std::wstring text; device.GetTextOrNumber(IdBytes(quillId).get(), &text) == 0 && !text.empty())
                         field = text;
                 };
                 read(Slot("1.4.1.5.3.", h, ".18"), head.printheadNumber);

@@ -1,8 +1,12 @@
 #include "quill/QuillRules.h"
 
+#include <cstdio>
 #include <cwchar>
+#include <iterator>
 #include <cwctype>
 #include <initializer_list>
+
+#include "quill/SnmpValueText.h"
 
 namespace {
 
@@ -125,6 +129,49 @@ uint32_t ColourCodeFromSnmpText(const std::wstring& text)
 {
     const long decimal = LeadingDecimal(TrimWhite(RemoveDashes(text)));
     return static_cast<uint32_t>(std::wcstoul(std::to_wstring(decimal).c_str(), nullptr, 16));
+}
+
+namespace {
+
+std::wstring Widen(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+std::wstring HexDigits(uint32_t value, int width)
+{
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"%0*X", width, static_cast<unsigned>(value));
+    return text;
+}
+
+} // namespace
+
+uint32_t QuillCode(const SnmpValue& value)
+{
+    if (value.type == SnmpType::Integer)
+        return static_cast<uint32_t>(value.integer);
+    return ColourCodeFromSnmpText(Widen(SnmpValueToText(value)));
+}
+
+std::wstring QuillTextOrNumber(const SnmpValue& value, const std::wstring& text)
+{
+    return value.type == SnmpType::Integer ? std::to_wstring(value.integer) : DecodeQuillString(text);
+}
+
+std::wstring FeederStatusText(const SnmpValue& value, const std::wstring& text)
+{
+    return value.type == SnmpType::Integer ? HexDigits(static_cast<uint32_t>(value.integer), 4) : RemoveDashes(text);
+}
+
+std::wstring MacAddressText(const SnmpValue& value)
+{
+    if (value.type != SnmpType::OctetString || value.bytes.size() != 6)
+        return {};
+    std::wstring text;
+    for (uint8_t byte : value.bytes)
+        text += HexDigits(byte, 2);
+    return text;
 }
 
 std::wstring ColourKey(uint32_t code)

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "quill/SnmpCodec.h"
+
 // Ink slots and printheads a Quill printer has objects for, numbered from 1.
 constexpr int kInkSlots = 8;
 constexpr int kPrintheads = 4;
@@ -36,6 +38,20 @@ std::wstring InstallationDateText(const std::wstring& date);
 
 // An SNMP colour code text: dashes removed, trimmed, its decimal digits read as hexadecimal.
 uint32_t ColourCodeFromSnmpText(const std::wstring& text);
+// Objects printers type differently, read whichever type arrives, on either carrier:
+// - a code (colour code, feeder status word): an INTEGER is the code itself; octets spell its
+//   hexadecimal digits and are read as their SNMP text is (ColourCodeFromSnmpText);
+uint32_t QuillCode(const SnmpValue& value);
+// - a text (printhead health and warranty): an INTEGER is its decimal text, a Quill string is
+//   decoded (over SNMP from its `text`, DecodeQuillString).
+std::wstring QuillTextOrNumber(const SnmpValue& value, const std::wstring& text);
+// The feeder status as the status list keeps it: hexadecimal digits (an INTEGER written as
+// four of them; octets as their text without dashes).
+std::wstring FeederStatusText(const SnmpValue& value, const std::wstring& text);
+// A physical address of six octets as twelve upper-case hexadecimal digits ("001A2B3C4D5E");
+// empty for anything else.
+std::wstring MacAddressText(const SnmpValue& value);
+
 // The string key of a colour code; empty for a code outside the table.
 std::wstring ColourKey(uint32_t code);
 

@@ -15,7 +15,8 @@
 namespace {
 
 constexpr char kModelNameOid[] = "1.3.6.1.2.1.25.3.2.1.3.1";
-constexpr char kInterfaceMacOid[] = "1.3.6.1.2.1.2.2.1.6";
+// ifPhysAddress of the first interface: the column alone names no object.
+constexpr char kInterfaceMacOid[] = "1.3.6.1.2.1.2.2.1.6.1";
 constexpr char kDeviceIdOid[] = "1.3.6.1.4.1.48213.2.3.9.1.1.7.0";
 constexpr char kServiceCommand[] = "1.1.5.2";
 constexpr char kCleaningCommand[] = "1.4.1.5.1.1";
@@ -32,7 +33,7 @@ bool CSNMPNWManager::OpenPrinter(const Device_Dev& printer)
     return session_.QuillInit(printer.address);
 }
 
-std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived)
+std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived, SnmpValue* value)
 {
     bool replied = false;
     if (session_.SnmpGetPdu(oid.c_str()))
@@ -40,13 +41,15 @@ std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived)
     if (arrived != nullptr)
         *arrived = replied;
     const std::wstring text = AnsiToWide(CSnmpSession::ResultText());
+    if (value != nullptr)
+        *value = CSnmpSession::ResultValue();
     CSnmpSession::ClearResultText();
     return text;
 }
 
-std::wstring CSNMPNWManager::GetQuillText(const char* quillId, bool* arrived)
+std::wstring CSNMPNWManager::GetQuillText(const char* quillId, bool* arrived, SnmpValue* value)
 {
-    return GetText(QuillSnmpOid(quillId), arrived);
+    return GetText(QuillSnmpOid(quillId), arrived, value);
 }
 
 std::optional<std::wstring> CSNMPNWManager::InkObjectText(const InkSlotObject& object, const std::string& quillId)
@@ -87,8 +90,11 @@ bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
         std::wstring mac = GetMacAddressByArp(printer.address);
         if (mac.empty())
             mac = DecodeQuillString(GetQuillText("1.2.5.3"));
-        if (mac.empty())
-            mac = DecodeQuillString(GetText(kInterfaceMacOid));
+        if (mac.empty()) {
+            SnmpValue address;
+            GetText(kInterfaceMacOid, nullptr, &address);
+            mac = MacAddressText(address);
+        }
         info.macAddress = OrNotAvailable(mac);
         LogFile().Write(L"Mac address is %s.", info.macAddress.c_str());
 
@@ -146,7 +152,9 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
 
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         for (int n = 1; n <= kInkSlots; ++n) {
-            const uint32_t code = ColourCodeFromSnmpText(GetQuillText(InkObjectId(kInkColourObject, n).c_str()));
+            SnmpValue colour;
+            GetQuillText(InkObjectId(kInkColourObject, n).c_str(), nullptr, &colour);
+            const uint32_t code = QuillCode(colour); // octets or an integer, as the printer types it
             LogFile().Write(L" catridges [ %d ] Color No.  -> %d", n, static_cast<int>(code));
             const std::wstring colourKey = ColourKey(code);
             if (colourKey.empty())
@@ -187,8 +195,11 @@ bool CSNMPNWManager::GetPrintHeadInfo(const Device_Dev& printer)
         std::vector<PrintHeadInfo> heads;
         for (int h = 1; h <= kPrintheads; ++h) {
             PrintHeadInfo head = MakePrintHeadInfo(notAvailable);
+            // Some printers send health and warranty as integers: those show as decimal text.
             auto read = [&](const std::string& quillId, std::wstring& field) {
-                if (std::wstring text = TrimWhite(DecodeQuillString(GetQuillText(quillId.c_str()))); !text.empty())
+                SnmpValue value;
+                const std::wstring arrived = GetQuillText(quillId.c_str(), nullptr, &value);
+                if (std::wstring text = TrimWhite(QuillTextOrNumber(value, arrived)); !text.empty())
                     field = text;
             };
             read(Slot("1.4.1.5.3.", h, ".18"), head.printheadNumber);
@@ -221,7 +232,9 @@ bool CSNMPNWManager::GetDeviceStatus(const Device_Dev& printer)
                             L"have a valid network");
         }
         records_.statusList.push_back(first);
-        records_.statusList.push_back(StatusEntry{RemoveDashes(GetQuillText("1.2.2.2.1"))});
+        SnmpValue feeder;
+        const std::wstring feederText = GetQuillText("1.2.2.2.1", nullptr, &feeder);
+        records_.statusList.push_back(StatusEntry{FeederStatusText(feeder, feederText)});
         session_.QuillUninit();
         LogFile().Write(L"GetDeviceStatus @ QuillUnInit");
         return true;

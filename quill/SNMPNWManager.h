@@ -28,9 +28,10 @@ public:
     bool ReadDeviceStatus(const Device_Dev& printer) override { return GetDeviceStatus(printer); }
 
 private:
-    // One GET on the open session: the reply as text, empty when none came.
-    std::wstring GetText(const std::string& oid, bool* arrived = nullptr);
-    std::wstring GetQuillText(const char* quillId, bool* arrived = nullptr);
+    // One GET on the open session: the reply as text, empty when none came; `value` receives
+    // the reply as it arrived (NULL when none came).
+    std::wstring GetText(const std::string& oid, bool* arrived = nullptr, SnmpValue* value = nullptr);
+    std::wstring GetQuillText(const char* quillId, bool* arrived = nullptr, SnmpValue* value = nullptr);
     // One ink object's text, decoded by its kind.
     std::optional<std::wstring> InkObjectText(const InkSlotObject& object, const std::string& quillId);
     void SendService(const Device_Dev& printer, const wchar_t* name, std::initializer_list<std::pair<const char*, int32_t>> writes);

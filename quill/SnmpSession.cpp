@@ -20,6 +20,7 @@ struct SharedState {
     SnmpOid requestOid;
     SnmpValue dValue;
     char result[kSnmpValueTextMax + 1] = {};
+    SnmpValue resultValue; // the reply behind `result`
     // Set when a request of the current bracket timed out: the rest of the bracket fails fast.
     std::atomic<bool> timedOut{false};
     bool failFastLogged = false;
@@ -209,6 +210,7 @@ SnmpStack::Status CSnmpSession::SnmpCallback(SnmpStack::HSession session, HWND, 
     if (SnmpStack::GetVb(vbl, 1, state.requestOid, state.dValue) != SnmpStack::kSuccess)
         LogFile().Write(L"SnmpGetVb failed - %ld", static_cast<long>(SnmpStack::GetLastError()));
     const std::string text = SnmpValueToText(state.dValue);
+    state.resultValue = state.dValue;
     if (SnmpStack::FreeDescriptor(state.dValue) != SnmpStack::kSuccess)
         LogFile().Write(L"SnmpFreeDescriptor failed(dValue.syntax) - %ld",
                         static_cast<long>(SnmpStack::GetLastError()));
@@ -256,7 +258,13 @@ std::string CSnmpSession::ResultText()
     return State().result;
 }
 
+SnmpValue CSnmpSession::ResultValue()
+{
+    return State().resultValue;
+}
+
 void CSnmpSession::ClearResultText()
 {
     std::memset(State().result, 0, sizeof State().result);
+    State().resultValue = SnmpValue::MakeNull();
 }

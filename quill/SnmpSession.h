@@ -31,6 +31,9 @@ public:
 
     // The reply text of the last request (empty when it failed); the caller then zeroes it.
     static std::string ResultText();
+    // The same reply as it arrived (its type and bytes); NULL when the request failed.
+    static SnmpValue ResultValue();
+    // Zeroes both.
     static void ClearResultText();
 
     static SnmpStack::Status SnmpCallback(SnmpStack::HSession session, HWND window, UINT message, WPARAM wParam,

@@ -103,10 +103,9 @@ bool CSableManager::UsbJob(const Device_Dev& device, const std::string& requestL
         return false;
     }
     std::vector<char> answer(kAnswerBytes + 1, '\0');
+    // Drivers report an idle channel as 0 bytes or as no size at all; only bytes waiting are stale.
     const DWORD waiting = NGWinApi::DeviceIo().GetFileSize(channel.get(), nullptr);
-    if (waiting == 0)
-        return false;
-    if (waiting != INVALID_FILE_SIZE) {
+    if (waiting != 0 && waiting != INVALID_FILE_SIZE) {
         DWORD read = 0;
         if (!NGWinApi::DeviceIo().ReadFile(channel.get(), answer.data(), kAnswerBytes, &read, nullptr)) {
             if (calibration)

@@ -58,8 +58,10 @@ std::string InternalPrintDocument(std::string_view jobType)
 {
     const std::string schema =
         std::string(kSchemaHost) + "/schemas/imaging/con/sable/internalprintdyn/2008/03/21";
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><InternalPrintDyn xmlns=\"<" + schema + ">\" xmlns:xsi=\"<" +
-           std::string(kXsiNamespace) + ">\" xsi:schemaLocation=\"<" + schema + " InternalPrintDyn.xsd>\">" +
+    // Namespace names as they are: in angle brackets the attribute would not be XML at all, and
+    // a printer's parser refuses the whole request.
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><InternalPrintDyn xmlns=\"" + schema + "\" xmlns:xsi=\"" +
+           std::string(kXsiNamespace) + "\" xsi:schemaLocation=\"" + schema + " InternalPrintDyn.xsd\">" +
            "\t<JobType>" + std::string(jobType) + "</JobType></InternalPrintDyn>";
 }
 
@@ -67,8 +69,9 @@ std::string CalibrationDocument()
 {
     const std::string schema =
         std::string(kSchemaHost) + "/schemas/imaging/con/cnx/markingagentcalibration/2009/04/08";
+    // The schema-instance namespace without a blank after it: with one it names another namespace.
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><CalibrationState xmlns=\"" + schema + "\" xmlns:xsi=\"" +
-           std::string(kXsiNamespace) + " \" xsi:schemaLocation=\"" + schema +
+           std::string(kXsiNamespace) + "\" xsi:schemaLocation=\"" + schema +
            " MarkingAgentCalibration_025.xsd\">Printing</CalibrationState>";
 }
 

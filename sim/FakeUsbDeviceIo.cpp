@@ -13,6 +13,7 @@ namespace sim {
 
 const GUID kUsbSetupClassGuid = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID kImagingSetupClassGuid = {0x6BDD1FC6, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
+const GUID kUsbPrintInterfaceGuid = {0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
 
 namespace {
 
@@ -93,7 +94,8 @@ struct FakeUsbDeviceIo::Operation {
 };
 
 struct FakeUsbDeviceIo::Device {
-    std::wstring path;
+    std::wstring path;        // the printing class interface
+    std::wstring channelPath; // the maker's channel, under its setup class
     std::shared_ptr<UsbPrinter> printer;
     GUID setupClass{};
     bool present = true;
@@ -142,14 +144,18 @@ FakeUsbDeviceIo::~FakeUsbDeviceIo()
 
 std::wstring FakeUsbDeviceIo::Plug(std::shared_ptr<UsbPrinter> printer, UsbSetupClass setupClass)
 {
-    const std::string& narrow = printer->InterfacePath();
+    auto wide = [](const std::string& narrow) { return std::wstring(narrow.begin(), narrow.end()); };
     auto device = std::make_shared<Device>();
-    device->path.assign(narrow.begin(), narrow.end());
+    const bool imaging = setupClass == UsbSetupClass::Imaging;
+    device->path = wide(printer->InterfacePath());
+    device->channelPath = wide(printer->InterfacePathFor(imaging ? kImagingSetupClassText : kUsbSetupClassText));
+    device->setupClass = imaging ? kImagingSetupClassGuid : kUsbSetupClassGuid;
     device->printer = std::move(printer);
-    device->setupClass = setupClass == UsbSetupClass::Imaging ? kImagingSetupClassGuid : kUsbSetupClassGuid;
     std::lock_guard lock(mutex_);
-    if (!plugged_.emplace(Upper(device->path), device).second)
+    if (plugged_.contains(Upper(device->path)) || plugged_.contains(Upper(device->channelPath)))
         throw std::invalid_argument("a printer with this interface path is plugged already");
+    plugged_[Upper(device->path)] = device;
+    plugged_[Upper(device->channelPath)] = device;
     return device->path;
 }
 
@@ -160,7 +166,8 @@ void FakeUsbDeviceIo::Unplug(const std::wstring& interfacePath)
     if (found == plugged_.end())
         return;
     std::shared_ptr<Device> device = found->second;
-    plugged_.erase(found);
+    plugged_.erase(Upper(device->path));
+    plugged_.erase(Upper(device->channelPath));
     device->present = false;
     Abort(*device, kStatusDeviceNotConnected, [](const Operation&) { return true; });
 }
@@ -187,9 +194,15 @@ HDEVINFO FakeUsbDeviceIo::SetupDiGetClassDevsW(const GUID* classGuid, PCWSTR, HW
     bool everyClass = classGuid == nullptr || (flags & DIGCF_ALLCLASSES) != 0;
     std::lock_guard lock(mutex_);
     if ((flags & DIGCF_DEVICEINTERFACE) != 0) {
-        for (const auto& [key, device] : plugged_)
+        // Each interface under its own class, as its path's last part names it.
+        for (const auto& [key, device] : plugged_) {
+            if (key != Upper(device->path))
+                continue; // the same printer under its channel's path
+            if (everyClass || IsEqualGUID(*classGuid, kUsbPrintInterfaceGuid))
+                set->interfaces.push_back({device->path, kUsbPrintInterfaceGuid});
             if (everyClass || IsEqualGUID(*classGuid, device->setupClass))
-                set->interfaces.push_back({device->path, device->setupClass});
+                set->interfaces.push_back({device->channelPath, device->setupClass});
+        }
     }
     auto value = reinterpret_cast<HDEVINFO>(nextSet_);
     nextSet_ = kFirstSet + (nextSet_ - kFirstSet + kValueStep) % kValueRange;
@@ -467,6 +480,8 @@ DWORD FakeUsbDeviceIo::GetFileSize(HANDLE file, LPDWORD sizeHigh)
     if (sizeHigh != nullptr)
         *sizeHigh = 0;
     size_t waiting = handle->device->printer->WaitingBytes(Clock::now());
+    if (waiting == 0 && handle->device->printer->ReportsZeroWhenIdle())
+        return 0;
     if (waiting == 0) {
         ::SetLastError(ERROR_INVALID_FUNCTION);
         return INVALID_FILE_SIZE;
@@ -542,7 +557,8 @@ void FakeUsbDeviceIo::Work()
         if (stopping_)
             break;
         for (const auto& [key, device] : plugged_)
-            Progress(*device, Clock::now());
+            if (key == Upper(device->path)) // once per printer
+                Progress(*device, Clock::now());
     }
 }
 

@@ -14,8 +14,13 @@
 // - On an overlapped handle such I/O returns ERROR_IO_PENDING and completes when the
 //   printer is ready, or for silence and a stall only through CancelIo (the calling
 //   thread's I/O), CloseHandle (all of the handle's I/O) or removal.
+// - Every printer has two interfaces, each listed under its own interface class and named
+//   by a path that ends with that class, as Windows reports them: the printing class
+//   interface (the path Plug returns) and the maker's channel under the printer's setup
+//   class (USB, or imaging). Both reach the same printer; closing and removal apply to both.
 // - GetFileSize reports the bytes waiting to be read; with none it fails with
-//   ERROR_INVALID_FUNCTION, as a device that keeps no size does.
+//   ERROR_INVALID_FUNCTION, as a device that keeps no size does, or reports 0 when the
+//   printer says so (`usb-idle-size = zero`), as other drivers do.
 // - After Unplug, the device's handles fail every call with ERROR_DEVICE_NOT_CONNECTED and
 //   so does its pending I/O; CloseHandle still works; opening the path fails with
 //   ERROR_FILE_NOT_FOUND, as for any device interface path that is not plugged.
@@ -44,6 +49,8 @@ enum class UsbSetupClass { Usb, Imaging };
 extern const GUID kUsbSetupClassGuid;
 // {6BDD1FC6-810F-11D0-BEC7-08002BE2092F}
 extern const GUID kImagingSetupClassGuid;
+// {28D78FAD-5A12-11D1-AE5B-0000F803A8C2}: the USB printing device interface class.
+extern const GUID kUsbPrintInterfaceGuid;
 
 class FakeUsbDeviceIo : public NGWinApi::CDeviceIoApi {
 public:
@@ -54,8 +61,8 @@ public:
     FakeUsbDeviceIo(const FakeUsbDeviceIo&) = delete;
     FakeUsbDeviceIo& operator=(const FakeUsbDeviceIo&) = delete;
 
-    // Plugs a printer in and returns its interface path. A path already plugged is refused
-    // with std::invalid_argument.
+    // Plugs a printer in and returns its printing class interface path. A path already
+    // plugged is refused with std::invalid_argument.
     std::wstring Plug(std::shared_ptr<UsbPrinter> printer, UsbSetupClass setupClass = UsbSetupClass::Usb);
     void Unplug(const std::wstring& interfacePath);
     void SetSyncTimeout(std::chrono::milliseconds timeout);
@@ -105,7 +112,7 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::map<std::wstring, std::shared_ptr<Device>> plugged_; // by upper-case path
+    std::map<std::wstring, std::shared_ptr<Device>> plugged_; // by upper-case path, each printer twice
     std::map<HANDLE, Handle> handles_;
     std::map<HDEVINFO, std::unique_ptr<DeviceSet>> sets_;
     uintptr_t nextHandle_;

@@ -221,6 +221,16 @@ bool ApplyToCopy(PrinterConfig& p, const std::string& key, const std::string& va
         }
         return true;
     };
+    // One of two words; `second` sets the field.
+    auto choice = [&](const char* first, const char* second, bool& field) {
+        const std::string lower = AsciiLower(value);
+        if (lower != first && lower != second) {
+            error = std::string("'") + first + "' or '" + second + "'";
+            return false;
+        }
+        field = lower == second;
+        return true;
+    };
 
     if (key == "address") {
         if (!IsIpv4Address(value)) {
@@ -311,6 +321,20 @@ bool ApplyToCopy(PrinterConfig& p, const std::string& key, const std::string& va
         }
         return true;
     }
+    if (key == "colour-feeder-type.snmp" || key == "colour-feeder-type.usb") {
+        bool& integers = key.ends_with(".snmp") ? p.snmpCodesAsIntegers : p.usbCodesAsIntegers;
+        return choice("octets", "integer", integers);
+    }
+    if (key == "printhead-type.snmp" || key == "printhead-type.usb") {
+        bool& integers = key.ends_with(".snmp") ? p.snmpPrintheadIntegers : p.usbPrintheadIntegers;
+        return choice("text", "integer", integers);
+    }
+    if (key == "device-id-length")
+        return flag(p.deviceIdLength);
+    if (key == "usb-idle-size")
+        return choice("none", "zero", p.usbIdleSizeZero);
+    if (key == "job-check")
+        return choice("lenient", "strict", p.strictJobs);
     if (key == "job-delay-ms") {
         int delay = 0;
         if (!number(delay) || delay < 0)

@@ -104,6 +104,20 @@ struct PrinterConfig {
     std::vector<SimInk> inks;
     std::vector<SimPrinthead> printheads;
 
+    // How each carrier types objects printers disagree on: the colour codes and the feeder
+    // status (octets spelling their hexadecimal digits, or integers), and the printheads'
+    // health and warranty (text, or integers).
+    bool snmpCodesAsIntegers = false;
+    bool usbCodesAsIntegers = true;
+    bool snmpPrintheadIntegers = false;
+    bool usbPrintheadIntegers = false;
+    // USB: the identification keeps the two-byte length the printer sends in front of it.
+    bool deviceIdLength = false;
+    // USB: an idle printer reports 0 bytes waiting (instead of no size at all).
+    bool usbIdleSizeZero = false;
+    // Job posts are parsed as a printer does: XML, namespace, job type and content type.
+    bool strictJobs = false;
+
     unsigned jobDelayMs = 1500;             // a job runs this long
     std::string jobFinalState = "completed"; // then reports this
     std::map<std::string, QuillOverride> quillOverrides; // by dotted Quill id

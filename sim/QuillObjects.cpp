@@ -33,6 +33,14 @@ std::vector<uint8_t> HexDigitOctets(unsigned code)
     return bytes;
 }
 
+// A text's leading decimal number; 0 when it has none.
+int32_t LeadingNumber(const std::string& text)
+{
+    int32_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
 SnmpValue QuillText(const std::string& text)
 {
     return SnmpValue::MakeBytes(SnmpType::OctetString, QuillString(text));
@@ -148,8 +156,18 @@ std::string DeviceIdString(const PrinterConfig& p)
            ";S:0380008000020020" + code + "000000000000;Z:0102,05" + p.productId + ";";
 }
 
-std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& p)
+std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& p, QuillCarrier carrier)
 {
+    const bool usb = carrier == QuillCarrier::Usb;
+    const bool codesAsIntegers = usb ? p.usbCodesAsIntegers : p.snmpCodesAsIntegers;
+    const bool printheadIntegers = usb ? p.usbPrintheadIntegers : p.snmpPrintheadIntegers;
+    auto code = [&](unsigned value) {
+        return codesAsIntegers ? SnmpValue::MakeInteger(static_cast<int32_t>(value))
+                               : SnmpValue::MakeBytes(SnmpType::OctetString, HexDigitOctets(value));
+    };
+    auto printheadValue = [&](const std::string& text) {
+        return printheadIntegers ? SnmpValue::MakeInteger(LeadingNumber(text)) : QuillText(text);
+    };
     std::map<std::string, SnmpValue> objects;
     objects["1.1.3.2"] = QuillText(p.model);
     objects["1.1.3.3"] = QuillText(p.serial);
@@ -162,8 +180,11 @@ std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& p)
     int region = 0;
     std::from_chars(p.regionId.data(), p.regionId.data() + p.regionId.size(), region);
     objects["1.1.1.35"] = SnmpValue::MakeInteger(region);
-    objects["1.2.2.2.1"] = SnmpValue::MakeBytes(SnmpType::OctetString, {static_cast<uint8_t>(p.feederStatus >> 8),
-                                                                        static_cast<uint8_t>(p.feederStatus & 0xFF)});
+    // The feeder status word always fills two octets.
+    objects["1.2.2.2.1"] = codesAsIntegers ? code(p.feederStatus)
+                                           : SnmpValue::MakeBytes(SnmpType::OctetString,
+                                                                  {static_cast<uint8_t>(p.feederStatus >> 8),
+                                                                   static_cast<uint8_t>(p.feederStatus & 0xFF)});
     objects[kServiceCommandId] = SnmpValue::MakeInteger(0);
     objects[kCleaningCommandId] = SnmpValue::MakeInteger(0);
 
@@ -176,8 +197,7 @@ std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& p)
         int32_t bit = 1 << i;
         std::string n = std::to_string(i + 1);
         int colour = ink.colourCode != 0 ? ink.colourCode : ColourCodeForLabel(ink.label);
-        objects["1.4.1.5.4." + n + ".26"] = SnmpValue::MakeBytes(SnmpType::OctetString,
-                                                                 HexDigitOctets(static_cast<unsigned>(colour)));
+        objects["1.4.1.5.4." + n + ".26"] = code(static_cast<unsigned>(colour));
         objects["1.4.1.5.4." + n + ".1"] = SnmpValue::MakeInteger(ink.level);
         objects["1.4.1.5.4." + n + ".27"] = SnmpValue::MakeInteger(ink.region);
         objects["1.4.1.5.4." + n + ".32"] = QuillText(ink.selectability);
@@ -200,8 +220,8 @@ std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& p)
         std::string n = std::to_string(h + 1);
         objects["1.4.1.5.3." + n + ".18"] = QuillText(head.id);
         objects["1.4.1.5.4." + n + ".22"] = QuillText(head.installDate);
-        objects["1.4.1.5.3." + n + ".23"] = QuillText(head.warranty);
-        objects["1.4.1.5.3." + n + ".27"] = QuillText(head.state);
+        objects["1.4.1.5.3." + n + ".23"] = printheadValue(head.warranty);
+        objects["1.4.1.5.3." + n + ".27"] = printheadValue(head.state);
     }
     for (const auto& [id, override] : p.quillOverrides) {
         if (override.kind == "absent")

@@ -19,10 +19,16 @@ inline constexpr char kModelNameOid[] = "1.3.6.1.2.1.25.3.2.1.3.1";
 inline constexpr char kServiceCommandId[] = "1.1.5.2";
 inline constexpr char kCleaningCommandId[] = "1.4.1.5.1.1";
 
-// The Quill objects by dotted Quill id, in their SNMP form: strings as OCTET STRINGs with a
-// two-byte prefix, numbers as INTEGERs, the colour code and the feeder status as big-endian
-// octets (so they read as hexadecimal digits). Scenario overrides applied.
-std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& printer);
+// The two ways Quill objects travel: SNMP over the network, the device library over USB.
+enum class QuillCarrier { Snmp, Usb };
+
+// The Quill objects by dotted Quill id, as `carrier` types them: strings as OCTET STRINGs with a
+// two-byte prefix, numbers as INTEGERs; the colour codes and the feeder status as big-endian
+// octets (so they read as hexadecimal digits) or as integers, and the printheads' health and
+// warranty as strings or integers, as the printer's settings for that carrier say. Scenario
+// overrides applied.
+std::map<std::string, SnmpValue> BuildQuillObjects(const PrinterConfig& printer,
+                                                   QuillCarrier carrier = QuillCarrier::Snmp);
 
 // Every object the SNMP agent serves, ordered by identifier (for GETNEXT).
 std::map<std::vector<uint32_t>, SnmpValue> BuildSnmpObjects(const PrinterConfig& printer,

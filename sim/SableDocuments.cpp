@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "sim/XmlDocument.h"
+
 namespace sim {
 namespace {
 
@@ -41,6 +43,38 @@ std::string MarkerColour(const std::string& label)
 }
 
 } // namespace
+
+std::optional<std::string> ReadJobPost(const HttpRequest& request, bool calibration, std::string& error)
+{
+    std::string type = AsciiLower(std::string(TrimBlanks(request.Header("Content-Type").substr(
+        0, request.Header("Content-Type").find(';')))));
+    if (type != "text/xml" && type != "application/xml") {
+        error = "content type '" + request.Header("Content-Type") + "' is no XML";
+        return std::nullopt;
+    }
+    std::optional<XmlElement> root = ParseXmlDocument(request.body, error);
+    if (!root)
+        return std::nullopt;
+    const char* expectedNamespace = calibration ? kCalibrationNamespace : kInternalPrintNamespace;
+    const char* expectedRoot = calibration ? "CalibrationState" : "InternalPrintDyn";
+    if (root->localName != expectedRoot || root->namespaceUri != expectedNamespace) {
+        error = "root '" + root->localName + "' in namespace '" + root->namespaceUri + "' is no " + expectedRoot;
+        return std::nullopt;
+    }
+    if (calibration) {
+        if (TrimBlanks(root->text).empty()) {
+            error = "no calibration state";
+            return std::nullopt;
+        }
+        return std::string();
+    }
+    auto jobTypes = root->Children(kInternalPrintNamespace, "JobType");
+    if (jobTypes.size() != 1) {
+        error = std::to_string(jobTypes.size()) + " JobType elements";
+        return std::nullopt;
+    }
+    return jobTypes.front()->text;
+}
 
 std::string XmlEscape(std::string_view text)
 {

@@ -59,14 +59,6 @@ std::string RenderValue(const SnmpValue& value)
     return std::string(value.bytes.begin(), value.bytes.end());
 }
 
-// Objects the USB library reads as integers although SNMP carries them as octets.
-bool IsIntegerOverUsb(const std::string& dottedId)
-{
-    if (dottedId == "1.2.2.2.1")
-        return true;
-    return dottedId.starts_with("1.4.1.5.4.") && dottedId.ends_with(".26") && dottedId.size() <= 15;
-}
-
 bool IsWritableQuillId(const std::string& dottedId)
 {
     return dottedId == kServiceCommandId || dottedId == kCleaningCommandId;
@@ -156,8 +148,15 @@ HttpResponse SimDevice::HandleHttp(const HttpRequest& request)
             return Status(405, "Method Not Allowed");
         bool calibration = path == kCalibrationPath;
         std::string jobType = calibration ? std::string() : ElementText(request.body, "JobType");
-        bool valid = calibration ? request.body.find("CalibrationState") != std::string::npos
-                                 : std::find(std::begin(kJobTypes), std::end(kJobTypes), jobType) != std::end(kJobTypes);
+        bool valid = calibration ? request.body.find("CalibrationState") != std::string::npos : true;
+        if (config_.strictJobs) {
+            std::string error;
+            std::optional<std::string> read = ReadJobPost(request, calibration, error);
+            jobType = read.value_or(std::string());
+            valid = read.has_value();
+        }
+        valid = valid && (calibration ||
+                          std::find(std::begin(kJobTypes), std::end(kJobTypes), jobType) != std::end(kJobTypes));
         PushBounded(received_.jobPosts, JobPost{path, jobType, request.body}, kMaxLoggedPosts);
         if (!valid)
             return Status(400, "Bad Request");
@@ -242,7 +241,7 @@ QuillRead SimDevice::GetQuillObject(const std::vector<uint8_t>& quillId)
         read.result = kQuillBadIdentifier;
         return read;
     }
-    auto objects = BuildQuillObjects(config_);
+    auto objects = BuildQuillObjects(config_, QuillCarrier::Usb);
     for (const auto& [writtenId, value] : written_)
         objects[writtenId] = value;
     auto found = objects.find(id);
@@ -254,12 +253,6 @@ QuillRead SimDevice::GetQuillObject(const std::vector<uint8_t>& quillId)
     if (value.type == SnmpType::Integer) {
         read.type = faults.wrongTypes ? 3 : 1;
         read.value = LittleEndian(value.integer);
-    } else if (value.type == SnmpType::OctetString && IsIntegerOverUsb(id)) {
-        uint32_t number = 0;
-        for (uint8_t byte : value.bytes)
-            number = (number << 8) | byte;
-        read.type = faults.wrongTypes ? 3 : 1;
-        read.value = LittleEndian(static_cast<int32_t>(number));
     } else if (value.type == SnmpType::OctetString) {
         read.type = faults.wrongTypes ? 1 : 4;
         read.value = faults.wrongTypes ? LittleEndian(0) : value.bytes;

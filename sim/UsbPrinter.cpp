@@ -58,16 +58,27 @@ UsbPrinter::UsbPrinter(std::shared_ptr<SimDevice> device) : device_(std::move(de
 {
     PrinterConfig config = device_->Config();
     hardwareId_ = std::string(kMakerUsbVendor) + "&PID_" + Upper(PathSafe(config.productId));
-    interfacePath_ = "\\\\?\\USB#" + hardwareId_ + "#" + PathSafe(config.serial) + "#" +
-                     std::string(kUsbPrintInterfaceGuid);
+    devicePath_ = "\\\\?\\USB#" + hardwareId_ + "#" + PathSafe(config.serial) + "#";
+    interfacePath_ = InterfacePathFor(kUsbPrintInterfaceText);
+}
+
+std::string UsbPrinter::InterfacePathFor(std::string_view interfaceClass) const
+{
+    return devicePath_ + std::string(interfaceClass);
 }
 
 std::string UsbPrinter::QueryDeviceId() const
 {
     std::string id = device_->DeviceId();
+    if (device_->Config().deviceIdLength) {
+        const size_t length = id.size() + 2;
+        id.insert(0, {static_cast<char>((length >> 8) & 0xFF), static_cast<char>(length & 0xFF)});
+    }
     id.push_back('\0');
     return id;
 }
+
+bool UsbPrinter::ReportsZeroWhenIdle() const { return device_->Config().usbIdleSizeZero; }
 
 UsbWrite UsbPrinter::Write(std::string_view bytes, bool newJob, Clock::time_point now)
 {

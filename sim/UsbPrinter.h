@@ -34,8 +34,11 @@
 
 namespace sim {
 
-// The printer class interface under which a USB printer publishes its interface path.
-constexpr std::string_view kUsbPrintInterfaceGuid = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+// The printing class interface under which a USB printer publishes its interface path.
+constexpr std::string_view kUsbPrintInterfaceText = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+// The setup classes under which the maker's channel to the printer is listed.
+constexpr std::string_view kUsbSetupClassText = "{36fc9e60-c465-11cf-8056-444553540000}";
+constexpr std::string_view kImagingSetupClassText = "{6bdd1fc6-810f-11d0-bec7-08002be2092f}";
 constexpr std::string_view kMakerUsbVendor = "VID_0A7E";
 // The largest block one read hands out.
 constexpr size_t kUsbReadBlock = 2048;
@@ -63,15 +66,19 @@ public:
     SimDevice& Device() const { return *device_; }
     // "VID_0A7E&PID_<product id>": what the host looks for in interface paths.
     const std::string& HardwareId() const { return hardwareId_; }
-    // \\?\USB#VID_0A7E&PID_<product id>#<serial>#{printer interface class}
+    // \\?\USB#VID_0A7E&PID_<product id>#<serial>#{printing interface class}
     const std::string& InterfacePath() const { return interfacePath_; }
+    // The same device's interface of another class: the path ends with that class.
+    std::string InterfacePathFor(std::string_view interfaceClass) const;
 
     // The answer to IOCTL_PAR_QUERY_DEVICE_ID: the IEEE 1284 identification and a
     // terminating zero, the count the request reports. The printer sends the
-    // identification behind a two-byte big-endian length; the class driver strips it
-    // for this request (only the raw query keeps it), and a host converting the bytes
-    // as text would otherwise start with a zero byte for any identification below 256.
+    // identification behind a two-byte big-endian length (the identification's length
+    // plus two); a class driver strips it for this request, but with the
+    // `device-id-length` setting it arrives as a raw 1284 reply has it.
     std::string QueryDeviceId() const;
+    // What a host's size query reports while nothing waits: 0, or no size at all.
+    bool ReportsZeroWhenIdle() const;
 
     // One write of the host. `newJob`: print bytes start a new job (the host's first
     // print write on its handle).
@@ -105,6 +112,7 @@ private:
 
     std::shared_ptr<SimDevice> device_;
     std::string hardwareId_;
+    std::string devicePath_; // the interface paths up to their class
     std::string interfacePath_;
 
     mutable std::mutex mutex_;

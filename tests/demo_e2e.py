@@ -18,6 +18,7 @@ ROOT = os.environ.get("KELO_SOURCE_DIR", os.path.join(os.path.dirname(__file__),
 DIST = os.environ["KELO_DIST"]
 SIMULATOR = os.environ["KELO_PRINTER_SIM"]
 DEMO = os.path.join(ROOT, "sim", "scenarios", "demo.scenario")
+VARIANTS = os.path.join(ROOT, "sim", "scenarios", "variants.scenario")
 sys.path.insert(0, os.path.join(ROOT, "tests", "peers"))
 from simulator import Simulator  # noqa: E402
 
@@ -25,9 +26,15 @@ SABLE = "127.0.0.10"
 QUILL = "127.0.0.11"
 
 
-def install_printers(*options):
-    subprocess.run([os.path.join(ROOT, "scripts", "install-printers"), *options, DEMO], check=True,
+def install_printers(*options, scenario=DEMO):
+    subprocess.run([os.path.join(ROOT, "scripts", "install-printers"), *options, scenario], check=True,
                    stdout=subprocess.DEVNULL)
+
+
+def run_kelotsy(*arguments, folder=DIST, timeout=180):
+    result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), os.path.join(folder, "kelotsy.exe"),
+                             *arguments], capture_output=True, timeout=timeout)
+    return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8", "replace")
 
 
 class Kelotsy(unittest.TestCase):
@@ -47,9 +54,7 @@ class Kelotsy(unittest.TestCase):
             self.sim.control("POST", "/printers/%s/clear" % printer)
 
     def run_kelotsy(self, *arguments, folder=DIST, timeout=180):
-        result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), os.path.join(folder, "kelotsy.exe"),
-                                 *arguments], capture_output=True, timeout=timeout)
-        return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8", "replace")
+        return run_kelotsy(*arguments, folder=folder, timeout=timeout)
 
     def json_of(self, *arguments, expect=0):
         code, out, err = self.run_kelotsy(*arguments, "--json")
@@ -192,6 +197,49 @@ class Kelotsy(unittest.TestCase):
             code, _, err = self.run_kelotsy("list", folder=bare)
             self.assertEqual(code, 2)
             self.assertIn("catalogue", err)
+
+
+class Variants(unittest.TestCase):
+    """One diagnosis of each printer of sim/scenarios/variants.scenario: printers stricter than
+    the demo's (a job parser) or typing their objects otherwise (integers over SNMP)."""
+
+    STRICT = "127.0.0.50"
+    INTEGERS = "127.0.0.51"
+
+    @classmethod
+    def setUpClass(cls):
+        with open(VARIANTS) as scenario:
+            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
+        install_printers(scenario=VARIANTS)
+
+    @classmethod
+    def tearDownClass(cls):
+        install_printers("--remove", scenario=VARIANTS)
+        cls.sim.stop()
+
+    def json_of(self, *arguments, expect=0):
+        code, out, err = run_kelotsy(*arguments, "--json")
+        self.assertEqual(code, expect, "kelotsy %s: %s %s" % (" ".join(arguments), out, err))
+        return json.loads(out)
+
+    def test_each_variant_passes_the_diagnosis(self):
+        for address in (self.STRICT, self.INTEGERS):
+            report = self.json_of("test", address)
+            self.assertEqual([(t["test"], t["passed"]) for t in report["tests"]],
+                             [("connectivity", True), ("deviceStatus", True), ("lowLevelPrint", True)], address)
+
+    def test_a_strict_job_parser_takes_the_tools_jobs(self):
+        code, _, err = run_kelotsy("service", "diag", self.STRICT)
+        self.assertEqual(code, 0, err)
+        jobs = self.sim.received("sable-strict", "/jobs").decode()
+        self.assertIn("/DevMgmt/InternalPrintDyn.xml\tdiagnosticsPage", jobs)
+
+    def test_integer_typed_objects_read_as_octets_and_text_do(self):
+        inks = self.json_of("ink", self.INTEGERS)["inks"]
+        self.assertEqual([ink["level"] for ink in inks], ["64", "48", "35"], "4096 and 128 are colour codes")
+        self.assertTrue(all(ink["colour"] for ink in inks))
+        head = self.json_of("info", self.INTEGERS)["printheads"][0]
+        self.assertEqual((head["health"], head["warranty"]), ("3", "1"))
 
 
 class SearchFromAnEmptyPrefix(unittest.TestCase):

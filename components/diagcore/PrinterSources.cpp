@@ -163,13 +163,9 @@ std::string ReadIdentification(const std::wstring& path)
         if (!io.GetOverlappedResult(device.get(), &overlapped, &returned, FALSE))
             return {};
     }
-    std::string identification(buffer.data(), std::min<DWORD>(returned, kIdentificationBuffer));
     // Some drivers keep the two-byte big-endian length the printer sends in front.
-    if (identification.size() >= 2) {
-        size_t length = (static_cast<unsigned char>(identification[0]) << 8) | static_cast<unsigned char>(identification[1]);
-        if (length == identification.size() || length + 1 == identification.size())
-            identification.erase(0, 2);
-    }
+    std::string identification(
+        IdentificationBytes(std::string_view(buffer.data(), std::min<DWORD>(returned, kIdentificationBuffer))));
     return identification.substr(0, identification.find('\0'));
 }
 
@@ -255,7 +251,10 @@ bool ReadUsbPrinters(std::vector<UsbPrinter>& printers)
         if (ReadUsbInterfacePath(path).vendorId == kMakerVendorId)
             printing.push_back(path);
     for (const std::wstring& path : printing) {
-        if (std::any_of(printers.begin(), printers.end(), [&](const UsbPrinter& seen) { return EqualsNoCase(seen.path, path); }))
+        // A printer listed under both classes is one printer: its printing interface comes first.
+        if (std::any_of(printers.begin(), printers.end(), [&](const UsbPrinter& seen) {
+                return EqualsNoCase(UsbDeviceOfInterface(seen.path), UsbDeviceOfInterface(path));
+            }))
             continue;
         UsbPrinter printer;
         printer.path = path;

@@ -82,6 +82,14 @@ UsbInterfaceIdentity ReadUsbInterfacePath(std::wstring_view path)
     return identity;
 }
 
+std::wstring_view UsbDeviceOfInterface(std::wstring_view path)
+{
+    const size_t hash = path.rfind(L'#');
+    if (hash == std::wstring_view::npos || hash + 1 >= path.size() || path[hash + 1] != L'{')
+        return path;
+    return path.substr(0, hash);
+}
+
 std::wstring UsbHardwareId(const UsbInterfaceIdentity& identity)
 {
     if (identity.vendorId.empty() || identity.productId.empty())

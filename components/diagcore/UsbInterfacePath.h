@@ -18,6 +18,10 @@ struct UsbInterfaceIdentity {
 
 UsbInterfaceIdentity ReadUsbInterfacePath(std::wstring_view path);
 
+// The device an interface path belongs to: the path without its last "#{class}" part, so
+// two interfaces of one printer give the same text.
+std::wstring_view UsbDeviceOfInterface(std::wstring_view path);
+
 // "VID_0A7E&PID_1812"; empty without both ids.
 std::wstring UsbHardwareId(const UsbInterfaceIdentity& identity);
 

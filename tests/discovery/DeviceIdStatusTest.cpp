@@ -53,3 +53,30 @@ TEST(DeviceIdStatus, IdentificationWithoutStatusMeansNoError)
     EXPECT_EQ(StatusCodeFromIdentification(L"MFG:Kelo;MDL:Corvid;CLS:PRINTER;"), 0);
     EXPECT_EQ(StatusCodeFromIdentification(L"MFG:Kelo;S:" + StatusValue(L"0e") + L";"), 14);
 }
+
+TEST(DeviceIdStatus, ALengthInFrontIsSkippedOnlyWhenItFitsTheReply)
+{
+    using namespace std::string_literals;
+    const std::string id = "MFG:Kelo;S:038000800002002" "0e;";
+    auto withLength = [&](size_t length, const std::string& tail) {
+        return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF)} + id + tail;
+    };
+    struct Case {
+        std::string reply;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {id, id},                                    // already stripped by the driver
+        {id + '\0', id + '\0'},
+        {withLength(id.size() + 2, ""), id},         // the length counts its own two bytes
+        {withLength(id.size() + 2, "\0"s), id + '\0'},
+        {withLength(id.size(), ""), id},             // or only the text
+        {withLength(id.size() + 3, "\0"s), id + '\0'}, // or the terminating zero too
+        {withLength(id.size() - 1, ""), withLength(id.size() - 1, "")}, // shorter than the text
+        {withLength(id.size() + 5, ""), withLength(id.size() + 5, "")}, // longer than the reply
+        {"\x01"s, "\x01"s},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IdentificationBytes(c.reply), c.bytes) << c.reply.size();
+}

@@ -13,11 +13,12 @@ class UsbStatusTest : public ::testing::Test {
 protected:
     UsbStatusTest() : scoped_(io_) {}
 
-    std::wstring Plug(int statusCode)
+    std::wstring Plug(int statusCode, bool lengthInFront = false)
     {
         sim::PrinterConfig config = sim::DefaultPrinter("desk");
         config.usb = true;
         config.statusCode = statusCode;
+        config.deviceIdLength = lengthInFront;
         return io_.Plug(std::make_shared<sim::UsbPrinter>(std::make_shared<sim::SimDevice>(config)));
     }
 
@@ -32,12 +33,14 @@ TEST_F(UsbStatusTest, ReadsTheCodeFromTheIdentification)
     struct Case {
         int device;
         int32_t read;
+        bool lengthInFront; // the driver passes the raw reply's two length bytes on
     };
-    for (Case c : {Case{0, 0}, Case{0x0e, 14}, Case{0x3d, 61}, Case{0x40, 6}}) {
-        std::wstring path = Plug(c.device);
+    for (Case c : {Case{0, 0, false}, Case{0x0e, 14, false}, Case{0x3d, 61, false}, Case{0x40, 6, false},
+                   Case{0x0e, 14, true}, Case{0x3d, 61, true}}) {
+        std::wstring path = Plug(c.device, c.lengthInFront);
         int32_t code = -1;
         EXPECT_TRUE(ReadUsbStatus(path, code)) << c.device;
-        EXPECT_EQ(code, c.read) << c.device;
+        EXPECT_EQ(code, c.read) << c.device << (c.lengthInFront ? " behind its length" : "");
         io_.Unplug(path);
     }
     EXPECT_EQ(io_.OpenHandles(), 0u) << "every read closes its device";

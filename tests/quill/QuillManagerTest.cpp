@@ -13,6 +13,7 @@ namespace {
 
 const wchar_t kQueue[] = L"Kelo Homeline 3100";
 const wchar_t kGoneQueue[] = L"Kelo Homeline Gone"; // an endpoint where nothing listens
+const wchar_t kOctetsQueue[] = L"Kelo Homeline 3200"; // keeps the SNMP types over USB
 const char kPrinter[] = "quill-usb";
 
 std::vector<uint8_t> Id(const char* quillId)
@@ -32,6 +33,7 @@ protected:
         FILE* ini = _wfopen((folder + L"kelodev12.ini").c_str(), L"wb");
         ASSERT_NE(ini, nullptr);
         std::fputs("[Printers]\nKelo Homeline 3100 = 127.0.7.20:9170\nKelo Homeline Gone = 127.0.7.29:9179\n"
+                   "Kelo Homeline 3200 = 127.0.7.21:9171\n"
                    "[Settings]\nTimeoutMs = 2000\n", ini);
         std::fclose(ini);
     }
@@ -201,6 +203,42 @@ TEST_F(UsbQuillTest, InksKeepSlotsWhoseColourIsUnknown)
     ASSERT_TRUE(sim_.Apply(kPrinter, "fault.quill-wire = silence"));
     manager.GetInkLevelInfo(printer_);
     EXPECT_TRUE(manager.Records().inkList.empty());
+}
+
+// Printers that keep the SNMP types over USB (colour codes and the feeder word as octets,
+// printhead health and warranty as integers) read as the others do.
+TEST_F(UsbQuillTest, ObjectsKeptAsOctetsOrIntegersReadAlike)
+{
+    const struct {
+        const wchar_t* queue;
+        int32_t feederWord;
+        const wchar_t* health;
+        const wchar_t* warranty;
+    } printers[] = {
+        {kQueue, 0x10, L"ok", L"valid"},
+        {kOctetsQueue, 0x08, L"2", L"1"},
+    };
+    for (const auto& p : printers) {
+        const Device_Dev printer = UsbPrinter(p.queue);
+        CQuillManager manager;
+        manager.GetInkLevelInfo(printer);
+        const std::vector<InkInfo> inks = manager.Records().inkList;
+        ASSERT_EQ(inks.size(), 3u);
+        EXPECT_EQ(inks[0].colour, Text(L"TSY_COLOR_BLACK"));
+        EXPECT_EQ(inks[1].colour, Text(L"TSY_NOT_AVAILABLE")); // 16, not in the table
+        EXPECT_EQ(inks[2].colour, Text(L"TSY_COLOR_YELLOW"));
+
+        ASSERT_TRUE(manager.GetPrintHeadInfo(printer));
+        const PrintHeadInfo head = manager.Records().printHeadList.at(0);
+        EXPECT_EQ(head.printheadNumber, L"7");
+        EXPECT_EQ(head.health, p.health);
+        EXPECT_EQ(head.warranty, p.warranty);
+
+        CDeviceQuill device(p.queue);
+        int32_t word = -1;
+        EXPECT_TRUE(device.GetStatusObjectChecked(word));
+        EXPECT_EQ(word, p.feederWord);
+    }
 }
 
 TEST_F(UsbQuillTest, ServiceCommandsWriteIntegers)

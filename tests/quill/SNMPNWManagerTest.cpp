@@ -53,7 +53,8 @@ TEST_F(SnmpManagerTest, InstallationDateStandsInForTheServiceId)
     EXPECT_EQ(info.bornDate, L"13/2/2013 ");
     EXPECT_EQ(info.totalImpressions, 1234); // " 1234 " trimmed
     EXPECT_EQ(info.firmwareRevision, Text(L"TSY_NOT_AVAILABLE")); // printable text has no dash to decode
-    EXPECT_EQ(info.macAddress, Text(L"TSY_NOT_AVAILABLE")); // ifPhysAddress without instance: noSuchName
+    // Without the Quill object, the first interface's physical address, its six bytes in full.
+    EXPECT_EQ(info.macAddress, L"001A2B3C4D5E");
     const std::string appended = log.Appended();
     EXPECT_NE(appended.find("1.3.6.1.4.1.48213.2.3.9.4.2.1.1.2.19.0   OID failed to get service id"),
               std::string::npos);
@@ -128,6 +129,30 @@ TEST_F(SnmpManagerTest, PrintheadsAndStatus)
     EXPECT_EQ(status[1].statusId, L"0010");
     EXPECT_EQ(status[1].priority, 10000);
     EXPECT_EQ(manager_.GetStatusFlag(printer), 31);
+}
+
+// Colour codes, the feeder word and printhead health and warranty as integers read as the
+// octets and texts of the other printers do.
+TEST_F(SnmpManagerTest, ObjectsTypedAsIntegersReadAlike)
+{
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.13");
+    manager_.ResetDeviceData();
+    manager_.GetInkLevelInfo(printer);
+    const std::vector<InkInfo> inks = manager_.Records().inkList;
+    ASSERT_EQ(inks.size(), 3u) << "4096 and 128 are codes, not hexadecimal digits";
+    EXPECT_EQ(inks[0].colour, Text(L"TSY_COLOR_BLACK"));
+    EXPECT_EQ(inks[1].colour, Text(L"TSY_COLOR_PHOTO_BLACK"));
+    EXPECT_EQ(inks[2].colour, Text(L"TSY_COLOR_LIGHT_CYAN"));
+    EXPECT_EQ(inks[1].level, L"90");
+
+    ASSERT_TRUE(manager_.GetPrintHeadInfo(printer));
+    const PrintHeadInfo head = manager_.Records().printHeadList.at(0);
+    EXPECT_EQ(head.health, L"3");
+    EXPECT_EQ(head.warranty, L"1");
+    EXPECT_EQ(head.printheadNumber, L"1");
+
+    ASSERT_TRUE(manager_.GetDeviceStatus(printer));
+    EXPECT_EQ(manager_.Records().statusList.at(1).statusId, L"0010") << "the word 16 as its hexadecimal digits";
 }
 
 TEST_F(SnmpManagerTest, ServiceCommandsWriteTheirObjectsInOrder)

@@ -199,10 +199,15 @@ TEST_F(DeviceStatusTest, NetworkQuillStatusAndFeederWord)
         {kQuillWithFeeder, "status-code = 14\nfeeder-status = 0012", Printer(14)},
         {kQuillWithFeeder, "fault.snmp = silence", Printer(61)},
     };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(sim_.Settings(kQuillPrinter, std::string("fault.snmp =\nstatus-code = 0\n") + c.settings));
-        ExpectRun(NetworkRecord(kQuillAddress, c.productId), c.expected, c.settings);
+    // Printers send the feeder word as octets or as an integer: the outcome is the same.
+    for (const std::string type : {"octets", "integer"}) {
+        for (const auto& c : cases) {
+            ASSERT_TRUE(sim_.Settings(kQuillPrinter, "fault.snmp =\nstatus-code = 0\ncolour-feeder-type.snmp = " + type +
+                                                         "\n" + c.settings));
+            ExpectRun(NetworkRecord(kQuillAddress, c.productId), c.expected, type + ": " + c.settings);
+        }
     }
+    ASSERT_TRUE(sim_.Settings(kQuillPrinter, "colour-feeder-type.snmp = octets"));
 
     LogTail log;
     ASSERT_TRUE(sim_.Settings(kQuillPrinter, "fault.snmp =\nfeeder-status = 0010"));
@@ -307,10 +312,14 @@ TEST_F(UsbDeviceStatusTest, QuillFeederWordThroughTheDeviceLibrary)
         {"feeder-status = 0080", Feeder(7)},
         {"feeder-status = 0100", Feeder(0x100)}, // no bit of the low byte: the whole word
     };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(sim_.Settings(kUsbQuillPrinter, c.wireSettings));
-        ExpectRun(Plug(kQuillWithFeeder, ""), c.expected, c.wireSettings);
+    // Printers send the feeder word as an integer or keep its octets: the outcome is the same.
+    for (const std::string type : {"integer", "octets"}) {
+        for (const auto& c : cases) {
+            ASSERT_TRUE(sim_.Settings(kUsbQuillPrinter, "colour-feeder-type.usb = " + type + "\n" + c.wireSettings));
+            ExpectRun(Plug(kQuillWithFeeder, ""), c.expected, type + ": " + c.wireSettings);
+        }
     }
+    ASSERT_TRUE(sim_.Settings(kUsbQuillPrinter, "colour-feeder-type.usb = integer"));
 
     // An identification error is reported before the feeder is asked.
     ASSERT_TRUE(sim_.Settings(kUsbQuillPrinter, "feeder-status = 0012"));

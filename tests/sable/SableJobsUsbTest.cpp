@@ -24,7 +24,11 @@ public:
 
 class SableUsbJobsTest : public ::testing::Test, public SableUsbFixture<VanishingUsbDeviceIo> {
 protected:
-    SableUsbJobsTest() { io_.Plug(printer_); }
+    SableUsbJobsTest()
+    {
+        io_.Plug(printer_);
+        Set("job-check", "strict"); // the printer parses what it is sent
+    }
 };
 
 } // namespace
@@ -42,6 +46,20 @@ TEST_F(SableUsbJobsTest, PrintJobIsTrueOnlyWhenCompletedAndCalibrationWheneverIt
     EXPECT_TRUE(manager_.AlignPrintheads(target_));
     EXPECT_EQ(device_->Received().jobPosts.back().path, "/Calibration/Session");
     EXPECT_EQ(io_.OpenHandles(), 0u);
+}
+
+TEST_F(SableUsbJobsTest, ADriverThatReportsNothingWaitingAsZeroBytesStillRunsTheJob)
+{
+    for (const char* idle : {"none", "zero"}) {
+        Set("usb-idle-size", idle);
+        device_->ClearReceived();
+        EXPECT_TRUE(manager_.PrintDiagnosticsPage(target_)) << idle;
+        EXPECT_TRUE(manager_.AlignPrintheads(target_)) << idle;
+        EXPECT_EQ(device_->Received().jobPosts.size(), 2u) << idle;
+    }
+    // Stale bytes still wait: they are read away and the job goes on.
+    printer_->QueueStaleInput("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+    EXPECT_TRUE(manager_.PrintDiagnosticsPage(target_));
 }
 
 TEST_F(SableUsbJobsTest, AnswerWithoutCreatedFailsTheService)

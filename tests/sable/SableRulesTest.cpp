@@ -41,11 +41,12 @@ TEST(SableRules, StatusOrderingMovesStrictlySmallerPrioritiesForward)
 TEST(SableRules, JobDocumentsAndAnswers)
 {
     const std::string body = sable::InternalPrintDocument("cleaningPage");
-    EXPECT_EQ(body.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><InternalPrintDyn xmlns=\"<", 0), 0u);
-    EXPECT_NE(body.find("/schemas/imaging/con/sable/internalprintdyn/2008/03/21 InternalPrintDyn.xsd>\">"
+    EXPECT_EQ(body.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><InternalPrintDyn xmlns=\"http://", 0), 0u);
+    EXPECT_NE(body.find("/schemas/imaging/con/sable/internalprintdyn/2008/03/21 InternalPrintDyn.xsd\">"
                         "\t<JobType>cleaningPage</JobType></InternalPrintDyn>"),
               std::string::npos);
-    EXPECT_NE(sable::CalibrationDocument().find("xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance \" "
+    EXPECT_EQ(body.find('<', 1), body.find("<InternalPrintDyn")) << "no angle brackets inside attribute values";
+    EXPECT_NE(sable::CalibrationDocument().find("xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                                                 "xsi:schemaLocation="),
               std::string::npos);
     EXPECT_EQ(sable::JobRequestHead("POST /Calibration/Session HTTP/1.1\r\n", 12),

@@ -159,15 +159,34 @@ protected:
     NGWinApi::ScopedApi<NGWinApi::CDeviceIoApi> scoped{fake};
 };
 
-TEST_F(FakeUsbDeviceIoTest, ListsPluggedPrintersUnderTheirSetupClass)
+TEST_F(FakeUsbDeviceIoTest, ListsEachInterfaceUnderTheClassItsPathEndsWith)
 {
     auto scanner = std::make_shared<sim::SimDevice>(UsbConfig("4477", "IMG0001"));
     std::wstring scannerPath = fake.Plug(std::make_shared<sim::UsbPrinter>(scanner), sim::UsbSetupClass::Imaging);
-
-    EXPECT_EQ(FindInterfaces(sim::kUsbSetupClassGuid, kPrinterId), std::vector<std::wstring>{path});
-    EXPECT_TRUE(FindInterfaces(sim::kUsbSetupClassGuid, L"vid_0a7e&pid_4477").empty());
-    EXPECT_EQ(FindInterfaces(sim::kImagingSetupClassGuid, L"vid_0a7e&pid_4477"), std::vector<std::wstring>{scannerPath});
     EXPECT_EQ(scannerPath, L"\\\\?\\USB#VID_0A7E&PID_4477#IMG0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+
+    // As Windows reports them: a path listed under a class ends with that class.
+    const struct {
+        const GUID* interfaceClass;
+        std::wstring printer;
+        const wchar_t* classText;
+    } listings[] = {
+        {&sim::kUsbPrintInterfaceGuid, kPrinterId, L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"},
+        {&sim::kUsbPrintInterfaceGuid, L"vid_0a7e&pid_4477", L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"},
+        {&sim::kUsbSetupClassGuid, kPrinterId, L"{36fc9e60-c465-11cf-8056-444553540000}"},
+        {&sim::kImagingSetupClassGuid, L"vid_0a7e&pid_4477", L"{6bdd1fc6-810f-11d0-bec7-08002be2092f}"},
+    };
+    for (const auto& listing : listings) {
+        const std::vector<std::wstring> found = FindInterfaces(*listing.interfaceClass, listing.printer);
+        ASSERT_EQ(found.size(), 1u) << listing.classText;
+        EXPECT_TRUE(found[0].ends_with(std::wstring(L"#") + listing.classText)) << found[0];
+        // Either interface reaches the printer.
+        UniqueDeviceHandle device(DeviceIo().CreateFileW(found[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                         OPEN_EXISTING, 0, nullptr));
+        EXPECT_TRUE(device) << found[0];
+    }
+    EXPECT_TRUE(FindInterfaces(sim::kUsbSetupClassGuid, L"vid_0a7e&pid_4477").empty());
+    EXPECT_TRUE(FindInterfaces(sim::kImagingSetupClassGuid, kPrinterId).empty());
 
     // The detail comes in two calls: the size first, then the record with this architecture's size field.
     NGWinApi::UniqueDeviceInfoList set(DeviceIo().SetupDiGetClassDevsW(&sim::kUsbSetupClassGuid, nullptr, nullptr,
@@ -180,15 +199,17 @@ TEST_F(FakeUsbDeviceIoTest, ListsPluggedPrintersUnderTheirSetupClass)
     DWORD size = 0;
     EXPECT_FALSE(DeviceIo().SetupDiGetDeviceInterfaceDetailW(set.get(), &data, nullptr, 0, &size, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-    EXPECT_EQ(size, 4 + (path.size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(size, 4 + (FindInterfaces(sim::kUsbSetupClassGuid, kPrinterId).at(0).size() + 1) * sizeof(wchar_t));
     std::vector<BYTE> block(size);
     auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(block.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) == 8 ? 6 : 8; // the other architecture's
     EXPECT_FALSE(DeviceIo().SetupDiGetDeviceInterfaceDetailW(set.get(), &data, detail, size, nullptr, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_USER_BUFFER));
 
+    // A printer goes with both of its interfaces.
     fake.Unplug(path);
     EXPECT_TRUE(FindInterfaces(sim::kUsbSetupClassGuid, kPrinterId).empty());
+    EXPECT_TRUE(FindInterfaces(sim::kUsbPrintInterfaceGuid, kPrinterId).empty());
 }
 
 TEST_F(FakeUsbDeviceIoTest, FetchesProductConfigDynWhateverTheFraming)
@@ -232,6 +253,9 @@ TEST_F(FakeUsbDeviceIoTest, StaleInputIsReportedBySizeAndDrainedBeforeTheRequest
     UniqueDeviceHandle idle = Open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     EXPECT_EQ(DeviceIo().GetFileSize(idle.get(), nullptr), INVALID_FILE_SIZE); // nothing waits: no size at all
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+    std::string error;
+    ASSERT_TRUE(device->Apply("usb-idle-size", "zero", error)); // as other drivers report it
+    EXPECT_EQ(DeviceIo().GetFileSize(idle.get(), nullptr), 0u);
 }
 
 TEST_F(FakeUsbDeviceIoTest, SilenceAndACutBodyEndInTenEmptyReads)

@@ -20,6 +20,14 @@ TEST(UsbInterfacePath, IdsSerialAndClassFromThePath)
 
     for (const wchar_t* odd : {L"", L"\\\\?\\USB#VID_0A7&PID_18#x#{y}", L"LPT1", L"\\\\?\\USB#PID_1812#x#{y}"})
         EXPECT_EQ(UsbHardwareId(ReadUsbInterfacePath(odd)), L"") << odd;
+
+    // Two interfaces of one printer name one device; another interface of a composite does not.
+    const std::wstring_view printing = L"\\\\?\\USB#VID_0A7E&PID_1812#S1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    const std::wstring_view channel = L"\\\\?\\usb#vid_0a7e&pid_1812#S1#{36fc9e60-c465-11cf-8056-444553540000}";
+    EXPECT_EQ(UsbDeviceOfInterface(printing), L"\\\\?\\USB#VID_0A7E&PID_1812#S1");
+    EXPECT_TRUE(EqualsNoCase(UsbDeviceOfInterface(printing), UsbDeviceOfInterface(channel)));
+    EXPECT_EQ(UsbDeviceOfInterface(L"LPT1"), L"LPT1");
+    EXPECT_EQ(UsbDeviceOfInterface(L"\\\\?\\USB#VID_0A7E&PID_1812#S1#"), L"\\\\?\\USB#VID_0A7E&PID_1812#S1#");
 }
 
 TEST(UsbInterfacePath, PortMonitorRecordsAndNames)
