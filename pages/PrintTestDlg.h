@@ -26,5 +26,4 @@ private:
     void OnSkipPrint();
 
     bool printSent_ = false;
-    NGWinApi::UniqueHandle worker_;
 };

@@ -27,9 +27,12 @@ std::wstring OrNotAvailable(const std::wstring& text)
 
 } // namespace
 
-bool CSNMPNWManager::OpenPrinter(const Device_Dev& printer)
+bool CSNMPNWManager::Answered(const CSnmpBracket& bracket)
 {
-    return session_.QuillInit(printer.address);
+    if (bracket.Answered())
+        return true;
+    SetLastFault(DeviceFault::NotAnswering);
+    return false;
 }
 
 std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived)
@@ -64,17 +67,38 @@ std::optional<std::wstring> CSNMPNWManager::InkObjectText(const InkSlotObject& o
     return std::nullopt;
 }
 
+void CSNMPNWManager::AddHostSideInfo(const Device_Dev& printer)
+{
+    DeviceInfo& info = records_.deviceInfo;
+    if (std::wstring driver = HostDriverVersion(printer); !driver.empty())
+        info.printerDriverVersion = driver;
+    AddHostSideInformation(info);
+}
+
+bool CSNMPNWManager::ReadDeviceInformation(const Device_Dev& printer)
+{
+    const bool heads = GetPrintHeadInfo(printer);
+    if (!heads && LastFault() == DeviceFault::NotAnswering) {
+        // Asking a printer that has just let its time-out pass again would double the wait.
+        RunDeviceOperation(L"GetDeviceInfo", false, [&] {
+            auto guard = LockRecords();
+            AddHostSideInfo(printer);
+            return true;
+        });
+        return false;
+    }
+    return GetDeviceInfo(printer) && heads;
+}
+
 bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetDeviceInfo", false, [&] {
         auto guard = LockRecords();
         DeviceInfo& info = records_.deviceInfo;
         LogFile().Write(L"@CSNMPNWManager::GetDeviceInfo");
-        if (std::wstring driver = HostDriverVersion(printer); !driver.empty())
-            info.printerDriverVersion = driver;
-        AddHostSideInformation(info);
+        AddHostSideInfo(printer);
 
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L"@ QuillInit");
 
         info.modelName = OrNotAvailable(TrimQuotes(GetText(kModelNameOid)));
@@ -117,9 +141,9 @@ bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
             info.totalImpressions = static_cast<int32_t>(std::atol(narrow.c_str()));
         }
 
-        session_.QuillUninit();
+        bracket.Close();
         LogFile().Write(L" SNMP QuillUninit ");
-        return true;
+        return Answered(bracket);
     });
 }
 
@@ -129,7 +153,7 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
         auto guard = LockRecords();
         LogFile().Write(L"@ GetInkLevelInfo");
         records_.inkList.clear();
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L" GetInkLevelInfo @ QuillInit");
 
         AgentFlagValues flags{};
@@ -172,8 +196,8 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
             ink.consumableState = Localized(InkStateKey(InkStateFor(flags, slotBit)).c_str());
             records_.inkList.push_back(ink);
         }
-        session_.QuillUninit();
-        return true;
+        bracket.Close();
+        return Answered(bracket);
     });
 }
 
@@ -181,7 +205,7 @@ bool CSNMPNWManager::GetPrintHeadInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetPrintHeadInfo", false, [&] {
         auto guard = LockRecords();
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L"GetPrintHeadInfo @  Quillinit");
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         std::vector<PrintHeadInfo> heads;
@@ -197,10 +221,10 @@ bool CSNMPNWManager::GetPrintHeadInfo(const Device_Dev& printer)
             read(Slot("1.4.1.5.3.", h, ".23"), head.warranty);
             heads.push_back(head);
         }
-        session_.QuillUninit();
+        bracket.Close();
         LogFile().Write(L"GetPrintHeadInfo @  QuillUninit");
         records_.printHeadList.insert(records_.printHeadList.end(), heads.begin(), heads.end());
-        return true;
+        return Answered(bracket);
     });
 }
 
@@ -209,7 +233,7 @@ bool CSNMPNWManager::GetDeviceStatus(const Device_Dev& printer)
     return RunDeviceOperation(L"GetDeviceStatus", false, [&] {
         auto guard = LockRecords();
         records_.statusList.clear();
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L"GetDeviceStatus @ QuillInit");
         const std::wstring identification = GetText(kDeviceIdOid);
         StatusEntry first;
@@ -222,9 +246,11 @@ bool CSNMPNWManager::GetDeviceStatus(const Device_Dev& printer)
         }
         records_.statusList.push_back(first);
         records_.statusList.push_back(StatusEntry{RemoveDashes(GetQuillText("1.2.2.2.1"))});
-        session_.QuillUninit();
+        bracket.Close();
         LogFile().Write(L"GetDeviceStatus @ QuillUnInit");
-        return true;
+        if (!bracket.Answered())
+            SetLastFault(DeviceFault::NotAnswering);
+        return true; // the status test judges the empty status itself
     });
 }
 
@@ -232,7 +258,7 @@ int32_t CSNMPNWManager::GetStatusFlag(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetStatusFlag", int32_t{61}, [&] {
         CSnmpSession session;
-        session.QuillInit(printer.address);
+        CSnmpBracket bracket(session, printer.address);
         LogFile().Write(L"GetStatusFlag @ QuillInit");
         int32_t code = 61;
         if (session.SnmpGetPdu(kDeviceIdOid))
@@ -241,54 +267,53 @@ int32_t CSNMPNWManager::GetStatusFlag(const Device_Dev& printer)
         CSnmpSession::ClearResultText();
         if (!identification.empty())
             code = ParseStatusField(GetIdField(L"S", identification));
-        session.QuillUninit();
+        bracket.Close();
         LogFile().Write(L"GetStatusFlag @ QuillUnInit");
         return code;
     });
 }
 
-void CSNMPNWManager::SendService(const Device_Dev& printer, const wchar_t* name,
+bool CSNMPNWManager::SendService(const Device_Dev& printer, const wchar_t* name,
                                  std::initializer_list<std::pair<const char*, int32_t>> writes)
 {
-    OpenPrinter(printer);
+    // The session is the readers' too: a read on another thread must not tear this one down.
+    auto guard = LockRecords();
+    CSnmpBracket bracket(session_, printer.address);
     LogFile().Write(L"%s @ QuillInit", name);
     for (const auto& [quillId, value] : writes)
         if (session_.SnmpSetPdu(QuillSnmpOid(quillId).c_str(), value))
             session_.SnmpSendPdu();
     CSnmpSession::ClearResultText();
-    session_.QuillUninit();
+    bracket.Close();
     LogFile().Write(L"%s @ QuillUnInit", name);
+    return Answered(bracket);
 }
 
 bool CSNMPNWManager::PrintQualityDiagnosticPage(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"PrintQualityDiagnosticPage", false, [&] {
-        SendService(printer, L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
-        return true;
+        return SendService(printer, L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
     });
 }
 
 bool CSNMPNWManager::AlignPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"AlignPrintHead", false, [&] {
-        SendService(printer, L"AlignPrintHead", {{kServiceCommand, 1100}});
-        return true;
+        return SendService(printer, L"AlignPrintHead", {{kServiceCommand, 1100}});
     });
 }
 
 bool CSNMPNWManager::CleanPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"CleanPrintHead", false, [&] {
-        SendService(printer, L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
-        return true;
+        return SendService(printer, L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
     });
 }
 
 bool CSNMPNWManager::PrintDiagnosticPage(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"PrintDiagnosticPage", false, [&] {
-        SendService(printer, L"PrintDiagnosticPage", {{kServiceCommand, 10}});
-        return true;
+        return SendService(printer, L"PrintDiagnosticPage", {{kServiceCommand, 10}});
     });
 }
 
