@@ -139,6 +139,8 @@ std::optional<std::wstring> CSableManager::PostOverNetwork(const Device_Dev& dev
     const auto failed = [this](PostFailure step) {
         lastPostError_ = ::GetLastError();
         lastPostFailure_ = step;
+        if (step != PostFailure::Open)
+            SetLastFault(FaultOf(lastPostError_));
         return std::nullopt;
     };
     if (!session)

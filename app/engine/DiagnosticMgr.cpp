@@ -10,6 +10,7 @@
 #include "quill/SNMPNWManager.h"
 #include "sable/DeviceStatusTest.h"
 #include "sable/SableManager.h"
+#include "support/CrashTrace.h"
 #include "support/LogFile.h"
 #include "support/ProductInfoColl.h"
 #include "tools/ConnectivityTest.h"
@@ -149,8 +150,10 @@ void CDiagnosticMgr::RunCurrentTest()
 
 DWORD WINAPI CDiagnosticMgr::TestWorker(LPVOID manager)
 {
-    static_cast<CDiagnosticMgr*>(manager)->RunCurrentTest();
-    return 0;
+    return RunThreadLogged(L"test worker", [&] {
+        static_cast<CDiagnosticMgr*>(manager)->RunCurrentTest();
+        return DWORD{0};
+    });
 }
 
 bool CDiagnosticMgr::StartTestWorker()
