@@ -18,11 +18,18 @@ CKeloTessalyApp theApp;
 namespace {
 
 constexpr wchar_t kInstanceMutex[] = L"Kelo_Tessaly";
-constexpr wchar_t kRunningWindowTitle[] = L"Kelo Tessaly 1.0";
 
 // App fonts 1 to 8; the last one is the bold title font.
 constexpr FontSpec kAppFonts[8] = {{21, 500}, {21, 700}, {20, 500}, {19, 500},
                                    {15, 400}, {15, 500}, {17, 400}, {18, 700}};
+
+BOOL CALLBACK FindMarkedWindow(HWND window, LPARAM found)
+{
+    if (::GetPropW(window, kMainWindowProperty) == nullptr)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
 
 } // namespace
 
@@ -43,8 +50,8 @@ BOOL CKeloTessalyApp::InitInstance()
 {
     NGWinApi::UniqueHandle mutex(NGWinApi::Kernel().CreateMutexW(nullptr, FALSE, kInstanceMutex));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (HWND running = ::FindWindowW(nullptr, kRunningWindowTitle))
-            ::SetForegroundWindow(running);
+        if (!RaiseRunningInstance())
+            LogFile().Write(L"Another instance is starting; its window is not there yet");
         return FALSE;
     }
 
@@ -80,6 +87,19 @@ BOOL CKeloTessalyApp::InitInstance()
     }
     Shutdown();
     return FALSE;
+}
+
+bool CKeloTessalyApp::RaiseRunningInstance()
+{
+    HWND running = nullptr;
+    ::EnumWindows(&FindMarkedWindow, reinterpret_cast<LPARAM>(&running));
+    if (running == nullptr)
+        return false;
+    if (::IsIconic(running))
+        ::ShowWindow(running, SW_RESTORE);
+    // A message box or popup the tool shows is what the user must see.
+    ::SetForegroundWindow(::GetLastActivePopup(running));
+    return true;
 }
 
 void CKeloTessalyApp::LoadInterfaceResources()

@@ -13,8 +13,13 @@
 class GdiplusSession;
 class CDiagnosticMgr;
 
+// The window property that marks the running tool's main window, whatever its title's language.
+inline constexpr wchar_t kMainWindowProperty[] = L"Kelo_Tessaly.MainWindow";
+
 class CKeloTessalyApp {
 public:
+    // A second start: brings the running tool's window (or the dialog it shows) to the front.
+    static bool RaiseRunningInstance();
     CKeloTessalyApp();
     ~CKeloTessalyApp();
     CKeloTessalyApp(const CKeloTessalyApp&) = delete;

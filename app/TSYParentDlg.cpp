@@ -83,6 +83,7 @@ BOOL CTSYParentDlg::OnInitDialog()
 {
     HWND hwnd = GetSafeHwnd();
     theApp.SetMainWindow(hwnd);
+    ::SetPropW(hwnd, kMainWindowProperty, hwnd); // what a second start looks for
     CDiagnosticMgr* manager = theApp.DiagnosisManager();
     if (manager != nullptr)
         manager->SetNotifyWindow(hwnd);
@@ -227,6 +228,9 @@ bool CTSYParentDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         OnClose();
         result = 0;
         return true;
+    case WM_DESTROY:
+        ::RemovePropW(GetSafeHwnd(), kMainWindowProperty);
+        return CDialogBase::OnMessage(message, wParam, lParam, result);
     default:
         return CDialogBase::OnMessage(message, wParam, lParam, result);
     }

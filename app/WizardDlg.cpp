@@ -145,9 +145,7 @@ void CWizardDlg::StartTest()
     CDiagnosticMgr* manager = theApp.DiagnosisManager();
     if (manager == nullptr)
         return;
-    // The previous worker has reported by now; it is not waited for.
-    worker_.reset();
-    worker_.reset(NGWinApi::Kernel().CreateThread(nullptr, 0, &CDiagnosticMgr::TestWorker, manager, 0, nullptr));
+    manager->StartTestWorker();
 }
 
 void CWizardDlg::ShowPage(CWizardPage* page)
@@ -238,8 +236,6 @@ void CWizardDlg::OnTestProgress(int32_t outcome)
         DestroyWindow();
         return;
     }
-    if (decision.closeWorker)
-        worker_.reset();
     if (decision.setTestIndex && manager != nullptr)
         manager->SetCurrentTestIndex(*decision.setTestIndex);
     if (decision.endConnectivity == wizard::EndConnectivity::BeforeCommand)

@@ -75,5 +75,4 @@ private:
     int32_t initialPageCommand_ = wizard::kCmdConnectivity;
     int32_t simulatedStatusCode_ = 0;
     CWizardPage* currentPage_ = nullptr;
-    NGWinApi::UniqueHandle worker_;
 };

@@ -117,7 +117,6 @@ OutcomeDecision DecideOutcome(const OutcomeFacts& facts)
         decision.destroyWizard = true;
         return decision;
     case kOutcomePassed:
-        decision.closeWorker = true;
         decision.stopBlink = true;
         if (facts.testIndex == 0) {
             // The Device Status Test runs next, on the connectivity page still showing.

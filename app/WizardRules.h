@@ -97,7 +97,6 @@ enum class EndConnectivity { No, BeforeCommand, AfterCommand };
 struct OutcomeDecision {
     bool startBlink = false;    // the test started: start the blink timer, set the blink flag
     bool destroyWizard = false; // abandon: the run is over
-    bool closeWorker = false;
     std::optional<int32_t> setTestIndex;
     std::optional<int32_t> command; // sent to the wizard itself
     EndConnectivity endConnectivity = EndConnectivity::No;

@@ -33,7 +33,7 @@ kelo_manifest(bench/diagcore/SearchBench.manifest)
 set(KELO_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH "Native build folder")
 
 set(KELO_SYSTEM_LIBS ole32 oleaut32 uuid comctl32 gdiplus uxtheme version shlwapi advapi32 user32 gdi32 msimg32
-  wininet shell32 setupapi winspool ws2_32 mswsock iphlpapi)
+  wininet shell32 setupapi winspool ws2_32 mswsock iphlpapi dbghelp)
 
 # One library per folder, each linking only the layers below it, so an include of a higher
 # layer does not link (layer 1, kelo_pure, is in CMakeLists.txt):
@@ -60,7 +60,7 @@ kelo_layer(kelo_winapi
           winapi/ShellApi.cpp winapi/SocketApi.cpp winapi/SpoolerApi.cpp
   USES ${KELO_SYSTEM_LIBS})
 kelo_layer(kelo_support
-  SOURCES support/LogFile.cpp support/ModuleInfo.cpp support/OSInformation.cpp support/ProductInfoColl.cpp
+  SOURCES support/CrashTrace.cpp support/LogFile.cpp support/ModuleInfo.cpp support/OSInformation.cpp support/ProductInfoColl.cpp
           support/XmlDom.cpp support/XMLHandler.cpp
   USES kelo_winapi kelo_pure)
 kelo_layer(kelo_discovery

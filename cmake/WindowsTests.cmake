@@ -8,7 +8,7 @@ kelo_test(discovery_tests
   LIBS kelo_sim_win)
 kelo_test(winapi_tests SOURCES tests/winapi/HandlesTest.cpp LIBS kelo_engine)
 kelo_test(support_tests
-  SOURCES tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp
+  SOURCES tests/support/CrashTraceTest.cpp tests/support/LogFileTest.cpp tests/support/XMLHandlerTest.cpp
           tests/support/ProductInfoCollTest.cpp tests/TestFolder.cpp
   LIBS kelo_engine)
 # Window tests need a display (the test command starts Xvfb); the app tests

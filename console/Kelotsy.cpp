@@ -97,6 +97,8 @@ private:
     void WriteJson(const JsonWriter& json) { output_.Out(json.Text() + "\n"); }
 
     bool LoadStrings(std::wstring& problem);
+    // One line on standard error for a failed operation: why, when the protocol could tell.
+    void ReportFailure(const std::wstring& otherwise);
     int List();
     int Info();
     int Ink();
@@ -173,6 +175,22 @@ int Session::Run()
     default:
         return Fail(L"nothing to do");
     }
+}
+
+void Session::ReportFailure(const std::wstring& otherwise)
+{
+    const Device_Dev device = *manager_->Selected();
+    switch (manager_->ManagerFor(DeviceOperationPath(device)).LastFault()) {
+    case DeviceFault::NotAnswering:
+        output_.Error(L"kelotsy: the printer is not answering (" + DisplayName(device) + L")");
+        return;
+    case DeviceFault::UnexpectedAnswer:
+        output_.Error(L"kelotsy: the printer gave an unexpected answer (" + DisplayName(device) + L")");
+        return;
+    case DeviceFault::None:
+        break;
+    }
+    output_.Error(L"kelotsy: " + otherwise);
 }
 
 int Session::List()
@@ -264,7 +282,7 @@ int Session::Info()
         Write(text);
     }
     if (!read)
-        output_.Error(L"kelotsy: the device information could not be read");
+        ReportFailure(L"the device information could not be read");
     return read ? kKelotsyPassed : kKelotsyFailed;
 }
 
@@ -316,7 +334,7 @@ int Session::Ink()
         Write(text);
     }
     if (!read)
-        output_.Error(L"kelotsy: the ink levels could not be read");
+        ReportFailure(L"the ink levels could not be read");
     return read ? kKelotsyPassed : kKelotsyFailed;
 }
 
@@ -423,7 +441,7 @@ int Session::RunService()
     const bool done = RunDeviceOperation(*manager_, operation);
     Write(done ? L"done\n" : L"failed\n");
     if (!done)
-        output_.Error(L"kelotsy: the printer did not carry out the service");
+        ReportFailure(L"the printer did not carry out the service");
     return done ? kKelotsyPassed : kKelotsyFailed;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/CrashTrace.h"
 #include "console/JsonWriter.h"
 #include "console/Kelotsy.h"
 
@@ -56,6 +57,7 @@ public:
 
 int wmain(int argc, wchar_t** argv)
 {
+    InstallCrashTrace();
     std::vector<std::wstring> arguments(argv + 1, argv + argc);
     StandardStreams streams;
     const KelotsyParse parse = ParseKelotsyArguments(arguments);

@@ -91,6 +91,13 @@ void SetPrinterRegionText(const std::wstring& text);
 // The name of the job event the Sable and USB Quill managers share.
 inline constexpr wchar_t kJobEventName[] = L"Listen_Event";
 
+// Why a device operation failed, as far as the protocol can tell; what the user is told.
+enum class DeviceFault {
+    None,
+    NotAnswering,     // no reply in time, or the connection was refused or cut
+    UnexpectedAnswer, // a reply that is not the protocol's
+};
+
 // State shared by CSableManager, CQuillManager and CSNMPNWManager. Each manager has one lock:
 // every reader holds it while it empties or refills the records, so a popup read and a
 // running test's status read on the same manager never tear them.
@@ -123,6 +130,10 @@ public:
     // Direct access; hold LockRecords() while writing from a worker.
     DeviceRecords& MutableRecords() { return records_; }
 
+    // The fault of the last operation that failed; the caller clears it before an operation.
+    DeviceFault LastFault() const { return lastFault_.load(); }
+    void SetLastFault(DeviceFault fault) { lastFault_.store(fault); }
+
     // Job fields (used by Sable jobs; the Quill managers carry them unused).
     HANDLE JobEvent() const { return jobEvent_.get(); }
     bool JobCompleted() const { return jobCompleted_.load(); }
@@ -137,6 +148,7 @@ protected:
 private:
     NGWinApi::UniqueHandle jobEvent_;  // auto-reset, initially clear, named "Listen_Event"
     std::atomic<bool> jobCompleted_{false};
+    std::atomic<DeviceFault> lastFault_{DeviceFault::None};
     mutable std::mutex jobLocationLock_;
     std::string jobLocation_;
 };

@@ -1,9 +1,12 @@
 #include "links/LinkRules.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "support/CatalogueRules.h"
+#include "support/Utf8.h"
 
 namespace
 {
@@ -480,11 +483,81 @@ std::wstring BrokerAnswerFileName(const std::wstring& modelName, const std::wstr
     return SafeFileNamePart(modelName) + L"_" + SafeFileNamePart(languageCode) + L".xml";
 }
 
+std::wstring PercentEncode(const std::wstring& text)
+{
+    static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+    std::string utf8;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t code = static_cast<uint32_t>(text[i]);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
+        else if (code >= 0xD800 && code <= 0xDFFF)
+            code = 0xFFFD; // a lone surrogate
+        AppendUtf8(utf8, code);
+    }
+    std::wstring encoded;
+    encoded.reserve(utf8.size());
+    for (unsigned char byte : utf8) {
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
+            byte == '-' || byte == '.' || byte == '_' || byte == '~') {
+            encoded += static_cast<wchar_t>(byte);
+        } else {
+            encoded += L'%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+bool IsShellSafeLink(const std::wstring& link)
+{
+    if (link.size() > kMaxShellLinkLength)
+        return false;
+    auto startsWith = [&](std::wstring_view prefix) {
+        return link.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), link.begin(),
+                          [](wchar_t a, wchar_t b) { return a == (b >= L'A' && b <= L'Z' ? b + 32 : b); });
+    };
+    const size_t hostStart = startsWith(L"http://") ? 7 : startsWith(L"https://") ? 8 : 0;
+    if (hostStart == 0)
+        return false;
+    auto isHex = [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); };
+    auto isAlnum = [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
+    size_t at = hostStart;
+    while (at < link.size() && (isAlnum(link[at]) || link[at] == L'.' || link[at] == L'-'))
+        ++at;
+    if (at == hostStart)
+        return false;
+    if (at < link.size() && link[at] == L':') {
+        const size_t digits = ++at;
+        while (at < link.size() && link[at] >= L'0' && link[at] <= L'9')
+            ++at;
+        if (at == digits || at - digits > 5)
+            return false;
+    }
+    if (at < link.size() && link[at] != L'/' && link[at] != L'?' && link[at] != L'#')
+        return false; // user information or anything else before the path
+    static constexpr std::wstring_view kAllowed = L"-._~:/?#[]@!$&()*+,;=";
+    for (; at < link.size(); ++at) {
+        const wchar_t c = link[at];
+        if (c == L'%') {
+            if (at + 2 >= link.size() || !isHex(link[at + 1]) || !isHex(link[at + 2]))
+                return false;
+            at += 2;
+        } else if (!isAlnum(c) && kAllowed.find(c) == std::wstring_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::wstring BuildNavLink(const std::wstring& supportHost, const std::wstring& pageType, const std::wstring& languageCode,
                           const std::wstring& countryCode, const std::wstring& oid, const std::wstring& client)
 {
-    return L"http://" + supportHost + L"/apps/Nav?h_pagetype=" + pageType + L"&h_lang=" + languageCode +
-           L"&h_cc=" + countryCode + L"&h_product=" + oid + L"&h_client=" + client + L"&h_page=kelocom";
+    return L"http://" + supportHost + L"/apps/Nav?h_pagetype=" + PercentEncode(pageType) + L"&h_lang=" +
+           PercentEncode(languageCode) + L"&h_cc=" + PercentEncode(countryCode) + L"&h_product=" +
+           PercentEncode(oid) + L"&h_client=" + PercentEncode(client) + L"&h_page=kelocom";
 }
 
 std::wstring BuildBrokerUrl(const std::wstring& supportHost, const std::wstring& languageCode,
@@ -500,16 +573,17 @@ std::wstring BuildNavVariantLink(const std::wstring& supportHost, const std::wst
                                  const std::wstring& languageCode, const std::wstring& oid,
                                  const std::wstring& countryCode)
 {
-    return L"http://" + supportHost + L"/apps/Nav?h_pagetype=" + pageType + L"&h_lang=" + languageCode +
-           L"&h_product=" + oid + L"&h_client=s-a-e021-2&h_page=kelocom&lang=" + languageCode + L"&h_cc=" +
-           countryCode;
+    return L"http://" + supportHost + L"/apps/Nav?h_pagetype=" + PercentEncode(pageType) + L"&h_lang=" +
+           PercentEncode(languageCode) + L"&h_product=" + PercentEncode(oid) +
+           L"&h_client=s-a-e021-2&h_page=kelocom&lang=" + PercentEncode(languageCode) + L"&h_cc=" +
+           PercentEncode(countryCode);
 }
 
 std::wstring BuildKeywordLink(const std::wstring& supportHost, const std::wstring& pageType,
                               const std::wstring& languageCode, const std::wstring& keyword)
 {
-    return L"http://" + supportHost + L"/apps/Nav?h_pagetype=" + pageType + L"&h_lang=" + languageCode +
-           L"&h_client=s-h-e021-1&h_keyword=" + keyword;
+    return L"http://" + supportHost + L"/apps/Nav?h_pagetype=" + PercentEncode(pageType) + L"&h_lang=" +
+           PercentEncode(languageCode) + L"&h_client=s-h-e021-1&h_keyword=" + PercentEncode(keyword);
 }
 
 std::wstring BuildCustomerCareLink(const std::wstring& mainHost)

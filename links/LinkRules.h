@@ -111,6 +111,21 @@ struct RedirectDecision
 // What a 301/302/303 answer leads to: the next link to check, or the final status and log line.
 RedirectDecision DecideRedirect(const std::wstring& rawHeaders, const std::wstring& currentLink);
 
+// ---- Addresses handed to the shell -------------------------------------------------------
+
+// The longest address the shell is given; a longer one is refused.
+constexpr std::size_t kMaxShellLinkLength = 2048;
+
+// `text` as UTF-8 with every byte but the unreserved characters of RFC 3986 percent-encoded:
+// a value from a device or a file can then never end its query field or the address.
+std::wstring PercentEncode(const std::wstring& text);
+
+// Whether an address may go to the shell: "http://" or "https://", a host name or address
+// (with a port at most), then only the characters of RFC 3986 (no blanks, quotes, angle
+// brackets, backslashes or controls), every "%" followed by two hex digits, at most
+// kMaxShellLinkLength long.
+bool IsShellSafeLink(const std::wstring& link);
+
 // ---- Support links ----------------------------------------------------------------------
 
 using OidTable = std::map<std::wstring, std::wstring>;

@@ -106,6 +106,11 @@ void SupportLinkBuilder::SetCustomerCareUrl(const std::wstring& url)
 
 bool SupportLinkBuilder::OpenLink(const std::wstring& link)
 {
+    if (!IsShellSafeLink(link)) {
+        LogFile().Write(L"Refused to open a link that is not a plain web address: %s",
+                        link.substr(0, 200).c_str());
+        return false;
+    }
     const HINSTANCE result =
         NGWinApi::Shell().ShellExecuteW(nullptr, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // Each caller logs a failure in its own words, and some must log nothing.

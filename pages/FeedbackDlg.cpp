@@ -38,10 +38,16 @@ std::wstring Widened(const std::string& text)
 }
 
 // "name edition servicePack - " before the bitness, as both forms begin.
-std::wstring SystemPart(const std::wstring& address, const os_info& os)
+std::wstring SystemPart(const os_info& os)
 {
-    return address + L"&q8=V" + kToolVersion + L"@" + Widened(os.name) + L" " + Widened(os.edition) + L" " +
+    return L"V" + std::wstring(kToolVersion) + L"@" + Widened(os.name) + L" " + Widened(os.edition) + L" " +
            Widened(os.servicePack) + L" - ";
+}
+
+// The answer field carries printer and system names: encoded, it cannot end the address.
+std::wstring SurveyAddress(const std::wstring& address, const std::wstring& answer)
+{
+    return address + L"&q8=" + PercentEncode(answer);
 }
 
 CDiagnosticMgr* Manager() { return theApp.DiagnosisManager(); }
@@ -67,14 +73,14 @@ std::wstring SurveyTimeStamp(const SYSTEMTIME& time)
 std::wstring DeviceSurveyLink(const std::wstring& address, const os_info& os, const std::wstring& printerName,
                               bool isNetwork, const std::wstring& errorTrail, const std::wstring& answerTrail)
 {
-    return SystemPart(address, os) + Widened(os.bitness) + L"@" + printerName + L"@" +
-           (isNetwork ? L"Network" : L"USB") + errorTrail + answerTrail;
+    return SurveyAddress(address, SystemPart(os) + Widened(os.bitness) + L"@" + printerName + L"@" +
+                                      (isNetwork ? L"Network" : L"USB") + errorTrail + answerTrail);
 }
 
 std::wstring NoDeviceSurveyLink(const std::wstring& address, const os_info& os, const SYSTEMTIME& time)
 {
-    return SystemPart(address, os) + L"@" + Widened(os.bitness) + L" User Aborted Before Diagnosse" +
-           SurveyTimeStamp(time);
+    return SurveyAddress(address, SystemPart(os) + L"@" + Widened(os.bitness) + L" User Aborted Before Diagnosse" +
+                                      SurveyTimeStamp(time));
 }
 
 std::wstring CurrentSurveyLink(SurveyCaller caller, const os_info& os, const SYSTEMTIME& now)

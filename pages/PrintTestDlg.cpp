@@ -102,8 +102,7 @@ void CPrintTestDlg::OnSendTestPrint()
         ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     SetKeyText(IDC_PAGE_MESSAGE, L"TSY_SEND_TESTPRINT_MSG");
     manager->SetCurrentTestIndex(kLowLevelPrintTestIndex);
-    worker_.reset();
-    worker_.reset(NGWinApi::Kernel().CreateThread(nullptr, 0, &CDiagnosticMgr::TestWorker, manager, 0, nullptr));
+    manager->StartTestWorker();
 }
 
 void CPrintTestDlg::OnSkipPrint()
@@ -122,11 +121,9 @@ void CPrintTestDlg::OnSkipPrint()
 
 void CPrintTestDlg::OnCancel()
 {
-    if (printSent_) {
+    // The manager waits for the worker before it goes away; a print that went out stops waiting.
+    if (printSent_)
         if (const CDiagnosticMgr* manager = Manager())
             manager->SignalCancel();
-    } else {
-        worker_.reset();
-    }
     CloseMainWindow();
 }

@@ -27,5 +27,4 @@ private:
     void OnSkipPrint();
 
     bool printSent_ = false;
-    NGWinApi::UniqueHandle worker_;
 };

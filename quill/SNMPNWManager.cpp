@@ -28,9 +28,12 @@ std::wstring OrNotAvailable(const std::wstring& text)
 
 } // namespace
 
-bool CSNMPNWManager::OpenPrinter(const Device_Dev& printer)
+bool CSNMPNWManager::Answered(const CSnmpBracket& bracket)
 {
-    return session_.QuillInit(printer.address);
+    if (bracket.Answered())
+        return true;
+    SetLastFault(DeviceFault::NotAnswering);
+    return false;
 }
 
 std::wstring CSNMPNWManager::GetText(const std::string& oid, bool* arrived, SnmpValue* value)
@@ -67,17 +70,38 @@ std::optional<std::wstring> CSNMPNWManager::InkObjectText(const InkSlotObject& o
     return std::nullopt;
 }
 
+void CSNMPNWManager::AddHostSideInfo(const Device_Dev& printer)
+{
+    DeviceInfo& info = records_.deviceInfo;
+    if (std::wstring driver = HostDriverVersion(printer); !driver.empty())
+        info.printerDriverVersion = driver;
+    AddHostSideInformation(info);
+}
+
+bool CSNMPNWManager::ReadDeviceInformation(const Device_Dev& printer)
+{
+    const bool heads = GetPrintHeadInfo(printer);
+    if (!heads && LastFault() == DeviceFault::NotAnswering) {
+        // Asking a printer that has just let its time-out pass again would double the wait.
+        RunDeviceOperation(L"GetDeviceInfo", false, [&] {
+            auto guard = LockRecords();
+            AddHostSideInfo(printer);
+            return true;
+        });
+        return false;
+    }
+    return GetDeviceInfo(printer) && heads;
+}
+
 bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetDeviceInfo", false, [&] {
         auto guard = LockRecords();
         DeviceInfo& info = records_.deviceInfo;
         LogFile().Write(L"@CSNMPNWManager::GetDeviceInfo");
-        if (std::wstring driver = HostDriverVersion(printer); !driver.empty())
-            info.printerDriverVersion = driver;
-        AddHostSideInformation(info);
+        AddHostSideInfo(printer);
 
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L"@ QuillInit");
 
         info.modelName = OrNotAvailable(TrimQuotes(GetText(kModelNameOid)));
@@ -123,9 +147,9 @@ bool CSNMPNWManager::GetDeviceInfo(const Device_Dev& printer)
             info.totalImpressions = static_cast<int32_t>(std::atol(narrow.c_str()));
         }
 
-        session_.QuillUninit();
+        bracket.Close();
         LogFile().Write(L" SNMP QuillUninit ");
-        return true;
+        return Answered(bracket);
     });
 }
 
@@ -135,7 +159,7 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
         auto guard = LockRecords();
         LogFile().Write(L"@ GetInkLevelInfo");
         records_.inkList.clear();
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L" GetInkLevelInfo @ QuillInit");
 
         AgentFlagValues flags{};
@@ -180,8 +204,8 @@ bool CSNMPNWManager::GetInkLevelInfo(const Device_Dev& printer)
             ink.consumableState = Localized(InkStateKey(InkStateFor(flags, slotBit)).c_str());
             records_.inkList.push_back(ink);
         }
-        session_.QuillUninit();
-        return true;
+        bracket.Close();
+        return Answered(bracket);
     });
 }
 
@@ -189,7 +213,7 @@ bool CSNMPNWManager::GetPrintHeadInfo(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetPrintHeadInfo", false, [&] {
         auto guard = LockRecords();
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L"GetPrintHeadInfo @  Quillinit");
         const std::wstring notAvailable = Localized(L"TSY_NOT_AVAILABLE");
         std::vector<PrintHeadInfo> heads;
@@ -208,10 +232,10 @@ bool CSNMPNWManager::GetPrintHeadInfo(const Device_Dev& printer)
             read(Slot("1.4.1.5.3.", h, ".23"), head.warranty);
             heads.push_back(head);
         }
-        session_.QuillUninit();
+        bracket.Close();
         LogFile().Write(L"GetPrintHeadInfo @  QuillUninit");
         records_.printHeadList.insert(records_.printHeadList.end(), heads.begin(), heads.end());
-        return true;
+        return Answered(bracket);
     });
 }
 
@@ -220,7 +244,7 @@ bool CSNMPNWManager::GetDeviceStatus(const Device_Dev& printer)
     return RunDeviceOperation(L"GetDeviceStatus", false, [&] {
         auto guard = LockRecords();
         records_.statusList.clear();
-        OpenPrinter(printer);
+        CSnmpBracket bracket(session_, printer.address);
         LogFile().Write(L"GetDeviceStatus @ QuillInit");
         const std::wstring identification = GetText(kDeviceIdOid);
         StatusEntry first;
@@ -235,9 +259,11 @@ bool CSNMPNWManager::GetDeviceStatus(const Device_Dev& printer)
         SnmpValue feeder;
         const std::wstring feederText = GetQuillText("1.2.2.2.1", nullptr, &feeder);
         records_.statusList.push_back(StatusEntry{FeederStatusText(feeder, feederText)});
-        session_.QuillUninit();
+        bracket.Close();
         LogFile().Write(L"GetDeviceStatus @ QuillUnInit");
-        return true;
+        if (!bracket.Answered())
+            SetLastFault(DeviceFault::NotAnswering);
+        return true; // the status test judges the empty status itself
     });
 }
 
@@ -245,7 +271,7 @@ int32_t CSNMPNWManager::GetStatusFlag(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"GetStatusFlag", int32_t{61}, [&] {
         CSnmpSession session;
-        session.QuillInit(printer.address);
+        CSnmpBracket bracket(session, printer.address);
         LogFile().Write(L"GetStatusFlag @ QuillInit");
         int32_t code = 61;
         if (session.SnmpGetPdu(kDeviceIdOid))
@@ -254,54 +280,53 @@ int32_t CSNMPNWManager::GetStatusFlag(const Device_Dev& printer)
         CSnmpSession::ClearResultText();
         if (!identification.empty())
             code = ParseStatusField(GetIdField(L"S", identification));
-        session.QuillUninit();
+        bracket.Close();
         LogFile().Write(L"GetStatusFlag @ QuillUnInit");
         return code;
     });
 }
 
-void CSNMPNWManager::SendService(const Device_Dev& printer, const wchar_t* name,
+bool CSNMPNWManager::SendService(const Device_Dev& printer, const wchar_t* name,
                                  std::initializer_list<std::pair<const char*, int32_t>> writes)
 {
-    OpenPrinter(printer);
+    // The session is the readers' too: a read on another thread must not tear this one down.
+    auto guard = LockRecords();
+    CSnmpBracket bracket(session_, printer.address);
     LogFile().Write(L"%s @ QuillInit", name);
     for (const auto& [quillId, value] : writes)
         if (session_.SnmpSetPdu(QuillSnmpOid(quillId).c_str(), value))
             session_.SnmpSendPdu();
     CSnmpSession::ClearResultText();
-    session_.QuillUninit();
+    bracket.Close();
     LogFile().Write(L"%s @ QuillUnInit", name);
+    return Answered(bracket);
 }
 
 bool CSNMPNWManager::PrintQualityDiagnosticPage(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"PrintQualityDiagnosticPage", false, [&] {
-        SendService(printer, L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
-        return true;
+        return SendService(printer, L"PrintQualityDiagnosticPage", {{kServiceCommand, 1000}});
     });
 }
 
 bool CSNMPNWManager::AlignPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"AlignPrintHead", false, [&] {
-        SendService(printer, L"AlignPrintHead", {{kServiceCommand, 1100}});
-        return true;
+        return SendService(printer, L"AlignPrintHead", {{kServiceCommand, 1100}});
     });
 }
 
 bool CSNMPNWManager::CleanPrintHead(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"CleanPrintHead", false, [&] {
-        SendService(printer, L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
-        return true;
+        return SendService(printer, L"CleanPrintHead", {{kCleaningCommand, 100}, {kServiceCommand, 1000}});
     });
 }
 
 bool CSNMPNWManager::PrintDiagnosticPage(const Device_Dev& printer)
 {
     return RunDeviceOperation(L"PrintDiagnosticPage", false, [&] {
-        SendService(printer, L"PrintDiagnosticPage", {{kServiceCommand, 10}});
-        return true;
+        return SendService(printer, L"PrintDiagnosticPage", {{kServiceCommand, 10}});
     });
 }
 

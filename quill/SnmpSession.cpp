@@ -21,8 +21,10 @@ struct SharedState {
     SnmpValue dValue;
     char result[kSnmpValueTextMax + 1] = {};
     SnmpValue resultValue; // the reply behind `result`
-    // Set when a request of the current bracket timed out: the rest of the bracket fails fast.
+    // Set when the printer of the current bracket is taken for gone: the rest fails fast.
     std::atomic<bool> timedOut{false};
+    std::atomic<bool> answered{false};        // a reply came in the current bracket
+    std::atomic<int> consecutiveTimeOuts{0};  // requests in a row without a reply
     bool failFastLogged = false;
     in_addr hostAddress{};
 };
@@ -70,6 +72,8 @@ bool CSnmpSession::QuillInit(const std::wstring& address)
         bracket_ = std::unique_lock(g_bracketMutex);
     SharedState& state = State();
     state.timedOut = false;
+    state.answered = false;
+    state.consecutiveTimeOuts = 0;
     state.failFastLogged = false;
 
     host_ = address;
@@ -187,13 +191,16 @@ SnmpStack::Status CSnmpSession::SnmpCallback(SnmpStack::HSession session, HWND, 
     SnmpStack::HPdu pdu = 0;
     if (SnmpStack::RecvMsg(session, nullptr, nullptr, nullptr, &pdu) != SnmpStack::kSuccess) {
         state.lastError = SnmpStack::GetLastError();
-        if (state.lastError == SnmpStack::kErrorTimeout)
+        if (state.lastError == SnmpStack::kErrorTimeout &&
+            (++state.consecutiveTimeOuts >= 2 || !state.answered))
             state.timedOut = true;
         state.success = 0;
         ::SetEvent(state.completion.get());
         LogFile().Write(L"SnMPRecvMsg failed - %d", state.lastError.load());
         return 0;
     }
+    state.answered = true;
+    state.consecutiveTimeOuts = 0;
     SnmpPduType type{};
     int32_t requestId = 0, errorStatus = 0, errorIndex = 0;
     SnmpStack::HVbl vbl = 0;
@@ -251,6 +258,11 @@ bool CSnmpSession::QuillUninit()
         bracket_.unlock();
     }
     return true;
+}
+
+bool CSnmpSession::Answered() const
+{
+    return bracket_.owns_lock() && State().answered;
 }
 
 std::string CSnmpSession::ResultText()

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quill/SnmpStack.h"
@@ -24,8 +25,12 @@ public:
     // Builds a SET of one INTEGER; true when the PDU was made.
     bool SnmpSetPdu(const char* oid, int32_t value);
     // Sends the PDU built last and waits for its reply; true when it arrived and was read.
-    // Once a request of this bracket has timed out, fails at once without sending.
+    // A printer that has not answered once in this bracket and lets one request time out, or
+    // one that lets two requests in a row time out, is gone: the rest of the bracket then fails
+    // at once without sending. One request lost on a busy network does not blank the read.
     bool SnmpSendPdu();
+    // Whether any request of the open bracket was answered.
+    bool Answered() const;
     // Releases everything and ends the bracket; always true.
     bool QuillUninit();
 
@@ -40,6 +45,7 @@ public:
                                           LPARAM lParam, void* clientData);
 
 private:
+    friend class CSnmpBracket;
     void ReleaseHandles();
 
     std::wstring host_;
@@ -52,4 +58,32 @@ private:
     SnmpStack::HPdu pdu_ = 0;
     bool started_ = false;
     std::unique_lock<std::mutex> bracket_;
+};
+
+// One QuillInit ... QuillUninit bracket as a scope: the process-wide request lock is released
+// however the scope ends, an exception included.
+class CSnmpBracket {
+public:
+    CSnmpBracket(CSnmpSession& session, const std::wstring& address) : session_(session)
+    {
+        session_.QuillInit(address);
+    }
+    ~CSnmpBracket() { Close(); }
+    CSnmpBracket(const CSnmpBracket&) = delete;
+    CSnmpBracket& operator=(const CSnmpBracket&) = delete;
+
+    // Ends the bracket early; what Answered says stays.
+    void Close()
+    {
+        if (std::exchange(open_, false)) {
+            answered_ = session_.Answered();
+            session_.QuillUninit();
+        }
+    }
+    bool Answered() const { return open_ ? session_.Answered() : answered_; }
+
+private:
+    CSnmpSession& session_;
+    bool open_ = true;
+    bool answered_ = false;
 };

@@ -40,6 +40,14 @@ HINTERNET OpenTimedRequest(HINTERNET connection, const std::string& path, DWORD 
     return request.release();
 }
 
+// What a failed WinINet call says about the printer.
+DeviceFault FaultOf(DWORD error)
+{
+    return error == ERROR_HTTP_INVALID_SERVER_RESPONSE || error == ERROR_HTTP_HEADER_NOT_FOUND
+               ? DeviceFault::UnexpectedAnswer
+               : DeviceFault::NotAnswering;
+}
+
 } // namespace
 
 bool CSableManager::GetDocumentOverNetwork(const Device_Dev& device, const std::wstring& fileName,
@@ -66,11 +74,17 @@ bool CSableManager::GetDocumentOverNetwork(const Device_Dev& device, const std::
         // The request is opened on the connection rather than from the whole URL: only a
         // request handle takes time-outs (Wine passes none down from the session, and closing
         // the session does not end a blocked URL open), so a silent printer cannot hang us.
+        // A printer that let the time-out pass is not asked again: that would triple the wait.
         NGWinApi::UniqueInternetHandle download;
-        for (int attempt = 0; attempt < kAttempts && !download; ++attempt)
+        for (int attempt = 0; attempt < kAttempts && !download; ++attempt) {
             download.reset(OpenTimedRequest(connection.get(), ToAnsi(resourcePath), waits_.networkTimeoutMs));
+            if (!download && ::GetLastError() == ERROR_INTERNET_TIMEOUT)
+                break;
+        }
         if (!download) {
-            LogFile().Write(L"InternetOpenUrl API failed.Err: %ld", static_cast<long>(::GetLastError()));
+            const DWORD error = ::GetLastError();
+            LogFile().Write(L"InternetOpenUrl API failed.Err: %ld", static_cast<long>(error));
+            SetLastFault(FaultOf(error));
             return false;
         }
         NGWinApi::UniqueDeviceHandle file(NGWinApi::DeviceIo().CreateFileW(outputPath.c_str(), GENERIC_WRITE, 0,
@@ -85,7 +99,9 @@ bool CSableManager::GetDocumentOverNetwork(const Device_Dev& device, const std::
         for (;;) {
             DWORD read = 0;
             if (!NGWinApi::Internet().InternetReadFile(download.get(), buffer.data(), kDownloadBlock, &read)) {
-                LogFile().Write(L"InternetReadFile API failed.Err: %ld", static_cast<long>(::GetLastError()));
+                const DWORD error = ::GetLastError();
+                LogFile().Write(L"InternetReadFile API failed.Err: %ld", static_cast<long>(error));
+                SetLastFault(FaultOf(error));
                 copied = false;
                 break;
             }
@@ -99,6 +115,7 @@ bool CSableManager::GetDocumentOverNetwork(const Device_Dev& device, const std::
             }
             total += read;
             if (total > waits_.maxBodyBytes) {
+                SetLastFault(DeviceFault::UnexpectedAnswer);
                 copied = false; // a body that never ends
                 break;
             }
@@ -122,6 +139,8 @@ std::optional<std::wstring> CSableManager::PostOverNetwork(const Device_Dev& dev
     const auto failed = [this](PostFailure step) {
         lastPostError_ = ::GetLastError();
         lastPostFailure_ = step;
+        if (step != PostFailure::Open)
+            SetLastFault(FaultOf(lastPostError_));
         return std::nullopt;
     };
     if (!session)

@@ -58,7 +58,9 @@ bool RunDeviceOperation(CDiagnosticMgr& manager, int32_t operation)
     if (known == DeviceOperation::ReadInkLevels)
         SetPrinterRegionText(NotAvailableText());
     try {
-        return Run(manager.ManagerFor(DeviceOperationPath(*device)), known, *device);
+        CDeviceAccessManager& target = manager.ManagerFor(DeviceOperationPath(*device));
+        target.SetLastFault(DeviceFault::None);
+        return Run(target, known, *device);
     } catch (...) {
         LogFile().Write(L"Exception occured in device operation %d", operation);
     }

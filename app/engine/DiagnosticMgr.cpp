@@ -1,5 +1,8 @@
 #include "app/engine/DiagnosticMgr.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "KeloDiagnosticCore.h"
 #include "app/engine/EngineMessages.h"
 #include "discovery/DeviceEnumeration.h"
@@ -7,6 +10,7 @@
 #include "quill/SNMPNWManager.h"
 #include "sable/DeviceStatusTest.h"
 #include "sable/SableManager.h"
+#include "support/CrashTrace.h"
 #include "support/LogFile.h"
 #include "support/ProductInfoColl.h"
 #include "tools/ConnectivityTest.h"
@@ -35,7 +39,10 @@ CDiagnosticMgr::CDiagnosticMgr()
 {
 }
 
-CDiagnosticMgr::~CDiagnosticMgr() = default;
+CDiagnosticMgr::~CDiagnosticMgr()
+{
+    StopTestWorkers();
+}
 
 void CDiagnosticMgr::BuildTests()
 {
@@ -143,8 +150,54 @@ void CDiagnosticMgr::RunCurrentTest()
 
 DWORD WINAPI CDiagnosticMgr::TestWorker(LPVOID manager)
 {
-    static_cast<CDiagnosticMgr*>(manager)->RunCurrentTest();
-    return 0;
+    return RunThreadLogged(L"test worker", [&] {
+        static_cast<CDiagnosticMgr*>(manager)->RunCurrentTest();
+        return DWORD{0};
+    });
+}
+
+bool CDiagnosticMgr::StartTestWorker()
+{
+    std::lock_guard lock(workersLock_);
+    std::erase_if(workers_, [](const UniqueHandle& worker) { return ::WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0; });
+    UniqueHandle worker(Kernel().CreateThread(nullptr, 0, &CDiagnosticMgr::TestWorker, this, 0, nullptr));
+    if (!worker)
+        return false;
+    workers_.push_back(std::move(worker));
+    return true;
+}
+
+bool CDiagnosticMgr::TestWorkerRunning() const
+{
+    std::lock_guard lock(workersLock_);
+    return std::any_of(workers_.begin(), workers_.end(),
+                       [](const UniqueHandle& worker) { return ::WaitForSingleObject(worker.get(), 0) == WAIT_TIMEOUT; });
+}
+
+void CDiagnosticMgr::StopTestWorkers()
+{
+    std::vector<UniqueHandle> workers;
+    {
+        std::lock_guard lock(workersLock_);
+        workers.swap(workers_);
+    }
+    constexpr DWORD kCancelRepeatMs = 200; // a worker renews the event as its test starts
+    for (UniqueHandle& worker : workers) {
+        HANDLE handle = worker.get();
+        bool logged = false;
+        for (;;) {
+            SignalCancel();
+            const DWORD woken = ::MsgWaitForMultipleObjects(1, &handle, FALSE, kCancelRepeatMs, QS_SENDMESSAGE);
+            if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED)
+                break;
+            if (woken == WAIT_OBJECT_0 + 1) {
+                MSG message;
+                ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            } else if (!std::exchange(logged, true)) {
+                LogFile().Write(L"Waiting for the running test to end");
+            }
+        }
+    }
 }
 
 bool CDiagnosticMgr::VerifySelectedPrinter()

@@ -47,6 +47,13 @@ public:
     void RunCurrentTest();
     // CreateThread entry that calls RunCurrentTest on the manager passed as parameter.
     static DWORD WINAPI TestWorker(LPVOID manager);
+    // Runs the current test on a worker thread the manager owns; false when it could not start.
+    bool StartTestWorker();
+    // Asks a running test to stop and waits until every worker has ended, serving messages
+    // the workers send to this thread meanwhile. The destructor does it: a worker must never
+    // outlive the tests and records it works on.
+    void StopTestWorkers();
+    bool TestWorkerRunning() const;
 
     bool VerifySelectedPrinter();
     bool CheckNetworkSettings();
@@ -111,6 +118,8 @@ private:
     uint64_t listGeneration_ = 0; // counts replacements of the list, so a stale finding is dropped
     int32_t currentTestIndex_ = -1;
     std::vector<std::unique_ptr<Test>> tests_;
+    mutable std::mutex workersLock_;
+    std::vector<NGWinApi::UniqueHandle> workers_;
     mutable std::mutex cancelLock_; // the print page signals while a worker renews
     NGWinApi::UniqueHandle cancelEvent_;
     std::unique_ptr<CSableManager> sable_;

@@ -229,8 +229,9 @@ SnmpExchange::Datagrams SnmpExchange::Start(uint64_t now)
 
 SnmpExchange::Datagrams SnmpExchange::Received(Ipv4 from, const SnmpTextReply& reply, uint64_t now)
 {
-    int64_t request = int64_t{reply.requestId} - firstRequestId_;
-    if (done_ || from != agent_ || request < 0 || request >= kRequestCount || !outstanding_[request])
+    // Unsigned arithmetic: an id past INT32_MAX wraps round instead of overflowing.
+    uint32_t request = static_cast<uint32_t>(reply.requestId) - static_cast<uint32_t>(firstRequestId_);
+    if (done_ || from != agent_ || request >= kRequestCount || !outstanding_[request])
         return {};
     outstanding_[request] = false;
     agentAnswered_ = true;
@@ -270,14 +271,19 @@ SnmpExchange::Datagrams SnmpExchange::Send(uint64_t now)
 {
     Datagrams requests;
     if (outstanding_[kBoth])
-        requests.push_back(SnmpGetRequest(firstRequestId_ + kBoth, {kDescriptionOid, kIdentificationOid}));
+        requests.push_back(SnmpGetRequest(RequestId(kBoth), {kDescriptionOid, kIdentificationOid}));
     if (outstanding_[kDescription])
-        requests.push_back(SnmpGetRequest(firstRequestId_ + kDescription, kDescriptionOid));
+        requests.push_back(SnmpGetRequest(RequestId(kDescription), kDescriptionOid));
     if (outstanding_[kIdentification])
-        requests.push_back(SnmpGetRequest(firstRequestId_ + kIdentification, kIdentificationOid));
+        requests.push_back(SnmpGetRequest(RequestId(kIdentification), kIdentificationOid));
     ++rounds_;
     sentAt_ = now;
     return requests;
+}
+
+int32_t SnmpExchange::RequestId(Request request) const
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(firstRequestId_) + static_cast<uint32_t>(request));
 }
 
 std::optional<UdpUnreachable> ReadUdpUnreachable(const uint8_t* data, size_t size)

@@ -55,7 +55,8 @@ std::optional<SnmpTextReply> ReadSnmpTextReply(const uint8_t* data, size_t size)
 class SnmpExchange {
 public:
     using Datagrams = std::vector<std::vector<uint8_t>>;
-    // Request ids `firstRequestId` up to `firstRequestId` + kRequestIds - 1 are this exchange's.
+    // Request ids `firstRequestId` up to `firstRequestId` + kRequestIds - 1 are this exchange's,
+    // counted modulo 2^32: any first id will do, INT32_MAX is followed by INT32_MIN.
     static constexpr int32_t kRequestIds = 3;
 
     SnmpExchange(Ipv4 agent, int32_t firstRequestId, uint64_t timeoutMs);
@@ -80,6 +81,7 @@ private:
 
     // The requests outstanding, as a new round of sends.
     Datagrams Send(uint64_t now);
+    int32_t RequestId(Request request) const;
 
     Ipv4 agent_;
     int32_t firstRequestId_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -228,6 +229,51 @@ TEST_F(DiagnosticMgrTest, EveryRunGetsAFreshUnsignalledCancelEvent)
     const HANDLE second = manager_.CancelEvent();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(::WaitForSingleObject(second, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+// A test that waits as a print on a stalled port does, until the run is cancelled.
+class UntilCancelled : public CTest {
+public:
+    UntilCancelled(const CDiagnosticMgr& manager, std::atomic<bool>& ended) : manager_(manager), ended_(ended) {}
+    int32_t Run(Device_Dev&) override
+    {
+        const DWORD woken = ::WaitForSingleObject(manager_.CancelEvent(), 10000);
+        ::Sleep(100); // winding down touches the manager's records still
+        ended_ = true;
+        return woken == WAIT_OBJECT_0 ? kRunAbandon : kRunFailed;
+    }
+
+private:
+    const CDiagnosticMgr& manager_;
+    std::atomic<bool>& ended_;
+};
+
+TEST_F(DiagnosticMgrTest, AManagerGoingAwayCancelsAndWaitsForItsWorker)
+{
+    // Close on the connectivity page or Exit on the print page while the check runs.
+    auto manager = std::make_unique<CDiagnosticMgr>();
+    manager->BuildTests();
+    manager->ReplaceDevices({Device_Dev{}});
+    std::atomic<bool> ended{false};
+    manager->SetCurrentTestIndex(kLowLevelPrintTestIndex);
+    manager->TestAt(kLowLevelPrintTestIndex)->test = std::make_unique<UntilCancelled>(*manager, ended);
+    manager->SetNotifyWindow(recorder_.Window());
+    ASSERT_TRUE(manager->StartTestWorker());
+    for (int i = 0; i < 500 && recorder_.started == 0; ++i) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+    ASSERT_EQ(recorder_.started, 1);
+    EXPECT_TRUE(manager->TestWorkerRunning());
+
+    const auto start = std::chrono::steady_clock::now();
+    manager.reset();
+    EXPECT_TRUE(ended) << "the worker outlived its manager";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // The wait served the worker's last report instead of deadlocking on it.
+    EXPECT_EQ(recorder_.progress, (std::vector<WPARAM>{kProgressStarted, kProgressAbandon}));
 }
 
 TEST_F(DiagnosticMgrTest, SelectionIsVerifiedAgainstTheCatalogue)

@@ -43,7 +43,6 @@ struct OutcomeCase {
     std::optional<int32_t> command;
     EndConnectivity end;
     std::optional<int32_t> newIndex;
-    bool closeWorker;
 };
 
 } // namespace
@@ -53,35 +52,34 @@ TEST(WizardRules, EachOutcomeLeadsToItsPage)
     using E = EndConnectivity;
     const OutcomeCase cases[] = {
         // Passes: connectivity runs the device status test on the same page, then the print test.
-        {"connectivity passed", 0, 1, 0, false, false, 23, E::No, 1, true},
-        {"status passed", 1, 1, 0, false, false, 19, E::BeforeCommand, {}, true},
-        {"print passed", 2, 1, 0, false, false, 7, E::No, {}, true},
-        {"pass at a page test", 3, 1, 0, false, false, {}, E::No, {}, true},
+        {"connectivity passed", 0, 1, 0, false, false, 23, E::No, 1},
+        {"status passed", 1, 1, 0, false, false, 19, E::BeforeCommand, {}},
+        {"print passed", 2, 1, 0, false, false, 7, E::No, {}},
+        {"pass at a page test", 3, 1, 0, false, false, {}, E::No, {}},
         // Connectivity failure: 17 whatever the status says (a USB status unreadable is 61).
-        {"connectivity failed, unreadable", 0, 0, kStatusUnreadable, false, false, 17, E::BeforeCommand, {}, false},
-        {"connectivity failed, clear", 0, 0, 0, false, true, 17, E::BeforeCommand, {}, false},
+        {"connectivity failed, unreadable", 0, 0, kStatusUnreadable, false, false, 17, E::BeforeCommand, {}},
+        {"connectivity failed, clear", 0, 0, 0, false, true, 17, E::BeforeCommand, {}},
         // Device status failure: the feeder wins, then fault codes, then the power-loss form once.
-        {"status feeder over fault", 1, 0, 14, true, false, 22, E::AfterCommand, {}, false},
-        {"status feeder", 1, 0, 3, true, true, 22, E::AfterCommand, {}, false},
-        {"status fault", 1, 0, 14, false, false, 17, E::AfterCommand, {}, false},
-        {"status unreadable", 1, 0, 61, false, true, 17, E::AfterCommand, {}, false},
-        {"status first time", 1, 0, 5, false, false, 18, E::AfterCommand, {}, false},
-        {"status shown before", 1, 0, 5, false, true, 16, E::AfterCommand, {}, false},
-        {"status clear but failed", 1, 0, 0, false, false, 18, E::AfterCommand, {}, false},
+        {"status feeder over fault", 1, 0, 14, true, false, 22, E::AfterCommand, {}},
+        {"status feeder", 1, 0, 3, true, true, 22, E::AfterCommand, {}},
+        {"status fault", 1, 0, 14, false, false, 17, E::AfterCommand, {}},
+        {"status unreadable", 1, 0, 61, false, true, 17, E::AfterCommand, {}},
+        {"status first time", 1, 0, 5, false, false, 18, E::AfterCommand, {}},
+        {"status shown before", 1, 0, 5, false, true, 16, E::AfterCommand, {}},
+        {"status clear but failed", 1, 0, 0, false, false, 18, E::AfterCommand, {}},
         // Print failure: a clear status or a feeder condition is a print failure.
-        {"print failed, status clear", 2, 0, 0, false, true, 15, E::No, {}, false},
-        {"print failed, feeder", 2, 0, 14, true, false, 15, E::No, {}, false},
-        {"print failed, fault", 2, 0, 61, false, false, 17, E::No, {}, false},
-        {"print failed, first time", 2, 0, 7, false, false, 18, E::No, {}, false},
-        {"print failed, shown before", 2, 0, 7, false, true, 16, E::No, {}, false},
-        {"failure at a page test", 4, 0, 14, false, false, {}, E::No, {}, false},
+        {"print failed, status clear", 2, 0, 0, false, true, 15, E::No, {}},
+        {"print failed, feeder", 2, 0, 14, true, false, 15, E::No, {}},
+        {"print failed, fault", 2, 0, 61, false, false, 17, E::No, {}},
+        {"print failed, first time", 2, 0, 7, false, false, 18, E::No, {}},
+        {"print failed, shown before", 2, 0, 7, false, true, 16, E::No, {}},
+        {"failure at a page test", 4, 0, 14, false, false, {}, E::No, {}},
     };
     for (const OutcomeCase& c : cases) {
         const OutcomeDecision d = DecideOutcome({c.testIndex, c.outcome, c.statusCode, c.adf, c.shown});
         EXPECT_EQ(d.command, c.command) << c.name;
         EXPECT_EQ(d.endConnectivity, c.end) << c.name;
         EXPECT_EQ(d.setTestIndex, c.newIndex) << c.name;
-        EXPECT_EQ(d.closeWorker, c.closeWorker) << c.name;
         EXPECT_TRUE(d.stopBlink) << c.name;
         EXPECT_FALSE(d.startBlink || d.destroyWizard) << c.name;
     }
@@ -92,12 +90,12 @@ TEST(WizardRules, StartStartsTheBlinkAndAbandonEndsTheWizard)
     for (int32_t index : {0, 1, 2}) {
         const OutcomeDecision started = DecideOutcome({index, kOutcomeStarted, 14, true, true});
         EXPECT_TRUE(started.startBlink);
-        EXPECT_FALSE(started.command || started.destroyWizard || started.stopBlink || started.closeWorker);
+        EXPECT_FALSE(started.command || started.destroyWizard || started.stopBlink);
         EXPECT_FALSE(NeedsStatusCode(kOutcomeStarted));
 
         const OutcomeDecision abandon = DecideOutcome({index, kOutcomeAbandon, 0, false, false});
         EXPECT_TRUE(abandon.destroyWizard);
-        EXPECT_FALSE(abandon.command || abandon.closeWorker || abandon.startBlink);
+        EXPECT_FALSE(abandon.command || abandon.startBlink);
         EXPECT_TRUE(NeedsStatusCode(kOutcomeAbandon));
     }
     const OutcomeDecision unknown = DecideOutcome({0, 7, 0, false, false});

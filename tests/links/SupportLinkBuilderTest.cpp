@@ -382,3 +382,22 @@ TEST(SupportLinkShell, RefusalIsReportedNotLogged)
     shell.result = 33;
     EXPECT_TRUE(SupportLinkBuilder::OpenLink(L"http://127.0.4.251/x"));
 }
+
+// Whatever a string file or a device put into an address, the shell only ever gets a plain
+// web address; anything else is refused and logged.
+TEST(SupportLinkShell, OnlyPlainWebAddressesReachTheShell)
+{
+    RecordingShell shell;
+    NGWinApi::ScopedApi<NGWinApi::CShellApi> scoped(shell);
+    LogTail log;
+    for (const wchar_t* link : {L"javascript:alert(1)", L"file:///C:/Windows/win.ini", L"..\\..\\calc.exe",
+                                L"http://127.0.4.251/\"&calc", L"http://127.0.4.251/a b"})
+        EXPECT_FALSE(SupportLinkBuilder::OpenLink(link)) << Narrow(link);
+    EXPECT_FALSE(SupportLinkBuilder::OpenLink(L"http://127.0.4.251/?h_keyword=" + std::wstring(10 * 1024, L'X')));
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_NE(log.Appended().find("Refused to open a link that is not a plain web address: javascript:alert(1)"),
+              std::string::npos)
+        << log.Appended();
+    EXPECT_TRUE(SupportLinkBuilder::OpenLink(L"https://127.0.4.251/x?q=" + PercentEncode(L"\"a&b\" ..\\c")));
+    EXPECT_EQ(shell.opened.size(), 1u);
+}

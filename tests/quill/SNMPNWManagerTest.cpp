@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
+#include <stdexcept>
 
 #include "QuillTestSupport.h"
 #include "TestFolder.h"
 #include "quill/QuillRules.h"
 #include "quill/SNMPNWManager.h"
+#include "winapi/SocketApi.h"
 
 namespace {
 
@@ -197,9 +200,57 @@ TEST_F(SnmpManagerTest, SilentPrinterCostsOneTimeOutPerOperation)
     EXPECT_EQ(manager_.GetStatusFlag(printer), 61);
     ASSERT_TRUE(manager_.GetDeviceStatus(printer));
     EXPECT_EQ(manager_.Records().statusList.at(0).statusId, L"");
-    ASSERT_TRUE(manager_.GetDeviceInfo(printer));
+    EXPECT_FALSE(manager_.GetDeviceInfo(printer)) << "a printer that answered nothing is no success";
     EXPECT_EQ(manager_.Records().deviceInfo.serialNumber, Text(L"TSY_NOT_AVAILABLE"));
+
+    // Device information is two brackets (printheads, identity): still one time-out cycle.
+    manager_.SetLastFault(DeviceFault::None);
+    const auto info = std::chrono::steady_clock::now();
+    EXPECT_FALSE(manager_.ReadDeviceInformation(printer));
+    EXPECT_LT(std::chrono::steady_clock::now() - info, std::chrono::milliseconds(1500));
+    EXPECT_EQ(manager_.LastFault(), DeviceFault::NotAnswering);
+    manager_.SetLastFault(DeviceFault::None);
+    EXPECT_FALSE(manager_.PrintDiagnosticPage(printer));
+    EXPECT_EQ(manager_.LastFault(), DeviceFault::NotAnswering);
     SnmpStack::SetRetransmitPolicy(saved);
+}
+
+// SendARP failing the way an unforeseen fault does: by throwing, inside the read's bracket.
+class ThrowingArp : public NGWinApi::CSocketApi {
+public:
+    DWORD SendARP(IPAddr, IPAddr, PVOID, PULONG) override { throw std::runtime_error("ARP"); }
+};
+
+TEST_F(SnmpManagerTest, AnExceptionInsideAReadReleasesTheSession)
+{
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.10");
+    ThrowingArp arp;
+    NGWinApi::CSocketApi* previous = NGWinApi::Replace(&arp);
+    EXPECT_FALSE(manager_.GetDeviceInfo(printer));
+    NGWinApi::Replace(previous);
+
+    // The status test reads on its own thread next: it must not wait on a lock left held.
+    auto flag = std::async(std::launch::async, [&] { return manager_.GetStatusFlag(printer); });
+    const bool ended = flag.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!ended)
+        manager_.GetPrintHeadInfo(printer); // frees the lock this thread left, so the test can end
+    EXPECT_TRUE(ended) << "the status read hung";
+    EXPECT_EQ(flag.get(), 31);
+}
+
+TEST_F(SnmpManagerTest, AServiceWaitsForAReadOnTheSameManager)
+{
+    const Device_Dev printer = NetworkPrinter(L"127.0.7.10");
+    sim_.Clear("quill-net");
+    std::future<bool> service;
+    {
+        auto reading = manager_.LockRecords(); // a read in progress on the window's popup
+        service = std::async(std::launch::async, [&] { return manager_.PrintDiagnosticPage(printer); });
+        EXPECT_EQ(service.wait_for(std::chrono::milliseconds(400)), std::future_status::timeout);
+        EXPECT_EQ(sim_.Sets("quill-net"), "") << "the service used the session under the read";
+    }
+    EXPECT_TRUE(service.get());
+    EXPECT_EQ(sim_.Sets("quill-net"), "1.3.6.1.4.1.48213.2.3.9.4.2.1.1.5.2.0\t10\n");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "FakeSnmpAgent.h"
@@ -149,6 +150,57 @@ TEST(SnmpSession, SilentPrinterTimesOutOnceThenTheBracketFailsFast)
     ASSERT_TRUE(session.QuillInit(L"127.0.0.1"));
     Get(session, kSerialOid);
     EXPECT_EQ(agent.RequestCount(), 6);
+}
+
+TEST(SnmpSession, AnAnsweringPrinterLosesOneObjectNotTheRestOfTheBracket)
+{
+    // Every try of the serial number is lost; the printer answers everything else.
+    FakeSnmpAgent agent([](const SnmpMessage& request) {
+        if (request.pdu.varbinds.at(0).oid.Format() == kSerialOid)
+            return std::vector<Datagram>{};
+        return std::vector<Datagram>{FakeSnmpAgent::Reply(request, SnmpValue::MakeInteger(5))};
+    });
+    StackPolicy policy(agent.Port(), 150, 2);
+    CSnmpSession session;
+    ASSERT_TRUE(session.QuillInit(L"127.0.0.1"));
+    EXPECT_EQ(Get(session, kServiceOid), "5");
+    EXPECT_EQ(Get(session, kSerialOid), "");
+    EXPECT_EQ(Get(session, kServiceOid), "5") << "one lost object blanked the rest of the read";
+    EXPECT_TRUE(session.Answered());
+
+    // Two objects in a row without an answer: the printer is gone, the rest fails at once.
+    EXPECT_EQ(Get(session, kSerialOid), "");
+    EXPECT_EQ(Get(session, kSerialOid), "");
+    const int sent = agent.RequestCount();
+    EXPECT_EQ(Get(session, kServiceOid), "");
+    EXPECT_EQ(agent.RequestCount(), sent);
+}
+
+TEST(SnmpSession, ABracketLeftByAnExceptionReleasesTheProcessLock)
+{
+    FakeSnmpAgent agent([](const SnmpMessage& request) {
+        return std::vector<Datagram>{FakeSnmpAgent::Reply(request, SnmpValue::MakeInteger(1))};
+    });
+    StackPolicy policy(agent.Port());
+    CSnmpSession kept; // a manager's session outlives its operations
+    try {
+        CSnmpBracket bracket(kept, L"127.0.0.1");
+        EXPECT_EQ(Get(kept, kSerialOid), "1");
+        throw std::runtime_error("a fault between init and uninit");
+    } catch (const std::runtime_error&) {
+    }
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        CSnmpSession session;
+        CSnmpBracket bracket(session, L"127.0.0.1");
+        EXPECT_EQ(Get(session, kSerialOid), "1");
+        done = true;
+    });
+    for (int i = 0; i < 200 && !done; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(done) << "the next bracket waits for a lock nobody will release";
+    kept.QuillUninit();
+    other.join();
 }
 
 TEST(SnmpSession, RejectedIdentifiersAndAddressesSendNothing)

@@ -31,6 +31,7 @@
 #include "pages/USBNetworkPopup.h"
 #include "ui/WindowTestSupport.h"
 #include "winapi/ShellApi.h"
+#include "links/LinkRules.h"
 #include "res/resource.h"
 
 namespace {
@@ -338,8 +339,8 @@ TEST_F(ResultPages, SurveyLinkForms)
     // No printer: only the dialog builds a link, the no-device form with the time stamp.
     EXPECT_EQ(CurrentSurveyLink(SurveyCaller::Page, os, time), L"");
     EXPECT_EQ(CurrentSurveyLink(SurveyCaller::FeedbackDialog, os, time),
-              address + L"&q8=V4.0.0.35@Microsoft Windows 7 Ultimate Edition Service Pack 1 - @64 bit User Aborted "
-                        L"Before Diagnosse Mar 7 2013 9:5:2");
+              address + L"&q8=" + PercentEncode(L"V4.0.0.35@Microsoft Windows 7 Ultimate Edition Service Pack 1 - @64 "
+                                                L"bit User Aborted Before Diagnosse Mar 7 2013 9:5:2"));
     time.wMonth = 12;
     time.wHour = 23;
     EXPECT_EQ(SurveyTimeStamp(time), L" Dec 7 2013 23:5:2");
@@ -350,8 +351,8 @@ TEST_F(ResultPages, SurveyLinkForms)
     theApp.AnswerTrail() = L"@PrintBad";
     const std::wstring device =
         L"V4.0.0.35@Microsoft Windows 7 Ultimate Edition Service Pack 1 - 64 bit@Printer X470 Series@USB@Error14@PrintBad";
-    EXPECT_EQ(CurrentSurveyLink(SurveyCaller::Page, os, time), address + L"&q8=" + device);
-    EXPECT_EQ(CurrentSurveyLink(SurveyCaller::FeedbackDialog, os, time), address + L"&q8=" + device);
+    EXPECT_EQ(CurrentSurveyLink(SurveyCaller::Page, os, time), address + L"&q8=" + PercentEncode(device));
+    EXPECT_EQ(CurrentSurveyLink(SurveyCaller::FeedbackDialog, os, time), address + L"&q8=" + PercentEncode(device));
 
     // Empty trails end after the connection; an empty service pack leaves two blanks.
     theApp.ErrorTrail().clear();
@@ -360,7 +361,7 @@ TEST_F(ResultPages, SurveyLinkForms)
     manager_->Devices()[0].isNetwork = true;
     os.servicePack.clear();
     EXPECT_EQ(CurrentSurveyLink(SurveyCaller::Page, os, time),
-              address + L"&q8=V4.0.0.35@Microsoft Windows 7 Ultimate Edition  - 64 bit@Office@Network");
+              address + L"&q8=" + PercentEncode(L"V4.0.0.35@Microsoft Windows 7 Ultimate Edition  - 64 bit@Office@Network"));
     // A selection outside a non-empty list names no printer.
     manager_->SetSelectedIndex(4);
     EXPECT_EQ(CurrentSurveyLink(SurveyCaller::Page, os, time), L"");
@@ -377,8 +378,8 @@ TEST_F(ResultPages, PageLinksOpenTheirAddressesAndLogFailures)
     Link(noPrint, IDC_FEEDBACK_LINK, NM_RETURN);
     ASSERT_EQ(shell_.opened.size(), 1u);
     EXPECT_EQ(shell_.verbs[0], L"open");
-    EXPECT_EQ(shell_.opened[0].rfind(UiText(L"TSY_URL_FEEDBACK") + L"&q8=V4.0.0.35@", 0), 0u);
-    EXPECT_NE(shell_.opened[0].find(L"@Printer X470 Series@USB@Error14"), std::wstring::npos);
+    EXPECT_EQ(shell_.opened[0].rfind(UiText(L"TSY_URL_FEEDBACK") + L"&q8=V4.0.0.35%40", 0), 0u);
+    EXPECT_NE(shell_.opened[0].find(PercentEncode(L"@Printer X470 Series@USB@Error14")), std::wstring::npos);
 
     shell_.result = 2;
     {
@@ -615,8 +616,8 @@ TEST_F(ResultPages, FeedbackDialog)
         });
         EXPECT_EQ(dialog.DoModal(host_), IDOK);
         ASSERT_EQ(shell_.opened.size(), 1u);
-        EXPECT_EQ(shell_.opened[0].rfind(UiText(L"TSY_URL_FEEDBACK") + L"&q8=V4.0.0.35@", 0), 0u);
-        const std::wstring tail = L" User Aborted Before Diagnosse Mar 7 2013 9:5:2";
+        EXPECT_EQ(shell_.opened[0].rfind(UiText(L"TSY_URL_FEEDBACK") + L"&q8=V4.0.0.35%40", 0), 0u);
+        const std::wstring tail = PercentEncode(L" User Aborted Before Diagnosse Mar 7 2013 9:5:2");
         ASSERT_GE(shell_.opened[0].size(), tail.size());
         EXPECT_EQ(shell_.opened[0].substr(shell_.opened[0].size() - tail.size()), tail);
     }

@@ -292,13 +292,16 @@ TEST_F(Startup, OpensItsWindowLogsTheBannerAndRunsOnce)
     size_t enumeration = Find(lines, "Enumarate Printers");
     EXPECT_TRUE(admin < enumeration && enumeration < Find(lines, "Enumaration success")) << lines;
 
-    // A second start ends at once, without a window, and leaves the first alone.
+    // A second start ends at once, without a window, and brings the first back to the front.
+    ::ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return ::IsIconic(main) != FALSE; }));
     Tool second(DistFolder() + L"\\KeloTessaly.exe");
     ASSERT_TRUE(second.Started());
     EXPECT_TRUE(second.Exited());
     EXPECT_EQ(second.Window(), nullptr);
     EXPECT_FALSE(first.Exited(0ms));
     EXPECT_TRUE(::IsWindow(main));
+    EXPECT_TRUE(WaitFor([&] { return ::IsIconic(main) == FALSE; }, 5s)) << "the running window stayed minimized";
 
     EXPECT_TRUE(CloseTool(first, main));
 }

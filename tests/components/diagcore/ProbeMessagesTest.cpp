@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "quill/SnmpCodec.h"
 
 using namespace diagcore;
@@ -185,6 +187,32 @@ TEST(ProbeMessages, SnmpExchangeEndsByItsTimeOutsOrARefusal)
     EXPECT_TRUE(refused.Tick(5000).empty());
     EXPECT_TRUE(refused.Received(kAgent, Reply(100, {"Late", "Late"}), 6).empty());
     EXPECT_FALSE(refused.Description());
+}
+
+TEST(ProbeMessages, SnmpExchangeIdsWrapPastTheTopOfTheRange)
+{
+    // The fuzzer's reply: GetResponse id 0x7FFFFFFE, noSuchName, for hrDeviceDescr.1.
+    const auto failedJoint = Bytes({0x30, 0x2C, 0x02, 0x01, 0x00, 0x04, 0x06, 'p', 'u', 'b', 'l', 'i', 'c', 0xA2, 0x1F,
+                                    0x02, 0x04, 0x7F, 0xFF, 0xFF, 0xFE, 0x02, 0x01, 0x02, 0x02, 0x01, 0x00, 0x30, 0x11,
+                                    0x30, 0x0F, 0x06, 0x0B, 0x2B, 0x06, 0x01, 0x02, 0x01, 0x19, 0x03, 0x02, 0x01, 0x03,
+                                    0x01, 0x05, 0x00});
+    const auto reply = ReadSnmpTextReply(failedJoint.data(), failedJoint.size());
+    ASSERT_TRUE(reply);
+    constexpr int32_t kTop = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kBottom = std::numeric_limits<int32_t>::min();
+    SnmpExchange exchange(kAgent, kTop - 1, 1000);
+    exchange.Start(0);
+    auto separate = exchange.Received(kAgent, *reply, 1);
+    ASSERT_EQ(separate.size(), 2u);
+    EXPECT_EQ(Asked(separate[0]).first, kTop);
+    EXPECT_EQ(Asked(separate[1]).first, kBottom);
+    // The answer to the id after INT32_MAX is this exchange's, the one after that is not.
+    EXPECT_TRUE(exchange.Received(kAgent, Reply(kBottom + 1, {"Not ours"}), 2).empty());
+    exchange.Received(kAgent, Reply(kBottom, {"MFG:Kelo;MDL:Kelo Atlas 7;"}), 2);
+    exchange.Received(kAgent, Reply(kTop, {"Atlas"}), 3);
+    EXPECT_TRUE(exchange.Done());
+    EXPECT_EQ(exchange.Description(), "Atlas");
+    EXPECT_EQ(exchange.Identification(), "MFG:Kelo;MDL:Kelo Atlas 7;");
 }
 
 TEST(ProbeMessages, IcmpUnreachableNamesTheUdpDatagramItQuotes)
