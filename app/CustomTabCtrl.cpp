@@ -420,7 +420,8 @@ TabLayout::StripInput CCustomTabCtrl::LayoutInput() const
 
     HDC dc = ::GetDC(hwnd_);
     {
-        Selection font(dc, tabFont_.get());
+        // Measured in the wider of the two fonts a label is drawn in, so no label runs into its slants.
+        Selection font(dc, normalFont_.get());
         for (const auto& item : items_) {
             RECT box = {0, 0, 0, 0};
             ::DrawTextW(dc, item->label.c_str(), static_cast<int>(item->label.size()), &box,
@@ -600,8 +601,10 @@ void CCustomTabCtrl::Paint(HDC target)
             if (i != selected_ && items_[i]->shape != TabLayout::kShapeHidden)
                 PaintTab(dc, i);
         }
-        if (selected_ >= 0 && selected_ < GetItemCount() && items_[selected_]->shape != TabLayout::kShapeHidden)
+        if (selected_ >= 0 && selected_ < GetItemCount() && items_[selected_]->shape != TabLayout::kShapeHidden) {
             PaintTab(dc, selected_);
+            PaintBaseline(dc, client);
+        }
         if (layout_.buttons)
             PaintButtons(dc);
         ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
@@ -641,7 +644,18 @@ void CCustomTabCtrl::PaintTab(HDC dc, int index)
         ::Polygon(dc, item.hitRegion.data(), static_cast<int>(item.hitRegion.size()));
     }
 
-    const auto sides = TabLayout::SlantedSides(place, layout_.bottom);
+    // Where two tabs overlap only the slant of the one drawn on top shows, so neighbouring slants
+    // never cross: the tab on the left covers the one on its right, the selected tab both.
+    auto sides = TabLayout::SlantedSides(place, layout_.bottom);
+    const auto shown = [&](int neighbour) {
+        return neighbour >= 0 && neighbour < GetItemCount() && items_[neighbour]->shape != TabLayout::kShapeHidden;
+    };
+    const bool coveredRight = shown(index + 1) && index + 1 == selected_;
+    const bool coveredLeft = !sliver && index != selected_ && shown(index - 1);
+    if (coveredRight && !sides.empty())
+        sides.pop_back();
+    if (coveredLeft && !sides.empty())
+        sides.erase(sides.begin());
     {
         Gdiplus::Graphics graphics(dc);
         if (graphics.GetLastStatus() == Gdiplus::Ok) {
@@ -677,6 +691,18 @@ void CCustomTabCtrl::PaintTab(HDC dc, int index)
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::DrawTextW(dc, item.label.c_str(), static_cast<int>(item.label.size()), &text,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void CCustomTabCtrl::PaintBaseline(HDC dc, const RECT& client)
+{
+    // The tabs stand on a line that opens under the selected tab: it leads into its page.
+    const RECT& tab = items_[selected_]->outer;
+    const int y = layout_.bottom ? static_cast<int>(tab.bottom) : static_cast<int>(tab.top) - 1;
+    Selection pen(dc, ::GetStockObject(BLACK_PEN));
+    ::MoveToEx(dc, client.left, y, nullptr);
+    ::LineTo(dc, static_cast<int>(tab.left), y);
+    ::MoveToEx(dc, static_cast<int>(tab.right) - 1, y, nullptr);
+    ::LineTo(dc, client.right, y);
 }
 
 void CCustomTabCtrl::PaintButtons(HDC dc)

@@ -119,6 +119,7 @@ private:
     void Paint(HDC target);
     void PaintBackground(HDC dc, const RECT& client);
     void PaintTab(HDC dc, int index);
+    void PaintBaseline(HDC dc, const RECT& client);
     void PaintButtons(HDC dc);
     void PaintButton(HDC dc, const RECT& rect, int state, int glyph, bool next);
 

@@ -182,10 +182,19 @@ void CDiagnosticMgr::StopTestWorkers()
         workers.swap(workers_);
     }
     constexpr DWORD kCancelRepeatMs = 200; // a worker renews the event as its test starts
+    // Every test ends within its operations' bounds once cancelled; one that does not (a device
+    // call stuck beyond them) must not keep the tool from closing.
+    constexpr ULONGLONG kStopLimitMs = 20000;
+    const ULONGLONG deadline = ::GetTickCount64() + kStopLimitMs;
     for (UniqueHandle& worker : workers) {
         HANDLE handle = worker.get();
         bool logged = false;
         for (;;) {
+            if (::GetTickCount64() >= deadline) {
+                LogFile().Write(L"The running test did not end in %u ms; the tool closes without it",
+                                static_cast<unsigned>(kStopLimitMs));
+                return;
+            }
             SignalCancel();
             const DWORD woken = ::MsgWaitForMultipleObjects(1, &handle, FALSE, kCancelRepeatMs, QS_SENDMESSAGE);
             if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED)

@@ -581,6 +581,10 @@ TEST_F(TabStrip, PaintsThePictureBackgroundGreySelectionWhiteTabsAndButtons)
         EXPECT_EQ(picture.At(kStripWidth - 10, 5), Backdrop(kStripWidth - 10, 5));
         EXPECT_EQ(picture.At(Rect(2).left + 4, 1), Backdrop(Rect(2).left + 4, 1));
         EXPECT_EQ(picture.At(Centre(0).x, kStripHeight - 1), Backdrop(Centre(0).x, kStripHeight - 1));
+        // The tabs stand on a line that opens under the selected tab, into its page.
+        EXPECT_EQ(picture.At(Centre(0).x, kStripHeight - 2), RGB(0, 0, 0));
+        EXPECT_EQ(picture.At(kStripWidth - 10, kStripHeight - 2), RGB(0, 0, 0));
+        EXPECT_NE(picture.At(Centre(1).x, kStripHeight - 2), RGB(0, 0, 0));
         // Something dark is written on every tab.
         for (int i = 0; i < 4; ++i) {
             const RECT r = Rect(i);

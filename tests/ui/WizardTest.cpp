@@ -378,6 +378,40 @@ TEST_F(WizardFlow, TheHeadingNamesTheSelectedPrinter)
     }
 }
 
+namespace {
+
+struct HeadedPages {
+    std::vector<std::pair<int, RECT>> places; // the page's child id and where its heading is
+};
+
+BOOL CALLBACK CollectHeadedPage(HWND child, LPARAM param)
+{
+    wchar_t name[16] = {};
+    ::GetClassNameW(child, name, 16);
+    if (std::wstring(name) == L"#32770" && ::GetDlgItem(child, IDC_PAGE_HEADING) != nullptr &&
+        ::GetDlgItem(child, IDC_STEP_LIST) != nullptr)
+        reinterpret_cast<HeadedPages*>(param)->places.emplace_back(::GetDlgCtrlID(child), HeadingPlace(child));
+    return TRUE;
+}
+
+} // namespace
+
+// Going from page to page, the heading never jumps: every page with the step list has it at
+// one place and size.
+TEST_F(WizardFlow, EveryPageHasItsHeadingAtOnePlace)
+{
+    AddNetworkPrinter(L"Office printer");
+    CWizardDlg& wizard = CreateWizard();
+    HeadedPages pages;
+    ::EnumChildWindows(wizard.GetSafeHwnd(), &CollectHeadedPage, reinterpret_cast<LPARAM>(&pages));
+    ASSERT_GE(pages.places.size(), 9u) << "the wizard creates its pages up front";
+    const RECT& first = pages.places.front().second;
+    EXPECT_GT(first.left, 0) << "a margin from the page's edge";
+    for (const auto& [id, place] : pages.places)
+        EXPECT_TRUE(::EqualRect(&place, &first)) << "page " << id << ": " << place.left << "," << place.top << " "
+                                                 << place.right - place.left << "x" << place.bottom - place.top;
+}
+
 TEST_F(WizardFlow, StepRowsCannotBeSelectedButTheirIconsChange)
 {
     ScriptedTest& connectivity = StartHeldConnectivityRun();
