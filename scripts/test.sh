@@ -17,4 +17,7 @@ trap 'wineserver -k 2>/dev/null || true; kelo_stop_display' EXIT
 echo "Testing the $KELO_ARCH build ($KELO_ARCH_REASON)"
 status=0
 ctest --test-dir "$KELO_WIN_BUILD" -j2 --output-on-failure --timeout 600 "$@" || status=$?
+if [ -d "$KELO_WIN_BUILD/gallery" ]; then
+  echo "Pictures of the windows the tests looked at: $KELO_WIN_BUILD/gallery"
+fi
 exit $status
