@@ -94,6 +94,13 @@ bool CSableManager::GetDeviceInfo(const Device_Dev& device)
             return false;
         {
             SableXml::ParsedFile file(ApplicationFilePath(L"ProductConfigDyn.xml"));
+            if (!file.Loaded()) {
+                // What came back is not a document: the printer did not answer as a printer, and
+                // every field of the information would be unknown.
+                LogFile().Write(L"The product configuration is not a document. File: ProductConfigDyn.xml");
+                SetLastFault(DeviceFault::UnexpectedAnswer);
+                return false;
+            }
             SetWhenFound(info.modelName, file.Text(InformationPath(L"dd:MakeAndModel")));
             SetWhenFound(info.modelBaseName, file.Text(InformationPath(L"dd:MakeAndModelBase")));
             SetWhenFound(info.serialNumber, file.Text(InformationPath(L"dd:SerialNumber")));
@@ -221,6 +228,7 @@ bool CSableManager::GetInkLevelInfo(const Device_Dev& device)
             SableXml::ParsedFile file(ApplicationFilePath(L"ConsumableConfigDyn.xml"));
             if (!file.Loaded()) {
                 LogFile().Write(L"Failed to get InkInfo from xml.");
+                SetLastFault(DeviceFault::UnexpectedAnswer);
                 return false;
             }
             file.ForEachElement(L"ccdyn:ConsumableInfo", [&](IXMLDOMNode* element) {

@@ -119,6 +119,20 @@ TEST_F(SableReadersTest, FaultyAnswersFailWithinBoundsAndLeaveNoFile)
     }
 }
 
+// An answer that is not a document fails the read as an unexpected answer instead of passing
+// with every field unknown.
+TEST_F(SableReadersTest, GarbageFailsInformationAndInkAsAnUnexpectedAnswer)
+{
+    ASSERT_TRUE(control_.Settings(printer_, "fault.http = garbage"));
+    manager_.SetLastFault(DeviceFault::None);
+    EXPECT_FALSE(manager_.GetDeviceInfo(target_));
+    EXPECT_EQ(manager_.LastFault(), DeviceFault::UnexpectedAnswer);
+    manager_.SetLastFault(DeviceFault::None);
+    EXPECT_FALSE(manager_.GetInkLevelInfo(target_));
+    EXPECT_EQ(manager_.LastFault(), DeviceFault::UnexpectedAnswer);
+    EXPECT_TRUE(NoDocumentLeft());
+}
+
 TEST_F(SableReadersTest, PagesNeverSeeAStatusListBeingRefilled)
 {
     ASSERT_TRUE(control_.Settings(printer_, "statuses = inPowerSave,cartridgeLow,jamInPrinter\n"
