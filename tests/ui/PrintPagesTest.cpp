@@ -183,9 +183,16 @@ struct ExpectedPageVisit {
             return;
         }
         closeHasFocus = ::GetFocus() == ::GetDlgItem(window, 2);
-        // Wine may hand an unmanaged window the focus a moment after showing it.
-        if (!closeHasFocus && ++focusTicks < 20)
+        // Wine may hand an unmanaged window the focus a moment after showing it, and a window test
+        // running beside this one may take the foreground: activating the dialog again makes the
+        // dialog manager restore the focus the dialog chose.
+        if (!closeHasFocus && ++focusTicks < 40) {
+            DWORD foregroundProcess = 0;
+            ::GetWindowThreadProcessId(::GetForegroundWindow(), &foregroundProcess);
+            if (foregroundProcess != ::GetCurrentProcessId())
+                ::SetForegroundWindow(window);
             return;
+        }
         ::KillTimer(nullptr, timer);
         seen = window;
         title = TextOf(window);
