@@ -22,6 +22,46 @@ FAMILIES = {
     "ADF_TSY_TROUBLESHOOT_STEPS_%d": [3, 4],
 }
 
+# The 21 user-interface languages and the language code the support links carry for each.
+LANGUAGE_CODES = {
+    1033: "en", 1028: "zh-tw", 1029: "cs", 1030: "da", 1031: "de", 1032: "el", 1034: "es", 1035: "fi",
+    1036: "fr", 1038: "hu", 1040: "it", 1041: "ja", 1042: "ko", 1043: "nl", 1044: "no", 1045: "pl",
+    1046: "pt-br", 1049: "ru", 1053: "sv", 1055: "tr", 2052: "zh-cn",
+}
+
+# Keys whose value is the same in every language: names, addresses, codes.
+SAME_IN_EVERY_LANGUAGE = {
+    "TSY_TITLE_STRING", "TSY_USB_STRING", "TSY_URL_KELO", "TSY_URL_FORUM", "TSY_URL_DU", "TSY_URL_FEEDBACK",
+}
+
+# Words a language shares with English ("OK", "Status"), per language: each one checked by a reader
+# of that language, so that a text left untranslated by mistake still fails.
+SAME_AS_ENGLISH = {
+    1028: set(),
+    1029: set(),
+    1030: set(),
+    1031: set(),
+    1032: set(),
+    1034: set(),
+    1035: set(),
+    1036: set(),
+    1038: set(),
+    1040: set(),
+    1041: set(),
+    1042: set(),
+    1043: set(),
+    1044: set(),
+    1045: set(),
+    1046: set(),
+    1049: set(),
+    1053: set(),
+    1055: set(),
+    2052: set(),
+}
+
+# What a translation must carry over unchanged, in any order: format fields, line breaks, link markup.
+PLACEHOLDER = re.compile(r"%[0-9]+|%[sdlu]|%ld|\\n|<a>|</a>")
+
 failures = []
 
 
@@ -68,6 +108,48 @@ def check_string_files(wanted):
     return len(files)
 
 
+def string_values(path):
+    document = xml.dom.minidom.parse(str(path))
+    return {e.getAttribute("ID"): e.getAttribute("Value") for e in document.getElementsByTagName("String")}
+
+
+def check_translations():
+    folder = ROOT / "data" / "strings"
+    english = string_values(folder / "1033.xml")
+    for language, code in LANGUAGE_CODES.items():
+        path = folder / f"{language}.xml"
+        if not path.is_file():
+            fail(f"{path.name} is missing")
+            continue
+        if path.read_bytes().startswith(b"\xef\xbb\xbf"):
+            fail(f"{path.name}: starts with a byte order mark")
+        try:
+            values = string_values(path)
+        except Exception:  # noqa: BLE001 - reported by check_string_files
+            continue
+        unknown = sorted(set(values) - set(english))
+        if unknown:
+            fail(f"{path.name}: keys English does not have: {unknown[:20]}")
+        if values.get("TSY_LANG_CODE") != code:
+            fail(f"{path.name}: TSY_LANG_CODE is {values.get('TSY_LANG_CODE')!r}, not {code!r}")
+        if language == 1033:
+            continue
+        allowed = SAME_IN_EVERY_LANGUAGE | SAME_AS_ENGLISH.get(language, set())
+        for key, text in english.items():
+            if key not in values:
+                continue
+            value = values[key]
+            if sorted(PLACEHOLDER.findall(value)) != sorted(PLACEHOLDER.findall(text)):
+                fail(f"{path.name}: {key}: placeholders {PLACEHOLDER.findall(value)} "
+                     f"where English has {PLACEHOLDER.findall(text)}")
+            if "%" in PLACEHOLDER.sub("", value):
+                fail(f"{path.name}: {key}: a % that is no placeholder would be taken as one")
+            if text.strip() and not value.strip():
+                fail(f"{path.name}: {key} is empty")
+            elif value == text and key not in allowed and key != "TSY_LANG_CODE":
+                fail(f"{path.name}: {key} is the English text {text!r}")
+
+
 def check_catalogue():
     path = ROOT / "data" / "config" / "product_info.xml"
     document = xml.dom.minidom.parse(str(path))
@@ -83,6 +165,7 @@ def check_catalogue():
 
 wanted = keys_in_code()
 count = check_string_files(wanted)
+check_translations()
 models = check_catalogue()
 print(f"{len(wanted)} keys checked in {count} string files; {models} catalogue entries")
 sys.exit(1 if failures else 0)
