@@ -56,6 +56,9 @@ bool XMLHandler::Load()
         LogFile().Write(L"Com Exception (XMLHandler) ");
         return false;
     }
+    // Which file a user's report came from: the language fallback is silent otherwise.
+    LogFile().Write(L"String table %d.xml loaded: %d texts", static_cast<int>(languageId_),
+                    static_cast<int>(table_.size()));
     return true;
 }
 

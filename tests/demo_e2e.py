@@ -18,6 +18,13 @@ ROOT = os.environ.get("KELO_SOURCE_DIR", os.path.join(os.path.dirname(__file__),
 DIST = os.environ["KELO_DIST"]
 SIMULATOR = os.environ["KELO_PRINTER_SIM"]
 DEMO = os.path.join(ROOT, "sim", "scenarios", "demo.scenario")
+# The user-interface languages and a Unix locale of each.
+UI_LANGUAGES = [(1033, "en_US.UTF-8"), (1028, "zh_TW.UTF-8"), (1029, "cs_CZ.UTF-8"), (1030, "da_DK.UTF-8"),
+                (1031, "de_DE.UTF-8"), (1032, "el_GR.UTF-8"), (1034, "es_ES.UTF-8"), (1035, "fi_FI.UTF-8"),
+                (1036, "fr_FR.UTF-8"), (1038, "hu_HU.UTF-8"), (1040, "it_IT.UTF-8"), (1041, "ja_JP.UTF-8"),
+                (1042, "ko_KR.UTF-8"), (1043, "nl_NL.UTF-8"), (1044, "nb_NO.UTF-8"), (1045, "pl_PL.UTF-8"),
+                (1046, "pt_BR.UTF-8"), (1049, "ru_RU.UTF-8"), (1053, "sv_SE.UTF-8"), (1055, "tr_TR.UTF-8"),
+                (2052, "zh_CN.UTF-8")]
 VARIANTS = os.path.join(ROOT, "sim", "scenarios", "variants.scenario")
 sys.path.insert(0, os.path.join(ROOT, "tests", "peers"))
 from simulator import Simulator  # noqa: E402
@@ -183,6 +190,26 @@ class Kelotsy(unittest.TestCase):
         self.assertEqual(result.returncode, 0, output)
         if not only:
             self.assertIn("[  PASSED  ] 16 tests", output)
+
+    def test_every_page_in_every_language(self):
+        """The tool started under the locale of each of the 21 user languages: its texts come from that
+        language's file, a diagnosis goes through in it, and the gallery gets its pictures."""
+        program = os.environ.get("KELO_UI_STARTUP_TESTS")
+        if not program:
+            self.skipTest("KELO_UI_STARTUP_TESTS names the window test program")
+        for language, locale in UI_LANGUAGES:
+            with self.subTest(language=language):
+                # Wine reads the user's language from the Unix locale the program starts under.
+                result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), program,
+                                         "--gtest_filter=Languages/LanguageRun.*/%d" % language],
+                                        env=dict(os.environ, KELO_DEMO_PRINTERS="1", LC_ALL=locale,
+                                                 KELO_SABLE_SIM_READY=self.sim.ready_file),
+                                        capture_output=True, timeout=300)
+                output = result.stdout.decode("utf-8", "replace")
+                self.assertEqual(result.returncode, 0, output)
+                self.assertIn("[  PASSED  ] 1 test", output)
+                self.assertNotIn("[  SKIPPED ]", output)
+        print("the tool went through a diagnosis in %d languages" % len(UI_LANGUAGES))
 
     def test_usage_and_environment_errors_exit_with_2(self):
         for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],

@@ -36,3 +36,9 @@ kelo_test(info_tabs_tests
   SOURCES tests/ui/InfoTabsTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/ui/WindowTestSupport.cpp tests/LoopbackHttpServer.cpp tests/TestFolder.cpp res/KeloTessaly.rc
   LIBS kelo_ui)
 set_tests_properties(info_tabs_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# Every page in each of the 21 languages, measured with the fonts it really uses.
+kelo_test(language_layout_tests
+  SOURCES tests/ui/LanguageLayoutTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/ui/WindowTestSupport.cpp tests/LoopbackHttpServer.cpp tests/TestFolder.cpp res/KeloTessaly.rc
+  LIBS kelo_ui)
+set_tests_properties(language_layout_tests PROPERTIES ENVIRONMENT "KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -41,6 +41,11 @@ std::wstring WithoutLinkMarkup(std::wstring text)
 // cannot be read here.
 std::optional<LOGFONTW> FontOf(HWND control)
 {
+    // Another process's font handle may name a different font here (Wine reuses handle values).
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(control, &process);
+    if (process != ::GetCurrentProcessId())
+        return std::nullopt;
     auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
     if (font == nullptr)
         font = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
@@ -170,7 +175,7 @@ struct Checker {
         const bool singleLine = control.kind == Kind::Text && WrapsNot(style);
         const auto extent = TextExtent(window, text, width, singleLine ? DT_SINGLELINE : DT_WORDBREAK);
         if (!extent)
-            return control; // another process's font: the whole control counts
+            return std::nullopt; // another process's font: where its text ends is not known here
         if (extent->cy > height)
             Add(Name(control) + " needs " + std::to_string(extent->cy) + " pixels, has " + std::to_string(height));
         const LONG type = style & SS_TYPEMASK;

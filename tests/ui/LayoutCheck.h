@@ -1,6 +1,6 @@
 #pragma once
 // What a user would find wrong with how a window is laid out, found from the window itself (it
-// works on another process's windows too, where it cannot read fonts it measures nothing).
+// works on another process's windows too, where it cannot read fonts: there it checks only controls without text).
 #include <windows.h>
 
 #include <string>

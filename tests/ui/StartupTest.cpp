@@ -730,6 +730,29 @@ POINT TabCentre(HWND strip, int index)
     return {(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
 }
 
+// Presses `press` (a control of the page showing, or a tab) and waits until the progress popup it
+// runs has come and gone; how long it showed.
+std::chrono::milliseconds ThroughThePopup(const Tool& tool, HWND main, const std::function<void()>& press)
+{
+    const auto isPopup = [&](HWND window) { return window != main && !IsFeedbackDialog(window); };
+    press();
+    HWND popup = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (popup = tool.Window(isPopup)) != nullptr; }, 10s)) << "the popup shows";
+    const auto shown = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitFor([&] { return popup == nullptr || !::IsWindow(popup); }, 120s)) << "the popup goes";
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - shown);
+}
+
+// What a click on tab `index` of the tool's strip sends.
+std::function<void()> TabClick(HWND strip, int index)
+{
+    const POINT at = TabCentre(strip, index);
+    return [=] {
+        ::PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        ::PostMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    };
+}
+
 struct TabRoute {
     const char* name;
     const wchar_t* printer;
@@ -757,18 +780,6 @@ protected:
         if (sim_.Ready())
             sim_.Settings(GetParam().simName, "fault.http =\nfault.snmp =");
     }
-    // Presses `press` (a control of the page showing, or a tab) and waits until the progress
-    // popup it runs has come and gone; how long it showed.
-    std::chrono::milliseconds ThroughThePopup(const Tool& tool, HWND main, const std::function<void()>& press)
-    {
-        const auto isPopup = [&](HWND window) { return window != main && !IsFeedbackDialog(window); };
-        press();
-        HWND popup = nullptr;
-        EXPECT_TRUE(WaitFor([&] { return (popup = tool.Window(isPopup)) != nullptr; }, 10s)) << "the popup shows";
-        const auto shown = std::chrono::steady_clock::now();
-        EXPECT_TRUE(WaitFor([&] { return popup == nullptr || !::IsWindow(popup); }, 120s)) << "the popup goes";
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - shown);
-    }
     void Picture(HWND main, const char* tab)
     {
         const std::string name = std::string("demo_tabs\\") + GetParam().name + "_" + tab + ".bmp";
@@ -793,13 +804,7 @@ TEST_P(DemoTabs, EachTabShowsWhatThePrinterServes)
     // The first two tests have passed: no test runs while the tabs read the printer.
     ASSERT_TRUE(WaitFor([&] { return VisiblePage(main, kPrintTestPage) != nullptr; }, 60s)) << log.Appended();
     HWND strip = ::GetDlgItem(main, IDC_TABCTRL);
-    const auto selectTab = [&](int tab) {
-        const POINT at = TabCentre(strip, tab);
-        return [=] {
-            ::PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-            ::PostMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-        };
-    };
+    const auto selectTab = [&](int tab) { return TabClick(strip, tab); };
 
     // Ink levels: one column per cartridge with the printer's colours and levels.
     const auto inkShown = ThroughThePopup(tool, main, selectTab(kTabInkLevels));
@@ -870,6 +875,129 @@ TEST_P(DemoTabs, EachTabShowsWhatThePrinterServes)
     // attempts of 10 s for each of two documents).
     EXPECT_LT(silentInfoShown, 80s);
     EXPECT_LT(silentInkShown, 45s);
+    EXPECT_TRUE(CloseTool(tool, main));
+}
+
+
+namespace {
+
+// The user-interface languages and a Unix locale of each, under which Wine gives the tool that
+// language as the user's.
+struct UiLanguage {
+    int id;
+    const char* locale;
+};
+
+const UiLanguage kUiLanguages[] = {
+    {1033, "en_US.UTF-8"}, {1028, "zh_TW.UTF-8"}, {1029, "cs_CZ.UTF-8"}, {1030, "da_DK.UTF-8"},
+    {1031, "de_DE.UTF-8"}, {1032, "el_GR.UTF-8"}, {1034, "es_ES.UTF-8"}, {1035, "fi_FI.UTF-8"},
+    {1036, "fr_FR.UTF-8"}, {1038, "hu_HU.UTF-8"}, {1040, "it_IT.UTF-8"}, {1041, "ja_JP.UTF-8"},
+    {1042, "ko_KR.UTF-8"}, {1043, "nl_NL.UTF-8"}, {1044, "nb_NO.UTF-8"}, {1045, "pl_PL.UTF-8"},
+    {1046, "pt_BR.UTF-8"}, {1049, "ru_RU.UTF-8"}, {1053, "sv_SE.UTF-8"}, {1055, "tr_TR.UTF-8"},
+    {2052, "zh_CN.UTF-8"},
+};
+
+std::string LanguageName(const ::testing::TestParamInfo<UiLanguage>& info)
+{
+    return std::to_string(info.param.id);
+}
+
+// The value of `key` in the shipped string file of `language`, read as the file stands.
+std::wstring ShippedText(int language, const std::string& key)
+{
+    std::FILE* file = _wfopen((DistFolder() + L"\\strings\\" + std::to_wstring(language) + L".xml").c_str(), L"rb");
+    if (file == nullptr)
+        return L"<no file>";
+    std::string content;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        content.append(chunk, n);
+    std::fclose(file);
+    const std::string opening = "ID=\"" + key + "\" Value=\"";
+    const size_t start = content.find(opening);
+    if (start == std::string::npos)
+        return L"<no key>";
+    std::string value = content.substr(start + opening.size());
+    value.resize(value.find('"'));
+    for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
+        for (size_t at; (at = value.find(entity)) != std::string::npos;)
+            value.replace(at, std::strlen(entity), text);
+    std::wstring wide(value.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, value.data(), static_cast<int>(value.size()),
+                                                          wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+class LanguageRun : public DemoPrinters, public ::testing::WithParamInterface<UiLanguage> {
+protected:
+    void TearDown() override
+    {
+        if (sim_.Ready()) {
+            sim_.Settings("quill-net", kHealthyQuill);
+        }
+    }
+    // Every layout fault of the window showing `page`, and its picture when `picture` is named.
+    void Check(HWND main, const char* page, const char* picture = nullptr)
+    {
+        EXPECT_EQ(LayoutFaults(main), "") << page;
+        if (picture != nullptr) {
+            const std::string name =
+                std::string("languages\\") + std::to_string(GetParam().id) + "_" + picture + ".bmp";
+            EXPECT_TRUE(SaveWindowPicture(main, GalleryPath(std::wstring(name.begin(), name.end()))));
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, LanguageRun, ::testing::ValuesIn(kUiLanguages), LanguageName);
+
+} // namespace
+
+// The tool started under the user language of a locale speaks that language through a diagnosis,
+// its pages keep their controls apart and inside their frames, and the gallery gets their pictures.
+// (Whether each text fits its control is measured in-process, where the tool's fonts can be read.)
+TEST_P(LanguageRun, EveryPageSpeaksTheUsersLanguageAndFits)
+{
+    const UiLanguage& language = GetParam();
+    // Wine takes the user's language from the Unix locale a program starts under, and the tool
+    // inherits this program's: the demo test starts it once per language.
+    if (::GetUserDefaultLangID() != language.id)
+        GTEST_SKIP() << "runs where the user's language is " << language.id << " (LC_ALL=" << language.locale << ")";
+    LogTail log;
+    ASSERT_TRUE(sim_.Settings("quill-net", kJamQuill));
+    Tool tool(DistFolder() + L"\\KeloTessaly.exe");
+    HWND main = nullptr;
+    ASSERT_NE(main = OpenOnPrinter(tool, kQuillPrinter), nullptr) << "the demo printer is listed";
+    std::wstring title = ShippedText(language.id, "TSY_TITLE_STRING");
+    if (const size_t version = title.find(L"%1"); version != std::wstring::npos)
+        title.replace(version, 2, L"4.0");
+    EXPECT_EQ(TextOf(main), title);
+    EXPECT_EQ(TextOf(VisibleControl(main, kDiagnose)), ShippedText(language.id, "TSY_DIAGNOSE_BUTTON"));
+    const std::string loaded = "String table " + std::to_string(language.id) + ".xml loaded";
+    EXPECT_NE(log.Appended().find(loaded), std::string::npos) << loaded;
+    Check(main, "selection page", "selection");
+
+    const RunStep steps[] = {
+        {kDiagnose, kStatusFaultPage},
+        {kRetry, kPrintTestPage, {}, nullptr, kHealthyQuill},
+        {kSendTestPrint, kPrintEvaluationPage},
+        {kPrintGood, kCopyTestPage},
+        {kCopyContinue, kCopyEvaluationPage},
+        {kCopyGood, kFinalPage},
+    };
+    HWND page = main;
+    for (const RunStep& step : steps) {
+        if (step.quillSettings != nullptr) {
+            EXPECT_TRUE(sim_.Settings("quill-net", step.quillSettings));
+        }
+        HWND button = page == main ? VisibleControl(main, step.press) : ::GetDlgItem(page, step.press);
+        ASSERT_TRUE(button != nullptr && ::IsWindowVisible(button)) << "button " << step.press << " before the "
+                                                                     << step.next.name;
+        ::PostMessageW(button, BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return (page = VisiblePage(main, step.next)) != nullptr; }, 60s))
+            << step.next.name << "\n" << log.Appended();
+        const bool pictured = step.next.name == kStatusFaultPage.name || step.next.name == kFinalPage.name;
+        Check(main, step.next.name, pictured ? (step.next.name == kFinalPage.name ? "final" : "device_status") : nullptr);
+    }
     EXPECT_TRUE(CloseTool(tool, main));
 }
 
