@@ -40,7 +40,10 @@ SAME_AS_ENGLISH = {
     1028: set(),
     1029: set(),
     1030: set(),
-    1031: set(),
+    1031: {
+        "TSY_OK_BUTTON", "TSY_DIAGNOSE_BUTTON", "TSY_INKLEVELS_STATUS", "TSY_INKLEVELS_REGION",
+        "TSY_INKSTATE_READY", "TSY_COLOR_CYAN", "TSY_COLOR_MAGENTA", "TSY_FIRMWARE_HEAD1", "TSY_FIRMWARE_HEAD2",
+    },
     1032: set(),
     1034: set(),
     1035: set(),
