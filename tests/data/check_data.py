@@ -47,7 +47,7 @@ SAME_AS_ENGLISH = {
     1032: set(),
     1034: set(),
     1035: set(),
-    1036: set(),
+    1036: {"TSY_OK_BUTTON", "TSY_INKSTATE_READY", "TSY_COLOR_CYAN", "TSY_COLOR_MAGENTA"},
     1038: set(),
     1040: set(),
     1041: set(),
