@@ -52,7 +52,10 @@ SAME_AS_ENGLISH = {
     1040: set(),
     1041: set(),
     1042: set(),
-    1043: set(),
+    1043: {
+        "TSY_OK_BUTTON", "TSY_DIAGNOSE_BUTTON", "TSY_PRINTER_LIST", "TSY_INKLEVELS_STATUS", "TSY_INKSTATE_READY",
+        "TSY_COLOR_MAGENTA", "TSY_FIRMWARE_HEAD1", "TSY_FIRMWARE_HEAD2",
+    },
     1044: set(),
     1045: set(),
     1046: set(),
