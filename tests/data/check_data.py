@@ -49,7 +49,10 @@ SAME_AS_ENGLISH = {
     1035: set(),
     1036: {"TSY_OK_BUTTON", "TSY_INKSTATE_READY", "TSY_COLOR_CYAN", "TSY_COLOR_MAGENTA"},
     1038: set(),
-    1040: set(),
+    1040: {
+        "TSY_OK_BUTTON", "TSY_NO_BUTTON", "TSY_INKSTATE_READY", "TSY_COLOR_MAGENTA", "TSY_FIRMWARE_HEAD1",
+        "TSY_FIRMWARE_HEAD2",
+    },
     1041: set(),
     1042: set(),
     1043: {
