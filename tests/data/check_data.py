@@ -56,7 +56,8 @@ SAME_AS_ENGLISH = {
     1045: set(),
     1046: set(),
     1049: set(),
-    1053: set(),
+    1053: {"TSY_OK_BUTTON", "TSY_INKSTATE_READY", "TSY_INKLEVELS_REGION", "TSY_INKLEVELS_STATUS", "TSY_COLOR_CYAN",
+           "TSY_COLOR_MAGENTA"},
     1055: set(),
     2052: set(),
 }
