@@ -44,7 +44,7 @@ SAME_AS_ENGLISH = {
     1031: set(),
     1032: set(),
     1034: set(),
-    1035: set(),
+    1035: {"TSY_OK_BUTTON", "TSY_INKSTATE_READY", "TSY_COLOR_MAGENTA"},
     1036: set(),
     1038: set(),
     1040: set(),
