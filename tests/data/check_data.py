@@ -38,7 +38,7 @@ SAME_IN_EVERY_LANGUAGE = {
 # of that language, so that a text left untranslated by mistake still fails.
 SAME_AS_ENGLISH = {
     1028: set(),
-    1029: set(),
+    1029: {"TSY_OK_BUTTON", "TSY_FIRMWARE_HEAD1", "TSY_FIRMWARE_HEAD2", "TSY_FIRMWARE_MODELNAME"},
     1030: set(),
     1031: set(),
     1032: set(),
