@@ -51,7 +51,7 @@ SAME_AS_ENGLISH = {
     1042: set(),
     1043: set(),
     1044: set(),
-    1045: set(),
+    1045: {"TSY_OK_BUTTON", "TSY_FIRMWARE_MODELNAME", "TSY_INKLEVELS_REGION"},
     1046: set(),
     1049: set(),
     1053: set(),
