@@ -45,7 +45,7 @@ SAME_AS_ENGLISH = {
     1034: set(),
     1035: set(),
     1036: set(),
-    1038: set(),
+    1038: {"TSY_OK_BUTTON"},
     1040: set(),
     1041: set(),
     1042: set(),
