@@ -55,7 +55,7 @@ SAME_AS_ENGLISH = {
     1046: set(),
     1049: set(),
     1053: set(),
-    1055: set(),
+    1055: {"TSY_FIRMWARE_MODELNAME"},
     2052: set(),
 }
 
