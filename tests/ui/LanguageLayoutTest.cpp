@@ -38,6 +38,7 @@
 #include "pages/ResetsDlg.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
+#include "support/LanguageChoice.h"
 #include "support/XMLHandler.h"
 #include "ui/WindowTestSupport.h"
 #include "app/WizardRules.h"
@@ -46,19 +47,16 @@ namespace {
 
 constexpr SIZE kHostSize = {760, 560};
 
-const int kUiLanguages[] = {1033, 1028, 1029, 1030, 1031, 1032, 1034, 1035, 1036, 1038, 1040,
-                            1041, 1042, 1043, 1044, 1045, 1046, 1049, 1053, 1055, 2052};
-
 // The device status codes that have a text of their own, and the document feeder's.
 constexpr int kLastStatusCode = 61;
 constexpr int kLastFeederCode = 6;
 
-std::string LanguageName(const ::testing::TestParamInfo<int>& info)
+std::string LanguageName(const ::testing::TestParamInfo<unsigned short>& info)
 {
     return std::to_string(info.param);
 }
 
-class LanguageLayout : public ::testing::TestWithParam<int> {
+class LanguageLayout : public ::testing::TestWithParam<unsigned short> {
 protected:
     static void SetUpTestSuite() { SuiteWindowServices::Start(); }
     static void TearDownTestSuite() { SuiteWindowServices::Stop(); }
@@ -67,7 +65,7 @@ protected:
     {
         WriteProgramData(folder_);
         WriteLoopbackSupportLinks(folder_);
-        for (int language : kUiLanguages) {
+        for (unsigned short language : kSupportedLanguages) {
             const std::string file = "data/strings/" + std::to_string(language) + ".xml";
             folder_.Write(L"strings\\" + std::to_wstring(language) + L".xml", SourceFile(file));
         }
@@ -130,16 +128,16 @@ protected:
     int checked_ = 0;
 };
 
-INSTANTIATE_TEST_SUITE_P(Languages, LanguageLayout, ::testing::ValuesIn(kUiLanguages), LanguageName);
+INSTANTIATE_TEST_SUITE_P(Languages, LanguageLayout, ::testing::ValuesIn(kSupportedLanguages), LanguageName);
 
 } // namespace
 
 TEST_P(LanguageLayout, EveryPageFitsItsTexts)
 {
-    const int language = GetParam();
+    const unsigned short language = GetParam();
     XMLHandler& strings = StringTable();
     strings.SetLanguageFixed(true);
-    strings.SetLanguageId(static_cast<unsigned short>(language));
+    strings.SetLanguageId(language);
     ASSERT_TRUE(strings.Load());
     ASSERT_EQ(strings.LanguageId(), language) << "no string file for this language";
     using namespace wizard;
