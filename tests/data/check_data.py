@@ -47,7 +47,7 @@ SAME_AS_ENGLISH = {
     1036: set(),
     1038: set(),
     1040: set(),
-    1041: set(),
+    1041: {"TSY_OK_BUTTON"},
     1042: set(),
     1043: set(),
     1044: set(),
