@@ -1,7 +1,8 @@
 // Every page of the tool prepared in each of the 21 user-interface languages, from the shipped
 // string files, and checked for texts that do not fit their controls, overlaps and edges. Here, in
 // the tool's own process, the checker measures with the fonts the pages really use (the page fonts
-// for 17 languages, the larger application fonts for the other four).
+// for 17 languages, the larger application fonts for the other four); each language runs under a
+// locale of its own, as its users' Windows would (ctest: language_layout_<id>).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -135,6 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, LanguageLayout, ::testing::ValuesIn(kSupport
 TEST_P(LanguageLayout, EveryPageFitsItsTexts)
 {
     const unsigned short language = GetParam();
+    ASSERT_EQ(ChooseUiLanguage(::GetUserDefaultLangID()), language) << "runs under a locale of its language (LC_ALL)";
     XMLHandler& strings = StringTable();
     strings.SetLanguageFixed(true);
     strings.SetLanguageId(language);
