@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import xml.dom.minidom
 
 ROOT = os.environ.get("KELO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), ".."))
 DIST = os.environ["KELO_DIST"]
@@ -104,6 +105,17 @@ class Kelotsy(unittest.TestCase):
             self.sim.apply("sable-net", "statuses = ready\nalert =")
         self.assertEqual((jammed["passed"], jammed["verdict"], jammed["statusCode"]), (False, False, 14))
         self.assertTrue(jammed["statusText"])
+        # Another language's file gives the texts, and the JSON stays UTF-8.
+        for language in (1041, 1049, 1032):
+            strings = xml.dom.minidom.parse(os.path.join(DIST, "strings", "%d.xml" % language))
+            jam = [e.getAttribute("Value") for e in strings.getElementsByTagName("String")
+                   if e.getAttribute("ID") == "TSY_DEVID_STATUS_MSG_14"]
+            self.sim.apply("sable-net", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1")
+            try:
+                translated = self.json_of("--lang", str(language), "status", SABLE, expect=1)
+            finally:
+                self.sim.apply("sable-net", "statuses = ready\nalert =")
+            self.assertEqual([translated["statusText"]], jam, language)
         self.sim.apply("quill-net", "statuses = ready\nstatus-code = 9")
         try:
             code, out, _ = self.run_kelotsy("status", QUILL)
