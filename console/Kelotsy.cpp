@@ -472,8 +472,14 @@ int Session::Search()
     switch (search.Start()) {
     case SearchStart::Started:
         break;
-    case SearchStart::NoConnection:
+    case SearchStart::NoConnection: {
+        // Ranges the settings file names but that cannot be read leave nothing to search.
+        const std::wstring settings = GetExecutableFolder() + L"\\config\\search.ini";
+        wchar_t ranges[8] = {};
+        if (::GetPrivateProfileStringW(L"Search", L"Ranges", L"", ranges, ARRAYSIZE(ranges), settings.c_str()) > 0)
+            return Fail(L"no network to search: the Ranges of " + settings + L" name none that can be read");
         return Fail(L"no network connection found; the network was not searched");
+    }
     case SearchStart::NotRegistered:
         return Fail(L"the diagnostic core component cannot be created");
     case SearchStart::NoSettings:

@@ -40,7 +40,8 @@ def not_well_formed(text):
 
 def latin1_declared_utf8(text):
     # A translator's editor saved the file as Latin-1 but left the UTF-8 declaration.
-    return text.replace(b"Value=\"", b"Value=\"\xe9t\xe9 ", 1)
+    end = text.rindex(b"</")
+    return text[:end] + b"<Note Text=\"\xe9t\xe9\"/>" + text[end:]
 
 
 def huge(path):
@@ -85,10 +86,13 @@ BOUND_S = 60
 
 
 def log_path():
-    pattern = os.path.join(ROOT, "build", "wineprefix-" + ARCH, "drive_c", "users", "*", "AppData", "Local",
-                           "Temp", "KeloTSYLog.log")
-    found = glob.glob(pattern)
-    return found[0] if found else None
+    """The log in the Wine prefix's temporary folder (where it is depends on the prefix's age)."""
+    users = os.path.join(ROOT, "build", "wineprefix-" + ARCH, "drive_c", "users", "*")
+    for temp in (os.path.join(users, "Temp"), os.path.join(users, "AppData", "Local", "Temp")):
+        found = glob.glob(os.path.join(temp, "KeloTSYLog.log"))
+        if found:
+            return found[0]
+    return None
 
 
 def run_kelotsy(folder, *arguments):
