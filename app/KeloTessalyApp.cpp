@@ -62,7 +62,7 @@ BOOL CKeloTessalyApp::InitInstance()
     gdiplus_ = std::make_unique<GdiplusSession>();
 
     if (!StringTable().Load()) {
-        ::MessageBoxW(nullptr, L"XML Loading Failed.", nullptr, MB_ICONWARNING);
+        ::MessageBoxW(nullptr, LoadFailedText(StringTable()).c_str(), nullptr, MB_ICONWARNING);
         LogFile().Write(L"XML Loading Failed.");
     }
 

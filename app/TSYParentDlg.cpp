@@ -437,7 +437,7 @@ void CTSYParentDlg::ApplyLanguageChoice()
     strings.SetLanguageFixed(true);
     strings.SetLanguageId(static_cast<unsigned short>(chosen));
     if (!strings.Load()) {
-        CEnumerateDlg::messageBox(GetSafeHwnd(), L"XML Loading Failed.", L"", MB_ICONWARNING);
+        CEnumerateDlg::messageBox(GetSafeHwnd(), LoadFailedText(strings), L"", MB_ICONWARNING);
         LogFile().Write(L"XML Loading Failed.");
     }
     SetTitleAndHeading();

@@ -52,3 +52,8 @@ set_tests_properties(demo_e2e_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_sp
 add_test(NAME fault_matrix_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/fault_matrix.py)
 set_tests_properties(fault_matrix_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler RUN_SERIAL ON SKIP_RETURN_CODE 77 ENVIRONMENT
   "KELO_ARCH=${KELO_WINDOWS_ARCH};KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim")
+
+# kelotsy over a copy of its folder with one local file broken at a time (no printer needed).
+add_test(NAME broken_files_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/broken_files.py)
+set_tests_properties(broken_files_tests PROPERTIES TIMEOUT 300 ENVIRONMENT
+  "KELO_ARCH=${KELO_WINDOWS_ARCH};KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR}")

@@ -61,7 +61,7 @@ kelo_layer(kelo_winapi
   USES ${KELO_SYSTEM_LIBS})
 kelo_layer(kelo_support
   SOURCES support/CrashTrace.cpp support/LogFile.cpp support/ModuleInfo.cpp support/OSInformation.cpp support/ProductInfoColl.cpp
-          support/XmlDom.cpp support/XMLHandler.cpp
+          support/XmlDom.cpp support/XMLHandler.cpp support/LocalFile.cpp
   USES kelo_winapi kelo_pure)
 kelo_layer(kelo_discovery
   SOURCES discovery/DeviceEnumeration.cpp discovery/DeviceProtocol.cpp discovery/DeviceRecords.cpp

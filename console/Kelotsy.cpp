@@ -15,7 +15,9 @@
 #include "quill/SNMPNWManager.h"
 #include "sable/SableManager.h"
 #include "discovery/NetworkSearch.h"
+#include "support/LogFile.h"
 #include "support/ModuleInfo.h"
+#include "support/ProductInfoColl.h"
 #include "tools/PrinterReset.h"
 #include "winapi/Handles.h"
 
@@ -90,6 +92,7 @@ public:
 private:
     int Fail(const std::wstring& message)
     {
+        LogFile().Write(L"kelotsy: %s", message.c_str());
         output_.Error(L"kelotsy: " + message);
         return kKelotsyUsageError;
     }
@@ -126,7 +129,7 @@ bool Session::LoadStrings(std::wstring& problem)
     strings.SetLanguageId(language);
     strings.SetLanguageFixed(true);
     if (!strings.Load()) {
-        problem = L"cannot read the string table " + file;
+        problem = L"cannot read the string table " + strings.Problem();
         return false;
     }
     return true;
@@ -141,9 +144,10 @@ int Session::Run()
     std::wstring problem;
     if (!LoadStrings(problem))
         return Fail(problem);
-    const std::wstring catalogue = GetExecutableFolder() + L"\\config\\product_info.xml";
-    if (!::PathFileExistsW(catalogue.c_str()))
-        return Fail(L"no product catalogue (" + catalogue + L")");
+    // Without the catalogue no printer can be told supported: nothing kelotsy does can go on.
+    const std::wstring catalogue = CProductInfoColl::CatalogueProblem();
+    if (!catalogue.empty())
+        return Fail(L"cannot read the product catalogue " + catalogue);
 
     manager_ = std::make_unique<CDiagnosticMgr>();
     manager_->Initialize();
@@ -468,8 +472,14 @@ int Session::Search()
     switch (search.Start()) {
     case SearchStart::Started:
         break;
-    case SearchStart::NoConnection:
+    case SearchStart::NoConnection: {
+        // Ranges the settings file names but that cannot be read leave nothing to search.
+        const std::wstring settings = GetExecutableFolder() + L"\\config\\search.ini";
+        wchar_t ranges[8] = {};
+        if (::GetPrivateProfileStringW(L"Search", L"Ranges", L"", ranges, ARRAYSIZE(ranges), settings.c_str()) > 0)
+            return Fail(L"no network to search: the Ranges of " + settings + L" name none that can be read");
         return Fail(L"no network connection found; the network was not searched");
+    }
     case SearchStart::NotRegistered:
         return Fail(L"the diagnostic core component cannot be created");
     case SearchStart::NoSettings:

@@ -1,6 +1,7 @@
 #include "sable/SableXml.h"
 
 #include "sable/SableFiles.h"
+#include "support/LocalFile.h"
 
 namespace SableXml {
 
@@ -41,11 +42,7 @@ void ForEachChild(IXMLDOMNode* node, const std::function<void(const std::wstring
 bool Document::Load(const std::wstring& path)
 {
     loaded_ = false;
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes))
-        return false;
-    const int64_t size = (static_cast<int64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
-    if (size > kMaxParsedBytes)
+    if (!LocalFileProblem(path, kMaxParsedBytes).empty())
         return false;
     if (FAILED(XmlDom::Create(CLSCTX_INPROC_SERVER, false, document_)))
         return false;

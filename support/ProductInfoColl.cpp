@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "support/CatalogueRules.h"
+#include "support/LocalFile.h"
 #include "support/LogFile.h"
 #include "support/ModuleInfo.h"
 #include "support/XmlDom.h"
@@ -13,6 +14,8 @@
 namespace {
 
 std::wstring ConfigFolder() { return GetExecutableFolder() + L"\\config\\"; }
+
+std::wstring CataloguePath() { return ConfigFolder() + L"product_info.xml"; }
 
 // Calls `visit` for every "Product" element until it returns true; false when
 // the catalogue cannot be read or holds no product.
@@ -22,7 +25,7 @@ bool WalkProducts(const std::function<bool(IXMLDOMNode*)>& visit)
     XmlDom::DocumentPtr document;
     if (FAILED(XmlDom::Create(CLSCTX_INPROC_SERVER, false, document)))
         return false;
-    const std::wstring path = ConfigFolder() + L"product_info.xml";
+    const std::wstring path = CataloguePath();
     if (!::PathFileExistsW(path.c_str()) || XmlDom::Load(document.get(), path) != S_OK)
         return false;
     XmlDom::NodeListPtr products;
@@ -41,6 +44,19 @@ bool WalkProducts(const std::function<bool(IXMLDOMNode*)>& visit)
 }
 
 } // namespace
+
+std::wstring CProductInfoColl::CatalogueProblem()
+{
+    if (WalkProducts([](IXMLDOMNode*) { return true; }))
+        return {};
+    const std::wstring path = CataloguePath();
+    std::wstring problem = LocalFileProblem(path, kMaxLocalXmlBytes);
+    if (problem.empty())
+        problem = L"not well-formed XML, not in its declared encoding, or without products";
+    problem = path + L": " + problem;
+    LogFile().Write(L"Product catalogue not read: %s", problem.c_str());
+    return problem;
+}
 
 bool CProductInfoColl::FindFeature(const std::wstring& productId, const wchar_t* attribute,
                                    std::wstring& value)

@@ -4,6 +4,8 @@
 
 class CProductInfoColl {
 public:
+    // Empty when the catalogue can be read and lists products; otherwise the file and why not.
+    static std::wstring CatalogueProblem();
     // Is the printer supported? For a network printer the catalogue's product id
     // replaces `productId` on success.
     static bool VerifySupportedPrinter(std::wstring& productId, const std::wstring& name, bool isNetwork,

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "support/LanguageChoice.h"
+#include "support/LocalFile.h"
 #include "support/LogFile.h"
 #include "support/ModuleInfo.h"
 #include "support/XmlDom.h"
@@ -13,11 +14,13 @@ bool XMLHandler::Load()
     if (!languageFixed_)
         languageId_ = ChooseUiLanguage(::GetUserDefaultLangID());
     table_.clear();
+    problem_.clear();
 
     NGWinApi::ComInitialization com;
     XmlDom::DocumentPtr document;
     if (FAILED(XmlDom::Create(CLSCTX_SERVER, true, document))) {
         LogFile().Write(L"CreateInstance - XMLHandler failed");
+        problem_ = L"the XML parser cannot be created";
         return false;
     }
 
@@ -31,6 +34,11 @@ bool XMLHandler::Load()
     HRESULT hr = XmlDom::Load(document.get(), path);
     if (hr != S_OK) {
         LogFile().Write(FAILED(hr) ? L"Com Exception (XMLHandler) " : L"XMLDom Load (XMLHandler) failed");
+        problem_ = LocalFileProblem(path, kMaxLocalXmlBytes);
+        if (problem_.empty())
+            problem_ = L"not well-formed XML or not in its declared encoding";
+        problem_ = path + L": " + problem_;
+        LogFile().Write(L"String table not read: %s", problem_.c_str());
         return false;
     }
     XmlDom::NodeListPtr strings;
@@ -72,6 +80,12 @@ XMLHandler& StringTable()
 {
     static XMLHandler table;
     return table;
+}
+
+std::wstring LoadFailedText(const XMLHandler& strings)
+{
+    const std::wstring text = L"XML Loading Failed.";
+    return strings.Problem().empty() ? text : text + L"\n\n" + strings.Problem();
 }
 
 std::wstring BuildWindowTitle(const XMLHandler& strings)

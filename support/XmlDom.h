@@ -18,7 +18,7 @@ using NodePtr = NGWinApi::ComPtr<IXMLDOMNode>;
 HRESULT Create(DWORD context, bool run, DocumentPtr& document);
 
 // Synchronous load of a file with DTD processing and external resolution off.
-// S_OK when parsed; S_FALSE when the file is missing or not well-formed.
+// S_OK when parsed; S_FALSE when the file is missing, empty, too large or not well-formed.
 HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path);
 
 // Every element named `tagName` (prefix included, as the document writes it), in document order.

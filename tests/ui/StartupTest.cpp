@@ -201,6 +201,7 @@ auto Titled(const std::wstring& title)
 }
 
 // A message box showing `text`.
+// A message box whose text starts with `text`.
 auto MessageBoxWith(const std::wstring& text)
 {
     return [text](HWND hwnd) {
@@ -212,7 +213,7 @@ auto MessageBoxWith(const std::wstring& text)
             static BOOL CALLBACK Child(HWND child, LPARAM param)
             {
                 auto* s = reinterpret_cast<Search*>(param);
-                s->found = s->found || TextOf(child) == *s->text;
+                s->found = s->found || TextOf(child).starts_with(*s->text);
                 return TRUE;
             }
         };
@@ -314,6 +315,8 @@ TEST_F(Startup, WarnsAboutAMissingStringFileBeforeTheAdministratorCheck)
     ASSERT_TRUE(tool.Started());
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = tool.Window(MessageBoxWith(L"XML Loading Failed."))) != nullptr; }));
+    // The box names the file it could not read.
+    EXPECT_TRUE(tool.Window(MessageBoxWith(L"XML Loading Failed.\n\n" + folder_.File(L"strings\\1033.xml"))));
     EXPECT_NE(Find(log.Appended(), "XMLDom Load (XMLHandler) failed"), std::string::npos);
     EXPECT_EQ(Find(log.Appended(), "Logged in as administrator"), std::string::npos);
 
