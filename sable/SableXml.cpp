@@ -46,7 +46,7 @@ bool Document::Load(const std::wstring& path)
         return false;
     if (FAILED(XmlDom::Create(CLSCTX_INPROC_SERVER, false, document_)))
         return false;
-    loaded_ = XmlDom::Load(document_.get(), path) == S_OK;
+    loaded_ = XmlDom::Load(document_.get(), path, kMaxParsedBytes) == S_OK;
     return loaded_;
 }
 

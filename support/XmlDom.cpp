@@ -4,8 +4,6 @@
 
 #include <ole2.h>
 
-#include "support/LocalFile.h"
-
 // The import library lacks these two; their values are fixed by the parser's registration.
 extern "C" const CLSID CLSID_DOMDocument30 = {0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
 extern "C" const IID IID_IXMLDOMDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
@@ -27,9 +25,9 @@ HRESULT Create(DWORD context, bool run, DocumentPtr& document)
     return unknown.get()->QueryInterface(IID_IXMLDOMDocument2, document.put_void());
 }
 
-HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path)
+HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path, int64_t maxBytes)
 {
-    if (!LocalFileProblem(path, kMaxLocalXmlBytes).empty())
+    if (!LocalFileProblem(path, maxBytes).empty())
         return S_FALSE;
     document->put_async(VARIANT_FALSE);
     document->put_validateOnParse(VARIANT_FALSE);

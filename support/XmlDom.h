@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <msxml2.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "support/LocalFile.h"
 
 #include "winapi/Handles.h"
 
@@ -18,8 +21,9 @@ using NodePtr = NGWinApi::ComPtr<IXMLDOMNode>;
 HRESULT Create(DWORD context, bool run, DocumentPtr& document);
 
 // Synchronous load of a file with DTD processing and external resolution off.
-// S_OK when parsed; S_FALSE when the file is missing, empty, too large or not well-formed.
-HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path);
+// S_OK when parsed; S_FALSE when the file is missing, empty, larger than `maxBytes` or not
+// well-formed.
+HRESULT Load(IXMLDOMDocument2* document, const std::wstring& path, int64_t maxBytes = kMaxLocalXmlBytes);
 
 // Every element named `tagName` (prefix included, as the document writes it), in document order.
 HRESULT ElementsByTagName(IXMLDOMDocument2* document, const wchar_t* tagName, NodeListPtr& list);

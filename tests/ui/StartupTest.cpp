@@ -200,7 +200,6 @@ auto Titled(const std::wstring& title)
     return [title](HWND hwnd) { return TextOf(hwnd) == title; };
 }
 
-// A message box showing `text`.
 // A message box whose text starts with `text`.
 auto MessageBoxWith(const std::wstring& text)
 {
