@@ -41,7 +41,7 @@ SAME_AS_ENGLISH = {
     1029: set(),
     1030: set(),
     1031: set(),
-    1032: set(),
+    1032: {"TSY_OK_BUTTON"},
     1034: set(),
     1035: set(),
     1036: set(),
