@@ -172,6 +172,10 @@ def check_translations():
             fail(f"{path.name}: keys English does not have: {unknown[:20]}")
         if values.get("TSY_LANG_CODE") != code:
             fail(f"{path.name}: TSY_LANG_CODE is {values.get('TSY_LANG_CODE')!r}, not {code!r}")
+        # The device status page makes the customer care text a link where it finds it in the message.
+        care = values.get("TSY_LINK_CUSTOMERCARE", "")
+        if care not in values.get("TSY_CUSTOMERCARE_DEVICE_STATUS_MSG", ""):
+            fail(f"{path.name}: TSY_CUSTOMERCARE_DEVICE_STATUS_MSG does not contain TSY_LINK_CUSTOMERCARE {care!r}")
         if language == 1033:
             continue
         allowed = SAME_IN_EVERY_LANGUAGE | SAME_AS_ENGLISH.get(language, set())
