@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "TestFolder.h"
+#include "app/CustomTabCtrl.h"
 #include "app/EnumerateDlg.h"
 #include "app/KeloTessalyApp.h"
 #include "app/engine/DiagnosticMgr.h"
@@ -43,6 +44,7 @@
 #include "support/XMLHandler.h"
 #include "ui/WindowTestSupport.h"
 #include "app/WizardRules.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -189,5 +191,25 @@ TEST_P(LanguageLayout, EveryPageFitsItsTexts)
         SelectCopier(14);
         page.PreparePage(kCmdStatusFault);
     });
+    // The tab strip of the main window shows its four labels without scrolling.
+    {
+        CCustomTabCtrl::RegisterWindowClass();
+        struct Empty {
+            static INT_PTR CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+        };
+        HWND main = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TSY_PARENT), nullptr,
+                                         &Empty::Procedure, 0);
+        ASSERT_NE(main, nullptr);
+        CCustomTabCtrl tabs;
+        ASSERT_TRUE(tabs.Attach(::GetDlgItem(main, IDC_TABCTRL)));
+        const wchar_t* labels[] = {L"TSY_PROPERTY_WIZARD", L"TSY_PROPERTY_SERVICES", L"TSY_PROPERTY_INKLEVELS",
+                                   L"TSY_PROPERTY_FIRMWARE"};
+        for (int i = 0; i < 4; ++i)
+            tabs.InsertItem(i, strings.GetString(labels[i]), 0);
+        tabs.ModifyStyle(kTabStyleEqualWidth | kTabStyleBottom | kTabStyleAutoButtons);
+        EXPECT_FALSE(tabs.ScrollButtonsShown()) << "the tab labels need scrolling in " << language;
+        ++checked_;
+        ::DestroyWindow(main);
+    }
     std::printf("[ checked  ] %d pages in language %d\n", checked_, language);
 }

@@ -198,6 +198,34 @@ struct Checker {
         return control;
     }
 
+    // A report-view list that cannot scroll sideways shows every cell whole; one cut short ends in "...".
+    void CheckListCells(HWND list)
+    {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(list, &process);
+        const LONG style = ::GetWindowLongW(list, GWL_STYLE);
+        if (process != ::GetCurrentProcessId() || (style & LVS_TYPEMASK) != LVS_REPORT || (style & WS_HSCROLL) != 0 ||
+            !Shown(list, top))
+            return;
+        const int columns = Header_GetItemCount(ListView_GetHeader(list));
+        const int rows = ListView_GetItemCount(list);
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < std::max(columns, 1); ++column) {
+                wchar_t text[256] = {};
+                ListView_GetItemText(list, row, column, text, 256);
+                RECT label = {};
+                if (text[0] == 0 || !ListView_GetSubItemRect(list, row, column, LVIR_LABEL, &label))
+                    continue;
+                // The list keeps a few pixels of padding on each side of a cell's text.
+                const int needed = ListView_GetStringWidth(list, text) + kListCellPadding;
+                if (needed > label.right - label.left) {
+                    Add("list " + std::to_string(::GetDlgCtrlID(list)) + " cuts row " + std::to_string(row) +
+                        " column " + std::to_string(column) + ": needs " + std::to_string(needed) +
+                        " pixels, has " + std::to_string(label.right - label.left));
+                }
+            }
+    }
+
     void CheckSiblings(const std::vector<Control>& siblings)
     {
         for (size_t i = 0; i < siblings.size(); ++i)
@@ -319,6 +347,9 @@ std::string LayoutFaults(HWND window)
         if (auto control = checker.Describe(child))
             byParent[::GetParent(child)].push_back(*control);
 
+    for (HWND child : all)
+        if (ClassOf(child) == WC_LISTVIEWW)
+            checker.CheckListCells(child);
     for (const auto& [parent, siblings] : byParent) {
         checker.CheckSiblings(siblings);
         RECT frame;

@@ -12,7 +12,8 @@
 // - a control across the edge of the frame its page draws, or of a group box;
 // - a control closer than kEdgeMargin pixels to the edge of its top-level window's client area;
 // - push buttons in one row with different heights or fonts, or closer than kButtonGap;
-// - a page heading whose text does not fit on one line (it would wrap inside the printer's name).
+// - a page heading whose text does not fit on one line (it would wrap inside the printer's name);
+// - a cell of a report-view list without a horizontal scroll bar cut short (this process's lists).
 std::string LayoutFaults(HWND window);
 
 // The frame a page draws, in screen coordinates; false for a window that draws none.
@@ -24,3 +25,4 @@ RECT HeadingPlace(HWND page);
 inline constexpr int kEdgeMargin = 4;
 inline constexpr int kButtonGap = 3;
 inline constexpr int kFrameClearance = 2;
+inline constexpr int kListCellPadding = 6;
