@@ -13,6 +13,9 @@
 namespace sim::server {
 namespace {
 
+// Set once before any listener opens: see PermitNamespaceNetwork.
+sim::NamespaceNetwork g_namespaceNetwork;
+
 bool ToSockaddr(const SocketAddress& where, sockaddr_in& out, std::string& error)
 {
     out = {};
@@ -22,8 +25,11 @@ bool ToSockaddr(const SocketAddress& where, sockaddr_in& out, std::string& error
         error = where.host + " is not an IPv4 address";
         return false;
     }
-    // Binding policy: the simulator never listens anywhere but loopback.
-    if ((ntohl(out.sin_addr.s_addr) >> 24) != 127) {
+    // Binding policy: the simulator never listens anywhere but loopback, or the network of a
+    // namespace of its own.
+    const uint32_t host = ntohl(out.sin_addr.s_addr);
+    const bool inNamespace = g_namespaceNetwork.mask != 0 && (host & g_namespaceNetwork.mask) == g_namespaceNetwork.network;
+    if ((host >> 24) != 127 && !inNamespace) {
         error = where.host + " is not a loopback address (127.0.0.0/8)";
         return false;
     }
@@ -88,6 +94,25 @@ void StopSignal::Trigger()
     uint64_t one = 1;
     // Never read back, so it stays readable for every poll that includes it.
     [[maybe_unused]] ssize_t written = write(event_.Get(), &one, sizeof one);
+}
+
+bool InOwnNetworkNamespace()
+{
+    // Inside a namespace of its own, the process's network namespace is not that of init.
+    char own[64] = {};
+    char init[64] = {};
+    return readlink("/proc/self/ns/net", own, sizeof own - 1) > 0 &&
+           readlink("/proc/1/ns/net", init, sizeof init - 1) > 0 && std::strcmp(own, init) != 0;
+}
+
+bool PermitNamespaceNetwork(sim::NamespaceNetwork network, std::string& error)
+{
+    if (!InOwnNetworkNamespace()) {
+        error = "a namespace network is only permitted inside a network namespace of its own";
+        return false;
+    }
+    g_namespaceNetwork = network;
+    return true;
 }
 
 bool IsLoopbackIpv4(const std::string& host)
