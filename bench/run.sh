@@ -81,7 +81,7 @@ start_sim() {
     >"$work/sim.out" 2>>"$work/sim.log" &
   sims+=($!)
   for _ in $(seq 1 200); do [ -f "$ready" ] && break; sleep 0.05; done
-  [ -f "$ready" ] || { echo "simulator did not start:"; cat "$work/sim.log"; exit 1; }
+  [ -f "$ready" ] || { echo "simulator did not start:"; tail -n 5 "$work/sim.log"; exit 1; }
   sim_ready=$ready
   sim_control=$(awk '/^control /{print $2}' "$ready")
 }
@@ -118,7 +118,7 @@ if wanted startup; then
   done
   o=$(median "${ours[@]}") r=$(median "${ref[@]}") q=$(ratio "$o" "$r")
   row "start-up to the visible main window" "KeloTessaly.exe" "$o s" "minimal dialog program" "$r s" "$q" \
-    "within 1.5x" "$(awk -v q="$q" 'BEGIN { print q <= 1.5 ? "met" : "missed" }')"
+    "within 1.5x" "$(awk -v q="$q" 'BEGIN { print (q <= 1.5 ? "met" : "missed") }')"
 fi
 
 # What a command asked of the printer: HTTP paths from the control interface, SNMP objects
@@ -146,7 +146,7 @@ if wanted sable; then
   done
   o=$(median "${ours[@]}") r=$(median "${ref[@]}") q=$(ratio "$o" "$r")
   row "device information, Sable (network)" "kelotsy info" "$o s" "curl, the same ${#paths[@]} fetches in one process" \
-    "$r s" "$q" "within 1.5x" "$(awk -v q="$q" 'BEGIN { print q <= 1.5 ? "met" : "missed" }')"
+    "$r s" "$q" "within 1.5x" "$(awk -v q="$q" 'BEGIN { print (q <= 1.5 ? "met" : "missed") }')"
   # Where the time goes: a kelotsy that only starts and ends (a usage error) is the start-up's share.
   bare=()
   for _ in $(seq 1 "$runs"); do bare+=("$(seconds_of kelotsy --bench-start-only)"); done
@@ -166,9 +166,11 @@ if wanted quill; then
                   _ "$quill" "${oids[@]}")")
     done
     o=$(median "${ours[@]}") r=$(median "${single[@]}") e=$(median "${each[@]}") q=$(ratio "$o" "$r")
-    row "device information${command/info/}${command/info/ and ink}, Quill (network)" "kelotsy $command" "$o s" \
+    label="device information, Quill (network)"
+    [ "$command" = ink ] && label="ink, Quill (network)"
+    row "$label" "kelotsy $command" "$o s" \
       "one snmpget of all ${#oids[@]} objects ($e s with one snmpget per object)" "$r s" "$q" "within 1.5x" \
-      "$(awk -v q="$q" 'BEGIN { print q <= 1.5 ? "met" : "missed" }')"
+      "$(awk -v q="$q" 'BEGIN { print (q <= 1.5 ? "met" : "missed") }')"
   done
 fi
 
@@ -178,7 +180,7 @@ if wanted silent; then
   o=$(median "${ours[@]}")
   # No model is known for an address without a print queue: the connectivity bound holds.
   row "a printer that does not answer" "kelotsy info 127.0.0.99" "$o s" "the documented bound" "3 s" \
-    "$(ratio "$o" 3)" "within the bound" "$(awk -v o="$o" 'BEGIN { print o <= 3 ? "met" : "missed" }')"
+    "$(ratio "$o" 3)" "within the bound" "$(awk -v o="$o" 'BEGIN { print (o <= 3 ? "met" : "missed") }')"
 fi
 
 if wanted print; then
@@ -198,7 +200,7 @@ if wanted print; then
   row "low-level print of a $print_mb MB file to a 9100 sink" "the print test's sender" \
     "$o s ($(awk -v o="$o" -v m="$print_mb" 'BEGIN { printf "%.0f", m / o }') MB/s)" "socat" \
     "$r s ($(awk -v r="$r" -v m="$print_mb" 'BEGIN { printf "%.0f", m / r }') MB/s)" "$share % of socat's throughput" \
-    "at least 80 %" "$(awk -v s="$share" 'BEGIN { print s >= 80 ? "met" : "missed" }')"
+    "at least 80 %" "$(awk -v s="$share" 'BEGIN { print (s >= 80 ? "met" : "missed") }')"
 fi
 
 # search_row NAME NETWORK [RUNNER...]: the component's search and both nmap runs over NETWORK.0/24,
@@ -224,14 +226,21 @@ search_row() {
   o=$(median "${ours[@]}") r=$(median "${ref[@]}") s=$(median "${same[@]}")
   local all=yes f
   for f in "${found[@]}" "${identified[@]}"; do [ "$f" = "$printers" ] || all=no; done
-  # Goal: all identified, 3x faster than nmap -sU, done within T after the probes were sent
-  # (a /24 at the search's pace of 2000 hosts a second after the first 64: 0.1 s).
-  local bound
+  # On the realistic /24: all identified, 3x faster than nmap -sU, done within T after the
+  # probes were sent (a /24 at the search's pace of 2000 hosts a second after the first 64:
+  # 0.1 s). On loopback every address answers or refuses at once: all identified is the goal.
+  local bound goal verdict
   bound=$(awk -v t="$probe_ms" 'BEGIN { printf "%.3f", t / 1000 + 0.1 }')
+  if [ $# -gt 0 ]; then
+    goal="all $printers identified, 3x faster than nmap -sU, within ${bound} s"
+    verdict=$(awk -v o="$o" -v r="$r" -v b="$bound" -v a="$all" \
+      'BEGIN { print ((a == "yes" && r >= 3 * o && o <= b) ? "met" : "missed") }')
+  else
+    goal="all $printers identified"
+    verdict=$([ "$all" = yes ] && echo met || echo missed)
+  fi
   row "$name" "the component (found/identified ${found[*]} / ${identified[*]})" "$o s" \
-    "nmap -sU -p 161 ($s s with nmap of the same two probes)" "$r s" "$(ratio "$r" "$o")x faster" \
-    "all $printers identified, 3x faster than nmap -sU, within ${bound} s" \
-    "$(awk -v o="$o" -v r="$r" -v b="$bound" -v a="$all" 'BEGIN { print (a == "yes" && r >= 3 * o && o <= b) ? "met" : "missed" }')"
+    "nmap -sU -p 161 ($s s with nmap of the same two probes)" "$r s" "$(ratio "$r" "$o")x faster" "$goal" "$verdict"
 }
 
 # 20 printers, half Sable and half Quill, at .10 to .29 of NETWORK.
@@ -313,7 +322,7 @@ if wanted memory; then
   kelo_stop_demo
   mb=$(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')
   row "peak private memory through a whole diagnosis (route passed: $passed)" "KeloTessaly.exe" "$mb MB" "-" "-" "-" \
-    "under 40 MB" "$(awk -v m="$mb" -v p="$peak" 'BEGIN { print (p > 0 && m < 40) ? "met" : "missed" }')"
+    "under 40 MB" "$(awk -v m="$mb" -v p="$peak" 'BEGIN { print ((p > 0 && m < 40) ? "met" : "missed") }')"
 fi
 
 # The table, and the same as JSON.

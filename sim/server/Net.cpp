@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sim::server {
@@ -98,11 +100,18 @@ void StopSignal::Trigger()
 
 bool InOwnNetworkNamespace()
 {
-    // Inside a namespace of its own, the process's network namespace is not that of init.
-    char own[64] = {};
-    char init[64] = {};
-    return readlink("/proc/self/ns/net", own, sizeof own - 1) > 0 &&
-           readlink("/proc/1/ns/net", init, sizeof init - 1) > 0 && std::strcmp(own, init) != 0;
+    // A namespace `ip netns add` made is pinned under /run/netns: the process must be in one of
+    // those (init's namespace cannot be read from inside a container, so it is no reference).
+    struct stat own{};
+    if (stat("/proc/self/ns/net", &own) != 0)
+        return false;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/run/netns", error)) {
+        struct stat named{};
+        if (stat(entry.path().c_str(), &named) == 0 && named.st_dev == own.st_dev && named.st_ino == own.st_ino)
+            return true;
+    }
+    return false;
 }
 
 bool PermitNamespaceNetwork(sim::NamespaceNetwork network, std::string& error)
