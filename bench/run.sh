@@ -183,8 +183,8 @@ if wanted silent; then
   sim_control=$info_control control /printers/quill-net/settings --data-binary 'fault.snmp =' >/dev/null
   o=$(median "${ours[@]}")
   row "a printer that does not answer (Quill, silent)" "kelotsy info $quill" "$o s" "the documented bound" "3 s" \
-    "$(ratio "$o" 3)" "within the bound (3 s, plus start-up)" \
-    "$(awk -v o="$o" -v w="${wine_start:-0.5}" 'BEGIN { print (o <= 3 + w ? "met" : "missed") }')"
+    "$(ratio "$o" 3)" "within the bound, 3 s, and 0.5 s for starting kelotsy" \
+    "$(awk -v o="$o" 'BEGIN { print (o <= 3.5 ? "met" : "missed") }')"
 fi
 
 if wanted print; then
@@ -315,7 +315,8 @@ fi
 
 if wanted memory; then
   # A whole passing diagnosis of the tool (the demo route to the final page), its private
-  # memory sampled every 50 ms. The route drives the demo printers on 127.0.0.10 and .11.
+  # memory sampled every 50 ms. The route drives the demo printers on 127.0.0.10 and .11: while
+  # another run holds those addresses, the route is skipped and the row says so.
   kelo_start_demo
   "$KELO_ROOT/scripts/install-printers" "$KELO_ROOT/sim/scenarios/demo.scenario" >/dev/null
   (cd "$win" && KELO_DIST="$win/dist" KELO_DEMO_PRINTERS=1 KELO_SABLE_SIM_READY="$KELO_ROOT/build/demo-sim.ready" \
@@ -332,6 +333,7 @@ if wanted memory; then
     sleep 0.05
   done
   wait "$route" && passed=yes || passed=no
+  grep -q '^\[  SKIPPED \]' "$out/memory-route.log" && passed="no, skipped: the demo printers did not start"
   "$KELO_ROOT/scripts/install-printers" --remove "$KELO_ROOT/sim/scenarios/demo.scenario" >/dev/null
   kelo_stop_demo
   # What Wine itself holds privately: the minimal dialog program with its window up.
@@ -348,7 +350,7 @@ if wanted memory; then
   row "peak private memory through a whole diagnosis (route test passed: $passed; log build/bench/memory-route.log)" \
     "KeloTessaly.exe" "$mb MB" "the minimal dialog program, window up" "$(awk -v k="$base" 'BEGIN { printf "%.1f", k / 1024 }') MB" \
     "$(ratio "$peak" "$base")" \
-    "under 40 MB" "$(awk -v m="$mb" -v p="$peak" 'BEGIN { print ((p > 0 && m < 40) ? "met" : "missed") }')"
+    "under 40 MB" "$(awk -v m="$mb" -v p="$peak" 'BEGIN { print (p == 0 ? "not measured" : m < 40 ? "met" : "missed") }')"
 fi
 
 # The table, and the same as JSON.
