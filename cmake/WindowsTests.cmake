@@ -51,6 +51,16 @@ target_link_libraries(sable_device_info_bench PRIVATE kelo_engine)
 add_test(NAME sable_device_info_bench COMMAND sable_device_info_bench)
 set_tests_properties(sable_device_info_bench PROPERTIES FIXTURES_REQUIRED sable_sim TIMEOUT 120
   ENVIRONMENT "KELO_SABLE_SIM_READY=${CMAKE_BINARY_DIR}/sim-fixtures/sable_sim/ready")
+# The start-up row of bench/run.sh: the timer and the minimal dialog program it is compared with.
+add_executable(startup_bench bench/startup/StartupBench.cpp)
+add_executable(minimal_dialog WIN32 bench/startup/MinimalDialog.cpp bench/startup/MinimalDialog.rc)
+foreach(program startup_bench minimal_dialog)
+  target_compile_options(${program} PRIVATE ${KELO_WARNINGS})
+  target_include_directories(${program} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(${program} PRIVATE -municode)
+  set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()
+target_link_libraries(startup_bench PRIVATE kelo_winapi)
 kelo_test(ui_startup_tests SOURCES tests/ui/StartupTest.cpp tests/ui/Screenshot.cpp tests/ui/LayoutCheck.cpp tests/sable/SimControl.cpp tests/TestFolder.cpp
   LIBS kelo_ui)
 add_dependencies(ui_startup_tests KeloTessaly dist_data)

@@ -1,6 +1,7 @@
 #include "sim/Scenario.h"
 
 #include <charconv>
+#include <optional>
 #include <set>
 
 namespace sim {
@@ -13,6 +14,55 @@ bool Fail(std::string& error, size_t line, const std::string& reason)
 }
 
 } // namespace
+
+namespace {
+
+std::optional<uint32_t> DottedIpv4Value(std::string_view text)
+{
+    uint32_t value = 0;
+    int octets = 0;
+    while (octets < 4) {
+        unsigned octet = 0;
+        auto parsed = std::from_chars(text.data(), text.data() + text.size(), octet);
+        if (parsed.ec != std::errc() || octet > 255 || parsed.ptr == text.data())
+            return std::nullopt;
+        value = value << 8 | octet;
+        text.remove_prefix(static_cast<size_t>(parsed.ptr - text.data()));
+        if (++octets < 4) {
+            if (text.empty() || text.front() != '.')
+                return std::nullopt;
+            text.remove_prefix(1);
+        }
+    }
+    if (!text.empty())
+        return std::nullopt;
+    return value;
+}
+
+bool InNamespaceNetwork(const std::string& address, NamespaceNetwork extra)
+{
+    auto value = DottedIpv4Value(address);
+    return extra.mask != 0 && value && (*value & extra.mask) == extra.network;
+}
+
+} // namespace
+
+bool ParseIpv4Network(std::string_view text, NamespaceNetwork& out)
+{
+    size_t slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return false;
+    auto network = DottedIpv4Value(text.substr(0, slash));
+    std::string_view lengthText = text.substr(slash + 1);
+    unsigned length = 0;
+    auto parsed = std::from_chars(lengthText.data(), lengthText.data() + lengthText.size(), length);
+    if (!network || parsed.ec != std::errc() || parsed.ptr != lengthText.data() + lengthText.size() || length < 8 ||
+        length > 32)
+        return false;
+    out.mask = length == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> length);
+    out.network = *network & out.mask;
+    return true;
+}
 
 bool IsLoopbackAddress(const std::string& address)
 {
@@ -28,7 +78,7 @@ bool IsLoopbackAddress(const std::string& address)
     return IsIpv4Address(host) && host.starts_with("127.");
 }
 
-bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
+bool ParseScenario(std::string_view text, Scenario& out, std::string& error, NamespaceNetwork extra)
 {
     Scenario scenario;
     std::set<std::string> names;
@@ -41,7 +91,7 @@ bool ParseScenario(std::string_view text, Scenario& out, std::string& error)
         const PrinterConfig& printer = scenario.printers.back();
         if (!printer.usb && printer.address.empty())
             return Fail(error, sectionLine, "printer '" + printer.name + "' needs an address or usb = yes");
-        if (!printer.usb && !IsLoopbackAddress(printer.address))
+        if (!printer.usb && !IsLoopbackAddress(printer.address) && !InNamespaceNetwork(printer.address, extra))
             return Fail(error, sectionLine, "address " + printer.address + " is not on loopback (127.0.0.0/8)");
         if (!printer.usb && !addresses.insert(printer.address).second)
             return Fail(error, sectionLine, "address " + printer.address + " is used twice");

@@ -157,7 +157,9 @@ public:
     enum class Http { Off, Waiting, Connecting, Sending, Receiving, Done };
 
     HostProbe(Ipv4 address, int32_t firstRequestId, unsigned long timeoutMs)
-        : address_(address), snmp_(address, firstRequestId, timeoutMs)
+        // The exchange repeats after T/2 and ends T/2 after its last send: a silent host is
+        // done T after its probe, and a lost datagram still gets a second chance.
+        : address_(address), snmp_(address, firstRequestId, std::max<unsigned long>(timeoutMs / 2, 1))
     {
     }
 
@@ -229,13 +231,13 @@ public:
         }
         // The product configuration is asked at once of hosts whose agent answered or that
         // refused SNMP (they are up: a Sable printer may run without an agent), and of hosts
-        // still silent after T (an agent behind a filter, or a platform without the raw socket).
-        if (http_ == Http::Waiting && (refused_ || snmp_.Answered() || Elapsed(now, startedAt_) >= timeoutMs))
+        // still silent after T/2 (an agent behind a filter, or a platform without the raw socket).
+        if (http_ == Http::Waiting && (refused_ || snmp_.Answered() || Elapsed(now, startedAt_) >= timeoutMs / 2))
             StartHttp(now);
         // The sets say nothing of a socket opened after the select: a closed socket's handle
         // value may come back for it.
         if (!polled_) {
-            if (http_ == Http::Connecting && Elapsed(now, connectingSince_) >= timeoutMs)
+            if (http_ == Http::Connecting && ConnectOverdue(now, timeoutMs))
                 EndHttp();
             return;
         }
@@ -245,7 +247,7 @@ public:
                 EndHttp();
             } else if (FD_ISSET(tcp_.get(), &write)) {
                 Connected();
-            } else if (Elapsed(now, connectingSince_) >= timeoutMs) {
+            } else if (ConnectOverdue(now, timeoutMs)) {
                 EndHttp();
             }
         }
@@ -258,6 +260,14 @@ public:
     }
 
 private:
+    // A connection is given up T after the host's probe began, and never sooner than T/2
+    // after it was started: a silent host is done by T, a host that answered late still
+    // gets its chance.
+    bool ConnectOverdue(ULONGLONG now, unsigned long timeoutMs) const
+    {
+        return Elapsed(now, startedAt_) >= timeoutMs && Elapsed(now, connectingSince_) >= timeoutMs / 2;
+    }
+
     void StartHttp(ULONGLONG now)
     {
         polled_ = false;

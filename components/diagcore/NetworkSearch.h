@@ -12,15 +12,17 @@
 //
 // The product configuration document (TCP 8080) is asked at once of hosts whose agent
 // answered or refused (a Sable printer may run without an agent), and of hosts still silent
-// after T. A refused connection ends the HTTP probe.
+// after T/2. A refused connection ends the HTTP probe.
 //
-// Bounds, with T the probe time-out (default 1 s, configurable): unanswered SNMP requests
-// are sent once more after T, and the SNMP probe ends T after its last send (2T for a
-// silent host, 3T at most); a connection not made T after it was started is given up; an
-// HTTP answer must be complete 3T after the host's probe started; responses above 256 KiB
-// are dropped. At most 256 hosts are probed at once; hosts that have not answered yet are
-// started at 2000 a second after the first 64, so a /24 ends after about 3T however many
-// hosts are silent, and far sooner where hosts answer or refuse.
+// Bounds, with T the probe time-out (default 500 ms, configurable): unanswered SNMP requests
+// are sent once more after T/2, and the SNMP probe ends T/2 after its last send (T for a
+// silent host, 1.5T at most); a connection not made T after the host's probe began (and
+// T/2 after it was started) is given up; an HTTP answer must be complete 3T after the
+// host's probe started; responses above 256 KiB are dropped. At most 256 hosts are probed
+// at once; hosts that have not answered yet are started at 2000 a second after the first
+// 64, so a /24 of silent hosts ends about T after its last probe left (on an office
+// network most addresses are silent: the waiting, not the sending, is the cost), and far
+// sooner where hosts answer or refuse.
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -41,7 +43,7 @@ struct SearchPlan {
     // Checked again before each host is probed.
     std::optional<std::vector<Ipv4Network>> allowed;
     long probeMethods = kProbeAll;
-    unsigned long probeTimeoutMs = 1000;
+    unsigned long probeTimeoutMs = 500;
 };
 
 // Runs the plan to its end or until `cancel` is set; `progress` hears 0-100 (only rising

@@ -4,7 +4,7 @@
 //
 //   [Search]
 //   Ranges=127.0.0.0/24, 127.0.1.0/28   ; only these addresses are ever probed
-//   ProbeTimeoutMs=1000                  ; the wait for each probe's answer
+//   ProbeTimeoutMs=500                   ; the wait for each probe's answer
 //
 // With Ranges present, nothing outside them is probed, and NetworkInfo reports the first
 // range as the network to search. A Ranges value that does not parse restricts the search
@@ -19,7 +19,9 @@
 
 namespace diagcore {
 
-inline constexpr DWORD kDefaultProbeTimeoutMs = 1000;
+// One hop away an agent answers in milliseconds, a busy printer's in a few hundred; a request
+// is repeated after half of it (NetworkSearch.h), so one lost datagram costs no printer.
+inline constexpr DWORD kDefaultProbeTimeoutMs = 500;
 inline constexpr DWORD kMinProbeTimeoutMs = 50;
 inline constexpr DWORD kMaxProbeTimeoutMs = 10000;
 

@@ -23,12 +23,13 @@ using namespace sim::server;
 constexpr char kUsage[] =
     "usage: kelo-printer-sim --scenario FILE [--control 127.0.0.1:PORT] [--http-port N] [--snmp-port N]\n"
     "                        [--raw-port N] [--ready-file PATH] [--io-timeout-ms N] [--max-connections N]\n"
-    "                        [--quiet]\n";
+    "                        [--namespace-network A.B.C.D/N] [--quiet]\n";
 
 struct Arguments {
     std::string scenarioPath;
     std::string readyFile;
     bool quiet = false;
+    sim::NamespaceNetwork namespaceNetwork;
     ServerOptions server;
 };
 
@@ -75,6 +76,9 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& error)
             args.readyFile = value;
         else if (option == "--control")
             valid = ParseLoopbackEndpoint(value, args.server.control, error);
+        else if (option == "--namespace-network")
+            valid = sim::ParseIpv4Network(value, args.namespaceNetwork) &&
+                    PermitNamespaceNetwork(args.namespaceNetwork, error);
         else if (option == "--http-port")
             valid = port(args.server.httpPort);
         else if (option == "--snmp-port")
@@ -148,7 +152,7 @@ int main(int argc, char** argv)
         return 1;
     }
     sim::Scenario scenario;
-    if (!sim::ParseScenario(text, scenario, error)) {
+    if (!sim::ParseScenario(text, scenario, error, args.namespaceNetwork)) {
         LogAlways("kelo-printer-sim: " + args.scenarioPath + ": " + error);
         return 1;
     }

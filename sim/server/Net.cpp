@@ -4,14 +4,19 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sim::server {
 namespace {
+
+// Set once before any listener opens: see PermitNamespaceNetwork.
+sim::NamespaceNetwork g_namespaceNetwork;
 
 bool ToSockaddr(const SocketAddress& where, sockaddr_in& out, std::string& error)
 {
@@ -22,8 +27,11 @@ bool ToSockaddr(const SocketAddress& where, sockaddr_in& out, std::string& error
         error = where.host + " is not an IPv4 address";
         return false;
     }
-    // Binding policy: the simulator never listens anywhere but loopback.
-    if ((ntohl(out.sin_addr.s_addr) >> 24) != 127) {
+    // Binding policy: the simulator never listens anywhere but loopback, or the network of a
+    // namespace of its own.
+    const uint32_t host = ntohl(out.sin_addr.s_addr);
+    const bool inNamespace = g_namespaceNetwork.mask != 0 && (host & g_namespaceNetwork.mask) == g_namespaceNetwork.network;
+    if ((host >> 24) != 127 && !inNamespace) {
         error = where.host + " is not a loopback address (127.0.0.0/8)";
         return false;
     }
@@ -88,6 +96,32 @@ void StopSignal::Trigger()
     uint64_t one = 1;
     // Never read back, so it stays readable for every poll that includes it.
     [[maybe_unused]] ssize_t written = write(event_.Get(), &one, sizeof one);
+}
+
+bool InOwnNetworkNamespace()
+{
+    // A namespace `ip netns add` made is pinned under /run/netns: the process must be in one of
+    // those (init's namespace cannot be read from inside a container, so it is no reference).
+    struct stat own{};
+    if (stat("/proc/self/ns/net", &own) != 0)
+        return false;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/run/netns", error)) {
+        struct stat named{};
+        if (stat(entry.path().c_str(), &named) == 0 && named.st_dev == own.st_dev && named.st_ino == own.st_ino)
+            return true;
+    }
+    return false;
+}
+
+bool PermitNamespaceNetwork(sim::NamespaceNetwork network, std::string& error)
+{
+    if (!InOwnNetworkNamespace()) {
+        error = "a namespace network is only permitted inside a network namespace of its own";
+        return false;
+    }
+    g_namespaceNetwork = network;
+    return true;
 }
 
 bool IsLoopbackIpv4(const std::string& host)

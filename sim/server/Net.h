@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "sim/Scenario.h"
+
 namespace sim::server {
 
 using ServerClock = std::chrono::steady_clock;
@@ -53,6 +55,9 @@ struct SocketAddress {
 // "127.0.0.1:8199" -> address. Refuses anything outside 127.0.0.0/8.
 bool ParseLoopbackEndpoint(std::string_view text, SocketAddress& out, std::string& error);
 bool IsLoopbackIpv4(const std::string& host);
+// Lets the listeners bind `network` as well; refused (false, `error`) unless this process
+// runs in a network namespace other than the host's, so nothing ever listens on a real network.
+bool PermitNamespaceNetwork(sim::NamespaceNetwork network, std::string& error);
 
 // Listening TCP socket (SO_REUSEADDR) or bound UDP socket; invalid with `error` set on
 // failure. Port 0 picks a free port; BoundPort tells which.

@@ -600,6 +600,8 @@ class CommandLineTest(unittest.TestCase):
             ("[printer far]\naddress = 192.0.2.7\n", [], "not on loopback"),
             (usb_only, ["--control", "192.0.2.7:8199"], "loopback"),
             (usb_only, ["--http-port", "70000"], "--http-port"),
+            # A network besides loopback only inside a network namespace of its own.
+            ("[printer far]\naddress = 192.0.2.7\n", ["--namespace-network", "192.0.2.0/24"], "namespace"),
             ("[printer usb]\nusb = yes\nquill-endpoint = 127.0.0.1:notaport\n", [], "quill-endpoint"),
             ("[printer twin]\naddress = %s\n" % SABLE, [], "in use"),
         ]

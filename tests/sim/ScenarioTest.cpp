@@ -120,3 +120,22 @@ TEST(Scenario, OnlyLoopbackAddressesAndEndpointsPass)
                             "127.0.0.1:70000", "127.0.0.256", "localhost", "", "127..0.1", "1127.0.0.1"})
         EXPECT_FALSE(sim::IsLoopbackAddress(bad)) << bad;
 }
+
+TEST(Scenario, ANamespaceNetworkAdmitsItsAddressesOnly)
+{
+    sim::NamespaceNetwork network;
+    ASSERT_TRUE(sim::ParseIpv4Network("10.213.77.0/24", network));
+    EXPECT_EQ(network.network, 0x0AD54D00u);
+    EXPECT_EQ(network.mask, 0xFFFFFF00u);
+    for (const char* bad : {"10.213.77.0", "10.213.77.0/7", "10.213.77.0/33", "10.213.77/24", "10.213.77.0/", "x/24"})
+        EXPECT_FALSE(sim::ParseIpv4Network(bad, network)) << bad;
+
+    const std::string inside = "[printer a]\naddress = 10.213.77.10\nprotocol = sable\n";
+    const std::string outside = "[printer a]\naddress = 10.213.78.10\nprotocol = sable\n";
+    sim::Scenario scenario;
+    std::string error;
+    EXPECT_FALSE(sim::ParseScenario(inside, scenario, error)) << "without a namespace network: loopback only";
+    ASSERT_TRUE(sim::ParseIpv4Network("10.213.77.0/24", network));
+    EXPECT_TRUE(sim::ParseScenario(inside, scenario, error, network)) << error;
+    EXPECT_FALSE(sim::ParseScenario(outside, scenario, error, network));
+}

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -483,6 +484,21 @@ TEST_P(StalledPrint, StalledJobTimesOutAfterAllSlices)
     if (!GetParam().usb && std::string(GetParam().printer) == "sable-stall") {
         EXPECT_EQ(sim_.HttpRequests("sable-stall"), 7);
     }
+}
+
+// The print row of bench/run.sh: the sender's time for the file it names (put in place of
+// the large job) to the 9100 sink at the address it names.
+TEST_F(LowLevelPrint, TimesALargeNetworkJobForTheBenchmark)
+{
+    const char* file = std::getenv("KELO_PRINT_BENCH_FILE");
+    const char* sink = std::getenv("KELO_PRINT_BENCH_SINK");
+    if (file == nullptr || sink == nullptr)
+        GTEST_SKIP() << "bench/run.sh runs this";
+    ProductFolder().Write(L"config\\Large_Job.prn", ReadWholeFile(WinePathOf(file)));
+    Select(NetworkPrinter(sink, L"0b03"));
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(RunPrintTest(), kProgressPassed);
+    std::printf("print seconds %.3f\n", static_cast<double>(MillisecondsSince(start)) / 1000.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, StalledPrint, ::testing::ValuesIn(kStalledJobs),

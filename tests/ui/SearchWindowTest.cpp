@@ -123,7 +123,7 @@ TEST_F(SearchWindow, ACompletionThatNeverComesEndsTheWindowWithinItsBound)
     EXPECT_EQ(Names(), std::vector<std::wstring>{L"Installed before the search "});
 }
 
-// For bench/diagcore/search_bench.sh: the whole window path over the range it names, from the
+// For bench/run.sh (its search row): the whole window path over the range it names, from the
 // window's opening to the replaced list; skipped otherwise.
 TEST_F(SearchWindow, TimesTheWindowPathForTheBenchmark)
 {
