@@ -96,9 +96,16 @@ def log_path():
 
 
 def run_kelotsy(folder, *arguments):
+    command = [os.path.join(ROOT, "scripts", "wine-run.sh"), os.path.join(folder, "kelotsy.exe"), *arguments]
     started = time.monotonic()
-    result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), os.path.join(folder, "kelotsy.exe"),
-                             *arguments], capture_output=True, timeout=BOUND_S)
+    try:
+        result = subprocess.run(command, capture_output=True, timeout=BOUND_S)
+    except subprocess.TimeoutExpired:
+        # Once in a full parallel run a Wine start stalled past the bound (the same case takes 0.4 s
+        # alone, 25 times in a row): a second stall of the same case is the tool's.
+        print("first run of kelotsy %s passed the %d s bound; once more" % (" ".join(arguments), BOUND_S))
+        started = time.monotonic()
+        result = subprocess.run(command, capture_output=True, timeout=BOUND_S)
     return (result.returncode, result.stdout.decode("utf-8", "replace"), result.stderr.decode("utf-8", "replace"),
             time.monotonic() - started)
 
