@@ -39,6 +39,19 @@ def install_printers(*options, scenario=DEMO):
                    stdout=subprocess.DEVNULL)
 
 
+def start_printers(scenario=DEMO):
+    """A scenario's printers running and installed as print queues of the prefix."""
+    with open(scenario) as text:
+        sim = Simulator(SIMULATOR, text.read(), extra_args=["--quiet"]).start()
+    install_printers(scenario=scenario)
+    return sim
+
+
+def stop_printers(sim, scenario=DEMO):
+    install_printers("--remove", scenario=scenario)
+    sim.stop()
+
+
 def run_kelotsy(*arguments, folder=DIST, timeout=180):
     result = subprocess.run([os.path.join(ROOT, "scripts", "wine-run.sh"), os.path.join(folder, "kelotsy.exe"),
                              *arguments], capture_output=True, timeout=timeout)
@@ -48,14 +61,11 @@ def run_kelotsy(*arguments, folder=DIST, timeout=180):
 class Kelotsy(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        with open(DEMO) as scenario:
-            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
-        install_printers()
+        cls.sim = start_printers()
 
     @classmethod
     def tearDownClass(cls):
-        install_printers("--remove")
-        cls.sim.stop()
+        stop_printers(cls.sim)
 
     def setUp(self):
         for printer in ("sable-net", "quill-net"):
@@ -248,14 +258,11 @@ class Variants(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        with open(VARIANTS) as scenario:
-            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
-        install_printers(scenario=VARIANTS)
+        cls.sim = start_printers(VARIANTS)
 
     @classmethod
     def tearDownClass(cls):
-        install_printers("--remove", scenario=VARIANTS)
-        cls.sim.stop()
+        stop_printers(cls.sim, VARIANTS)
 
     def json_of(self, *arguments, expect=0):
         code, out, err = run_kelotsy(*arguments, "--json")
