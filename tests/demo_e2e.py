@@ -12,6 +12,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import xml.dom.minidom
 
@@ -28,7 +29,7 @@ UI_LANGUAGES = [(1033, "en_US.UTF-8"), (1028, "zh_TW.UTF-8"), (1029, "cs_CZ.UTF-
                 (2052, "zh_CN.UTF-8")]
 VARIANTS = os.path.join(ROOT, "sim", "scenarios", "variants.scenario")
 sys.path.insert(0, os.path.join(ROOT, "tests", "peers"))
-from simulator import Simulator  # noqa: E402
+from simulator import Simulator, StartError  # noqa: E402
 
 SABLE = "127.0.0.10"
 QUILL = "127.0.0.11"
@@ -42,7 +43,17 @@ def install_printers(*options, scenario=DEMO):
 def start_printers(scenario=DEMO):
     """A scenario's printers running and installed as print queues of the prefix."""
     with open(scenario) as text:
-        sim = Simulator(SIMULATOR, text.read(), extra_args=["--quiet"]).start()
+        scenario_text = text.read()
+    # Someone's demo run by hand may hold the addresses for a moment: wait for it, up to a minute.
+    deadline = time.monotonic() + 60
+    while True:
+        try:
+            sim = Simulator(SIMULATOR, scenario_text, extra_args=["--quiet"]).start()
+            break
+        except StartError as error:
+            if "Address already in use" not in str(error) or time.monotonic() > deadline:
+                raise
+            time.sleep(2)
     install_printers(scenario=scenario)
     return sim
 

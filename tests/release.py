@@ -19,6 +19,7 @@ from demo_e2e import QUILL, ROOT, SABLE, run_kelotsy, start_printers, stop_print
 ARCH = os.environ["KELO_ARCH"]
 PREFIX = os.path.join(ROOT, "build", "wineprefix-" + ARCH)
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+PRODUCTS_KEY = r"HKLM\Software\Classes\Installer\Products"
 PRODUCT = "Kelo Tessaly"
 # A changed search setting a help desk made; it still keeps the search on loopback.
 HELP_DESK_SEARCH = "; set by the help desk\r\n[Search]\r\nRanges=127.0.0.0/24\r\nProbeTimeoutMs=700\r\n"
@@ -39,15 +40,16 @@ def msiexec(action, package):
     assert code == 0, "msiexec %s %s: exit %d %s" % (action, package, code, out)
 
 
-def installed_products():
-    """{product code: display version} of every Kelo Tessaly the prefix lists in Programs and Features."""
-    _, out = wine("reg", "query", UNINSTALL_KEY, "/s")
-    products, key, values = {}, None, {}
+def installed_products(key=UNINSTALL_KEY, name="DisplayName"):
+    """{product code: its values} of every Kelo Tessaly under a registry key (by default the
+    entries of Programs and Features)."""
+    _, out = wine("reg", "query", key, "/s")
+    products, subkey, values = {}, None, {}
     for line in out.splitlines() + ["HKEY_END"]:
         if line.startswith("HKEY_"):
-            if key and values.get("DisplayName") == PRODUCT:
-                products[key.rsplit("\\", 1)[-1]] = values
-            key, values = line.strip(), {}
+            if subkey and values.get(name) == PRODUCT:
+                products[subkey.rsplit("\\", 1)[-1]] = values
+            subkey, values = line.strip(), {}
         elif "REG_" in line:
             parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
             if len(parts) == 3:
@@ -67,9 +69,14 @@ def files_under(folder):
                   for top, _, names in os.walk(folder) for name in names)
 
 
-def shortcut():
-    return os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
-                        PRODUCT + ".lnk")
+def shortcuts():
+    """The Start menu shortcuts there are. Windows puts a per-machine one into the common Start menu;
+    Wine's installer puts it into the user's whatever ALLUSERS says."""
+    menus = [os.path.join(PREFIX, "drive_c", "ProgramData")] + \
+        [os.path.join(PREFIX, "drive_c", "users", user, "AppData", "Roaming")
+         for user in os.listdir(os.path.join(PREFIX, "drive_c", "users"))]
+    paths = [os.path.join(menu, "Microsoft", "Windows", "Start Menu", "Programs", PRODUCT + ".lnk") for menu in menus]
+    return [path for path in paths if os.path.isfile(path)]
 
 
 def user_log():
@@ -142,12 +149,15 @@ class Release(unittest.TestCase):
             zipped = sorted(os.path.relpath(n, "KeloTessaly-%s-%s" % (self.version, ARCH))
                             for n in portable.namelist() if not n.endswith("/"))
         self.assertEqual(files, zipped, "the installer and the zip ship the same tree")
-        self.assertTrue(os.path.isfile(shortcut()), "Start menu shortcut")
+        self.assertEqual(len(shortcuts()), 1, "Start menu shortcut")
         products = installed_products()
         self.assertEqual(len(products), 1, products)
         entry = next(iter(products.values()))
         self.assertEqual((entry.get("Publisher"), entry.get("DisplayVersion")), ("Kelo", self.version))
-        self.assertTrue(entry.get("DisplayIcon"), entry)
+        # Programs and Features shows an installed package's icon from its registration.
+        registrations = installed_products(PRODUCTS_KEY, "ProductName")
+        self.assertEqual([r.get("ProductIcon", "")[-len("KeloTessaly.ico"):] for r in registrations.values()],
+                         ["KeloTessaly.ico"])
 
         # From Program Files, as a user starts it.
         windows_folder = "C:\\" + os.path.relpath(installed, os.path.join(PREFIX, "drive_c")).replace("/", "\\")
@@ -174,8 +184,11 @@ class Release(unittest.TestCase):
         self.assertEqual(installed_products(), {})
         left = [f for f in files if os.path.exists(os.path.join(installed, f))]
         self.assertEqual(left, [], "files the installer left behind")
-        self.assertFalse(os.path.exists(folder), "the Kelo folder in Program Files")
-        self.assertFalse(os.path.exists(shortcut()), "Start menu shortcut")
+        self.assertFalse(os.path.exists(installed), "the program's folder")
+        # Windows removes the emptied Kelo folder too; Wine's installer keeps a parent folder
+        # that was there when the uninstall began.
+        self.assertEqual(os.listdir(folder) if os.path.isdir(folder) else [], [], "the Kelo folder")
+        self.assertEqual(shortcuts(), [], "Start menu shortcut")
         self.assertTrue(os.path.isfile(log), "the uninstall leaves the user's log alone")
 
     def test_portable_zip_runs_from_a_folder_with_a_blank(self):
