@@ -57,3 +57,10 @@ set_tests_properties(fault_matrix_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK win
 add_test(NAME broken_files_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/broken_files.py)
 set_tests_properties(broken_files_tests PROPERTIES TIMEOUT 300 ENVIRONMENT
   "KELO_ARCH=${KELO_WINDOWS_ARCH};KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR}")
+
+# The release files: scripts/package.sh's installer installed, run, upgraded and removed in the
+# test prefix, and the portable zip run from a folder with a blank. It installs print queues
+# and a product into the prefix the other Wine tests share.
+add_test(NAME release_tests COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/release.py)
+set_tests_properties(release_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_spooler ENVIRONMENT
+  "KELO_ARCH=${KELO_WINDOWS_ARCH};KELO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KELO_DIST=${KELO_DIST_DIR};KELO_PRINTER_SIM=${KELO_NATIVE_BUILD_DIR}/kelo-printer-sim")

@@ -24,6 +24,14 @@ function(kelo_manifest source)
   set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
   set(${name}_PATH ${KELO_GENERATED_DIR}/manifests/${name} PARENT_SCOPE)
 endfunction()
+# The version header of the resource scripts and the code, from project()'s version.
+file(CONFIGURE OUTPUT ${KELO_GENERATED_DIR}/KeloVersion.h CONTENT [=[
+// Generated from project()'s version in CMakeLists.txt.
+#pragma once
+#define KELO_VERSION_COMMAS @PROJECT_VERSION_MAJOR@,@PROJECT_VERSION_MINOR@,@PROJECT_VERSION_PATCH@,@PROJECT_VERSION_TWEAK@
+#define KELO_VERSION_TEXT "@PROJECT_VERSION@"
+#define KELO_VERSION_WTEXT L"@PROJECT_VERSION@"
+]=] @ONLY)
 kelo_manifest(res/KeloTessaly.manifest)
 kelo_manifest(res/Kelotsy.manifest)
 kelo_manifest(components/diagcore/KeloDiagnosticCore.X.manifest)
@@ -139,7 +147,7 @@ target_link_options(KeloTessaly PRIVATE -municode)
 target_link_libraries(KeloTessaly PRIVATE kelo_ui)
 set_target_properties(KeloTessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELO_DIST_DIR})
 set_source_files_properties(res/KeloTessaly.rc PROPERTIES OBJECT_DEPENDS
-  "${KeloTessaly.manifest_PATH};${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/MainWindow.rc;${CMAKE_SOURCE_DIR}/res/WizardPages.rc")
+  "${KeloTessaly.manifest_PATH};${KELO_GENERATED_DIR}/KeloVersion.h;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/MainWindow.rc;${CMAKE_SOURCE_DIR}/res/WizardPages.rc")
 
 # The product alone, for the architecture this machine does not run (built, never run here).
 add_custom_target(kelo_product)

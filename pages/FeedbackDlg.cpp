@@ -13,10 +13,11 @@
 #include "support/LogFile.h"
 #include "support/OSInformation.h"
 #include "res/resource.h"
+#include "KeloVersion.h"
 
 namespace {
 
-constexpr wchar_t kToolVersion[] = L"4.0.0.35";
+constexpr wchar_t kToolVersion[] = KELO_VERSION_WTEXT;
 constexpr wchar_t kInvitation[] =
     L"Kelo values your feedback.\n\nWe'd like to ask you a few brief questions about your experience with the Kelo "
     L"Tessaly today. This will help us improve the tool for future users, and no personally identifiable data will be "

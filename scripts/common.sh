@@ -9,7 +9,8 @@ echo "Windows architecture: $KELO_ARCH ($KELO_ARCH_REASON); build $KELO_WIN_BUIL
 # wine32 only where 32-bit programs run: elsewhere it would take over /usr/bin/wine.
 KELO_PACKAGES=(cmake ninja-build g++ googletest python3 ccache
                g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-               mingw-w64-tools wine wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core fonts-wqy-microhei snmp snmpd curl nmap socat iproute2)
+               mingw-w64-tools wine wine64 xvfb xauth x11-utils python3-pil fonts-dejavu-core fonts-wqy-microhei snmp snmpd curl nmap socat iproute2
+               wixl msitools zip unzip)
 [ "$KELO_ARCH" = x86 ] && KELO_PACKAGES+=(wine32:i386)
 
 kelo_setup() {

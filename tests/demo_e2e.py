@@ -12,6 +12,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import xml.dom.minidom
 
@@ -28,7 +29,7 @@ UI_LANGUAGES = [(1033, "en_US.UTF-8"), (1028, "zh_TW.UTF-8"), (1029, "cs_CZ.UTF-
                 (2052, "zh_CN.UTF-8")]
 VARIANTS = os.path.join(ROOT, "sim", "scenarios", "variants.scenario")
 sys.path.insert(0, os.path.join(ROOT, "tests", "peers"))
-from simulator import Simulator  # noqa: E402
+from simulator import Simulator, StartError  # noqa: E402
 
 SABLE = "127.0.0.10"
 QUILL = "127.0.0.11"
@@ -37,6 +38,29 @@ QUILL = "127.0.0.11"
 def install_printers(*options, scenario=DEMO):
     subprocess.run([os.path.join(ROOT, "scripts", "install-printers"), *options, scenario], check=True,
                    stdout=subprocess.DEVNULL)
+
+
+def start_printers(scenario=DEMO):
+    """A scenario's printers running and installed as print queues of the prefix."""
+    with open(scenario) as text:
+        scenario_text = text.read()
+    # Someone's demo run by hand may hold the addresses for a moment: wait for it, up to a minute.
+    deadline = time.monotonic() + 60
+    while True:
+        try:
+            sim = Simulator(SIMULATOR, scenario_text, extra_args=["--quiet"]).start()
+            break
+        except StartError as error:
+            if "Address already in use" not in str(error) or time.monotonic() > deadline:
+                raise
+            time.sleep(2)
+    install_printers(scenario=scenario)
+    return sim
+
+
+def stop_printers(sim, scenario=DEMO):
+    install_printers("--remove", scenario=scenario)
+    sim.stop()
 
 
 def run_kelotsy(*arguments, folder=DIST, timeout=180):
@@ -48,14 +72,11 @@ def run_kelotsy(*arguments, folder=DIST, timeout=180):
 class Kelotsy(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        with open(DEMO) as scenario:
-            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
-        install_printers()
+        cls.sim = start_printers()
 
     @classmethod
     def tearDownClass(cls):
-        install_printers("--remove")
-        cls.sim.stop()
+        stop_printers(cls.sim)
 
     def setUp(self):
         for printer in ("sable-net", "quill-net"):
@@ -248,14 +269,11 @@ class Variants(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        with open(VARIANTS) as scenario:
-            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
-        install_printers(scenario=VARIANTS)
+        cls.sim = start_printers(VARIANTS)
 
     @classmethod
     def tearDownClass(cls):
-        install_printers("--remove", scenario=VARIANTS)
-        cls.sim.stop()
+        stop_printers(cls.sim, VARIANTS)
 
     def json_of(self, *arguments, expect=0):
         code, out, err = run_kelotsy(*arguments, "--json")
