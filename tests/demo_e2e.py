@@ -313,13 +313,10 @@ class CheckAndScan(unittest.TestCase):
             # (name, settings, arguments, exit code, status line prefix)
             ("ready", None, [SABLE], CHECK_OK, "KELO OK - Kelo Workline 4420: ready; ink lowest magenta 58%"),
             ("jam", jam, [SABLE], CHECK_CRITICAL, "KELO CRITICAL - Kelo Workline 4420: "),
-            ("ink 15%", ("quill-net", "ink.2.level = 15"), [QUILL], CHECK_WARNING,
-             "KELO WARNING - Kelo Workline 6500: ready; ink lowest cyan 15%"),
-            ("ink 5%", ("quill-net", "ink.2.level = 5"), [QUILL], CHECK_CRITICAL,
-             "KELO CRITICAL - Kelo Workline 6500: ready; ink lowest cyan 5%"),
+            ("ink 15%", ("quill-net", "ink.2.level = 15"), [QUILL], CHECK_WARNING, "KELO WARNING - Kelo Workline 6500"),
+            ("ink 5%", ("quill-net", "ink.2.level = 5"), [QUILL], CHECK_CRITICAL, "KELO CRITICAL - Kelo Workline 6500"),
             ("thresholds", None, [QUILL, "-w", "40", "-c", "30"], CHECK_WARNING, "KELO WARNING - "),
-            ("silent", ("quill-net", "fault.snmp = silence"), [QUILL], CHECK_CRITICAL,
-             "KELO CRITICAL - Kelo Workline 6500 Series (127.0.0.11): not answering"),
+            ("silent", ("quill-net", "fault.snmp = silence"), [QUILL], CHECK_CRITICAL, "KELO CRITICAL - Kelo Workline 6500"),
             ("no printer there", None, ["127.0.0.99"], CHECK_UNKNOWN, "KELO UNKNOWN - 127.0.0.99: not answering"),
             ("unknown printer", None, ["99"], CHECK_UNKNOWN, "KELO UNKNOWN - unknown printer: 99"),
             ("usage", None, [SABLE, "-w", "200"], CHECK_UNKNOWN, "KELO UNKNOWN - -w needs a percentage"),
@@ -335,6 +332,10 @@ class CheckAndScan(unittest.TestCase):
                         self.sim.control("POST", "/printers/%s/clear" % printer)
                 self.assertTrue(status.startswith(prefix), status)
                 self.assertEqual(code, expect_code, status)
+                if name.startswith("ink "):
+                    self.assertTrue(status.endswith(": ready; ink lowest cyan %s" % name[4:]), status)
+                if name == "silent":
+                    self.assertTrue(status.endswith(": not answering"), status)
                 if name == "ready":
                     levels = {label[len("ink_"):]: value for label, (value, _, _) in perfdata.items()
                               if label.startswith("ink_")}
