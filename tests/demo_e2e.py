@@ -228,12 +228,16 @@ class Kelotsy(unittest.TestCase):
         print("the tool went through a diagnosis in %d languages" % len(UI_LANGUAGES))
 
     def test_usage_and_environment_errors_exit_with_2(self):
-        for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],
+        for arguments in (["info", "no-such-printer"], ["info", "57"], ["list", "--colour"], ["fix", "0"],
                           ["--lang", "4242", "list"]):
             code, out, err = self.run_kelotsy(*arguments)
             self.assertEqual(code, 2, arguments)
             self.assertEqual(out, "")
             self.assertEqual(len(err.strip().splitlines()), 1, err)
+        # An IPv4 address no queue names is probed; one that answers nothing is not answering.
+        code, out, err = self.run_kelotsy("info", "127.0.0.99")
+        self.assertEqual((code, out), (1, ""))
+        self.assertIn("not answering", err)
         with tempfile.TemporaryDirectory(prefix="kelotsy-") as bare:
             shutil.copy(os.path.join(DIST, "kelotsy.exe"), bare)
             shutil.copytree(os.path.join(DIST, "strings"), os.path.join(bare, "strings"))
@@ -309,6 +313,8 @@ class CheckAndScan(unittest.TestCase):
 
     def test_check_states_exit_codes_and_perfdata(self):
         jam = ("sable-net", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1")
+        restore = {"sable-net": "statuses = ready\nalert =",
+                   "quill-net": "ink.2.level = 33\nfault.snmp =\nstatus-code = 0"}
         cases = [
             # (name, settings, arguments, exit code, status line prefix)
             ("ready", None, [SABLE], CHECK_OK, "KELO OK - Kelo Workline 4420: ready; ink lowest magenta 58%"),
@@ -328,8 +334,8 @@ class CheckAndScan(unittest.TestCase):
                 try:
                     code, status, perfdata = self.check(*arguments)
                 finally:
-                    for printer in ("sable-net", "quill-net"):
-                        self.sim.control("POST", "/printers/%s/clear" % printer)
+                    if settings:
+                        self.sim.apply(settings[0], restore[settings[0]])
                 self.assertTrue(status.startswith(prefix), status)
                 self.assertEqual(code, expect_code, status)
                 if name.startswith("ink "):
