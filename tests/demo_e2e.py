@@ -313,8 +313,8 @@ class CheckAndScan(unittest.TestCase):
 
     def test_check_states_exit_codes_and_perfdata(self):
         jam = ("sable-net", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1")
-        restore = {"sable-net": "statuses = ready\nalert =",
-                   "quill-net": "ink.2.level = 33\nfault.snmp =\nstatus-code = 0"}
+        # What puts back each change: the control's clear forgets what was received, not settings.
+        restore = {"statuses": "statuses = ready\nalert =", "ink.2.level": "ink.2.level = 33", "fault.snmp": "fault.snmp ="}
         cases = [
             # (name, settings, arguments, exit code, status line prefix)
             ("ready", None, [SABLE], CHECK_OK, "KELO OK - Kelo Workline 4420: ready; ink lowest magenta 58%"),
@@ -335,7 +335,7 @@ class CheckAndScan(unittest.TestCase):
                     code, status, perfdata = self.check(*arguments)
                 finally:
                     if settings:
-                        self.sim.apply(settings[0], restore[settings[0]])
+                        self.sim.apply(settings[0], restore[settings[1].split(" ", 1)[0]])
                 self.assertTrue(status.startswith(prefix), status)
                 self.assertEqual(code, expect_code, status)
                 if name.startswith("ink "):
