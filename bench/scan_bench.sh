@@ -2,7 +2,8 @@
 # kelotsy scan benchmark (prints its figures; not a test): 20 simulated printers on loopback,
 # half Sable, half Quill, none installed, so each is also identified by the search's probes.
 # `kelotsy scan --jobs 1` against `--jobs 8`, beside the same reads (status and ink) done by
-# curl and snmpget in a shell loop. Loopback only: 127.0.0.100-119, inside the shipped search
+# curl and snmpget in a shell loop (the status documents and the identification object, whose
+# device id carries the status, and the ink level objects). Loopback only: 127.0.0.100-119, inside the shipped search
 # settings' range. Goal: --jobs 8 at least 4x faster than --jobs 1.
 #
 # usage: bench/scan_bench.sh   (after the README's build; KELO_BENCH_RUNS runs each, default 3)
@@ -67,8 +68,8 @@ shell_loop() { # the same status and ink reads, one printer after the other
       curl -sf --noproxy '*' "http://$address:8080/DevMgmt/ProductStatusDyn.xml" >/dev/null
       curl -sf --noproxy '*' "http://$address:8080/DevMgmt/ConsumableConfigDyn.xml" >/dev/null
     else
-      snmpget -v1 -c public -t 1 -r 2 "$address" 1.3.6.1.2.1.25.3.2.1.5.1 \
-        $(for n in 1 2 3 4; do echo 1.3.6.1.4.1.48213.2.3.9.4.2.1.1.4.1.5.4.$n.1.0; done) >/dev/null
+      snmpget -v1 -c public -t 1 -r 2 "$address" 1.3.6.1.4.1.48213.2.3.9.1.1.7.0 \
+        $(for n in 1 2 3 4; do echo 1.3.6.1.4.1.48213.2.3.9.4.2.1.4.1.5.4.$n.1.0; done) >/dev/null
     fi
   done
   end=$(date +%s.%N)

@@ -1,7 +1,6 @@
 #include "console/KelotsyScan.h"
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -19,8 +18,6 @@ constexpr DWORD kWorkerBoundMs = 240000;
 constexpr DWORD kWorkerPollMs = 20;
 constexpr DWORD kReadChunk = 4096;
 
-// Pipes are made and handed to a child one at a time, so no child inherits another's write end.
-std::mutex g_spawnLock;
 
 std::vector<std::wstring> Targets(const CDiagnosticMgr& manager, const KelotsyCommand& command)
 {
@@ -83,7 +80,9 @@ public:
         NGWinApi::UniqueHandle output;
         PROCESS_INFORMATION process{};
         {
-            std::lock_guard lock(g_spawnLock);
+            // Children started meanwhile by other workers may inherit this write end too; they
+            // never write to it, and the reader waits for its own child's exit, not for the
+            // pipe's end, so no lock has to make process creation (slow under Wine) one at a time.
             SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
             HANDLE readEnd = nullptr;
             HANDLE writeEnd = nullptr;
