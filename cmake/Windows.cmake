@@ -173,7 +173,8 @@ target_link_libraries(kelo_discovery PUBLIC kelo_diagcore_interfaces)
 include(${CMAKE_SOURCE_DIR}/components/kelodev/KeloDev.cmake)
 
 # kelotsy.exe, the console front end, beside the tool.
-add_executable(kelotsy console/Kelotsy.cpp console/KelotsyMain.cpp res/Kelotsy.rc)
+add_executable(kelotsy console/Kelotsy.cpp console/KelotsyMain.cpp console/KelotsyScan.cpp
+  console/KelotsySnapshot.cpp res/Kelotsy.rc)
 target_compile_options(kelotsy PRIVATE ${KELO_WARNINGS})
 target_link_options(kelotsy PRIVATE -municode)
 target_link_libraries(kelotsy PRIVATE kelo_engine)

@@ -10,6 +10,9 @@
 #include "app/engine/DiagnosticMgr.h"
 #include "support/XMLHandler.h"
 #include "console/JsonWriter.h"
+#include "console/CheckRules.h"
+#include "console/KelotsyScan.h"
+#include "console/KelotsySnapshot.h"
 #include "app/engine/StatusMessageKeys.h"
 #include "quill/QuillManager.h"
 #include "quill/SNMPNWManager.h"
@@ -53,29 +56,7 @@ std::wstring ConnectionName(const Device_Dev& device)
 
 std::wstring DisplayName(const Device_Dev& device)
 {
-    return device.friendlyName.empty() ? device.deviceName : device.friendlyName;
-}
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
-    return a.size() == b.size() && ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                                          static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-// The list index or the address the user named; -1 when none matches.
-int32_t FindPrinter(const DeviceList& devices, const std::wstring& printer)
-{
-    bool digits = !printer.empty() && printer.size() < 6;
-    for (wchar_t c : printer)
-        digits = digits && c >= L'0' && c <= L'9';
-    if (digits) {
-        const size_t index = std::stoul(printer);
-        return index < devices.size() ? static_cast<int32_t>(index) : -1;
-    }
-    for (size_t i = 0; i < devices.size(); ++i)
-        if (EqualIgnoringCase(devices[i].address, printer))
-            return static_cast<int32_t>(i);
-    return -1;
+    return PrinterDisplayName(device);
 }
 
 std::wstring Line(const std::wstring& label, const std::wstring& value)
@@ -93,6 +74,11 @@ private:
     int Fail(const std::wstring& message)
     {
         LogFile().Write(L"kelotsy: %s", message.c_str());
+        if (command_.verb == Verb::Check) {
+            // A monitoring system reads standard output only.
+            output_.Out(ToUtf8(UnknownCheck(message).line + L"\n"));
+            return static_cast<int>(CheckState::Unknown);
+        }
         output_.Error(L"kelotsy: " + message);
         return kKelotsyUsageError;
     }
@@ -110,6 +96,7 @@ private:
     int RunService();
     int Reset();
     int Search();
+    int Check();
     void DescribeStatus(const Device_Dev& device, JsonWriter* json, std::wstring& text);
 
     const KelotsyCommand& command_;
@@ -155,11 +142,24 @@ int Session::Run()
         return List();
     if (command_.verb == Verb::Search)
         return Search();
+    if (command_.verb == Verb::Check)
+        return Check();
+    if (command_.verb == Verb::Snapshot) {
+        output_.Out(SerializeSnapshot(TakeSnapshot(*manager_, command_.printer)));
+        return kKelotsyPassed;
+    }
+    if (command_.verb == Verb::Scan)
+        return RunScan(*manager_, command_, output_);
 
-    const int32_t index = FindPrinter(manager_->Devices(), command_.printer);
-    if (index < 0)
+    switch (SelectPrinter(*manager_, command_.printer)) {
+    case PrinterLookup::Unknown:
         return Fail(L"unknown printer: " + command_.printer + L" (see kelotsy list)");
-    manager_->SetSelectedIndex(index);
+    case PrinterLookup::NotAnswering:
+        output_.Error(L"kelotsy: the printer is not answering (" + command_.printer + L")");
+        return kKelotsyFailed;
+    case PrinterLookup::Selected:
+        break;
+    }
     if (!manager_->VerifySelectedPrinter())
         return Fail(L"printer not supported: " + DisplayName(*manager_->Selected()));
 
@@ -487,16 +487,7 @@ int Session::Search()
         return Fail(L"the network search could not start");
     }
     // The component reports on this thread while it pumps messages.
-    const ULONGLONG deadline = ::GetTickCount64() + kSearchBoundMs;
-    while (!completed) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
-            break;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&message);
-    }
+    PumpMessagesUntil(completed, kSearchBoundMs);
     output_.Progress(-1);
     if (!completed)
         return Fail(L"the network search did not complete");
@@ -525,6 +516,15 @@ int Session::Search()
     else
         Write(printers.empty() ? L"no printer found\n" : text);
     return printers.empty() ? kKelotsyFailed : kKelotsyPassed;
+}
+
+int Session::Check()
+{
+    const PrinterSnapshot snapshot = TakeSnapshot(*manager_, command_.printer);
+    const CheckOutcome outcome = EvaluateCheck(snapshot, {command_.warning, command_.critical});
+    LogFile().Write(L"kelotsy check: %s", outcome.line.c_str());
+    output_.Out(ToUtf8(outcome.line + L"\n"));
+    return static_cast<int>(outcome.state);
 }
 
 } // namespace

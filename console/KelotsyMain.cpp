@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/CrashTrace.h"
+#include "console/CheckRules.h"
 #include "console/JsonWriter.h"
 #include "console/Kelotsy.h"
 
@@ -61,6 +62,10 @@ int wmain(int argc, wchar_t** argv)
     std::vector<std::wstring> arguments(argv + 1, argv + argc);
     StandardStreams streams;
     const KelotsyParse parse = ParseKelotsyArguments(arguments);
+    if (!parse.command && parse.check) {
+        streams.Out(ToUtf8(UnknownCheck(parse.error).line + L"\n"));
+        return static_cast<int>(CheckState::Unknown);
+    }
     if (!parse.command) {
         streams.Error(L"kelotsy: " + parse.error + L" (kelotsy --help shows the usage)");
         return kKelotsyUsageError;

@@ -15,6 +15,7 @@ constexpr DISPID kCompletedEvent = 2;
 // SNMP and the product configuration page, as the tool probes.
 constexpr long kProbeMethods = 17;
 constexpr long kFoundDevices = 1;
+constexpr long kOneHostPrefix = 32;
 
 } // namespace
 
@@ -71,22 +72,26 @@ CNetworkSearch::~CNetworkSearch()
         events_->Unadvise(cookie_);
 }
 
-SearchStart CNetworkSearch::Start()
+bool CNetworkSearch::Create()
 {
     ComPtr<IConnectionPointContainer> container;
-    const bool created =
-        SUCCEEDED(Com().CoCreateInstance(CLSID_NetworkInfo, nullptr, kAnyServerContext, IID_INetworkInfo,
-                                         info_.put_void())) &&
-        info_ &&
-        SUCCEEDED(Com().CoCreateInstance(CLSID_DeviceEnumerator, nullptr, kAnyServerContext, IID_IDeviceEnumerator,
-                                         enumerator_.put_void())) &&
-        enumerator_ && SUCCEEDED(enumerator_->QueryInterface(IID_IConnectionPointContainer, container.put_void())) &&
-        SUCCEEDED(container->FindConnectionPoint(DIID__IDeviceEnumeratorEvents, events_.put())) &&
-        SUCCEEDED(events_->Advise(&sink_, &cookie_)) &&
-        SUCCEEDED(Com().CoCreateInstance(CLSID_CoreInfo, nullptr, kAnyServerContext, IID_ICoreInfo,
-                                         core_.put_void())) &&
-        core_;
-    if (!created)
+    return SUCCEEDED(Com().CoCreateInstance(CLSID_NetworkInfo, nullptr, kAnyServerContext, IID_INetworkInfo,
+                                            info_.put_void())) &&
+           info_ &&
+           SUCCEEDED(Com().CoCreateInstance(CLSID_DeviceEnumerator, nullptr, kAnyServerContext,
+                                            IID_IDeviceEnumerator, enumerator_.put_void())) &&
+           enumerator_ &&
+           SUCCEEDED(enumerator_->QueryInterface(IID_IConnectionPointContainer, container.put_void())) &&
+           SUCCEEDED(container->FindConnectionPoint(DIID__IDeviceEnumeratorEvents, events_.put())) &&
+           SUCCEEDED(events_->Advise(&sink_, &cookie_)) &&
+           SUCCEEDED(Com().CoCreateInstance(CLSID_CoreInfo, nullptr, kAnyServerContext, IID_ICoreInfo,
+                                            core_.put_void())) &&
+           core_;
+}
+
+SearchStart CNetworkSearch::Start()
+{
+    if (!Create())
         return SearchStart::NotRegistered;
 
     UniqueVariant value;
@@ -104,14 +109,32 @@ SearchStart CNetworkSearch::Start()
         return SearchStart::NoConnection;
     UniqueBstr network;
     long prefixLength = 0;
-    if (FAILED(settings->get_SearchNetwork(network.put())) || FAILED(enumerator_->put_SearchNetwork(network.get())) ||
-        FAILED(settings->get_SearchPrefixLength(&prefixLength)) ||
-        FAILED(enumerator_->put_SearchPrefixLength(prefixLength)) ||
-        FAILED(enumerator_->put_ProbeMethods(kProbeMethods)) || FAILED(enumerator_->StartNetworkEnumeration()))
+    if (FAILED(settings->get_SearchNetwork(network.put())) ||
+        FAILED(settings->get_SearchPrefixLength(&prefixLength)) || !Begin(network.get(), prefixLength))
         return SearchStart::Failed;
     LogFile().Write(L"Network search started on %s/%ld", network.get() != nullptr ? network.get() : L"",
                     prefixLength);
     return SearchStart::Started;
+}
+
+SearchStart CNetworkSearch::StartOn(const std::wstring& address)
+{
+    if (!Create())
+        return SearchStart::NotRegistered;
+    UniqueBstr network(address.c_str());
+    // One host: the component still probes only what the search settings allow.
+    if (network.get() == nullptr || !Begin(network.get(), kOneHostPrefix))
+        return SearchStart::Failed;
+    LogFile().Write(L"Identifying %s with the search's probes", address.c_str());
+    return SearchStart::Started;
+}
+
+bool CNetworkSearch::Begin(BSTR network, long prefixLength)
+{
+    return SUCCEEDED(enumerator_->put_SearchNetwork(network)) &&
+           SUCCEEDED(enumerator_->put_SearchPrefixLength(prefixLength)) &&
+           SUCCEEDED(enumerator_->put_ProbeMethods(kProbeMethods)) &&
+           SUCCEEDED(enumerator_->StartNetworkEnumeration());
 }
 
 std::optional<std::vector<FoundPrinter>> CNetworkSearch::Results()

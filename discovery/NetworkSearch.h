@@ -52,11 +52,16 @@ public:
 
     // Creates the objects and starts the search over the network the host's settings name.
     SearchStart Start();
+    // Creates the objects and probes the one address, as the search probes each host.
+    SearchStart StartOn(const std::wstring& address);
     // The devices the search found, in the component's order; nothing when the result
     // collection cannot be read.
     std::optional<std::vector<FoundPrinter>> Results();
 
 private:
+    bool Create();
+    bool Begin(BSTR network, long prefixLength);
+
     CDeviceEnumeratorEventSink sink_;
     NGWinApi::ComPtr<INetworkInfo> info_;
     NGWinApi::ComPtr<IDeviceEnumerator> enumerator_;

@@ -6,6 +6,8 @@ final page and closing it through the feedback dialog.
 Environment: KELO_SOURCE_DIR (the checkout), KELO_DIST (the folder with kelotsy.exe),
 KELO_PRINTER_SIM (the native simulator), KELO_UI_STARTUP_TESTS (the window test program that
 drives the tool), KELO_DEMO_FILTER (optional: only the tool's runs whose names match it)."""
+import csv
+import io
 import json
 import os
 import shutil
@@ -246,18 +248,172 @@ class Kelotsy(unittest.TestCase):
         print("the tool went through a diagnosis in %d languages" % len(UI_LANGUAGES))
 
     def test_usage_and_environment_errors_exit_with_2(self):
-        for arguments in (["info", "127.0.0.99"], ["info", "57"], ["list", "--colour"], ["fix", "0"],
+        for arguments in (["info", "no-such-printer"], ["info", "57"], ["list", "--colour"], ["fix", "0"],
                           ["--lang", "4242", "list"]):
             code, out, err = self.run_kelotsy(*arguments)
             self.assertEqual(code, 2, arguments)
             self.assertEqual(out, "")
             self.assertEqual(len(err.strip().splitlines()), 1, err)
+        # An IPv4 address no queue names is probed; one that answers nothing is not answering.
+        code, out, err = self.run_kelotsy("info", "127.0.0.99")
+        self.assertEqual((code, out), (1, ""))
+        self.assertIn("not answering", err)
         with tempfile.TemporaryDirectory(prefix="kelotsy-") as bare:
             shutil.copy(os.path.join(DIST, "kelotsy.exe"), bare)
             shutil.copytree(os.path.join(DIST, "strings"), os.path.join(bare, "strings"))
             code, _, err = self.run_kelotsy("list", folder=bare)
             self.assertEqual(code, 2)
             self.assertIn("catalogue", err)
+
+
+# Monitoring-plugin exit codes of kelotsy check.
+CHECK_OK, CHECK_WARNING, CHECK_CRITICAL, CHECK_UNKNOWN = 0, 1, 2, 3
+FAULTS = os.path.join(ROOT, "sim", "scenarios", "faults.scenario")
+SILENT, GARBAGE = "127.0.0.24", "127.0.0.25"
+DEMO_INKS = {SABLE: {"black": 72, "cyan": 64, "magenta": 58, "yellow": 81},
+             QUILL: {"black": 45, "cyan": 33, "magenta": 52, "yellow": 61}}
+
+
+def parse_perfdata(text):
+    """'label'=value[uom];warn;crit;min;max ... -> {label: (value, uom, [warn, crit, min, max])}."""
+    data = {}
+    for item in text.split():
+        label, _, rest = item.partition("=")
+        fields = rest.split(";")
+        number = fields[0].rstrip("%cBs")
+        data[label.strip("'")] = (int(number), fields[0][len(number):], fields[1:])
+    return data
+
+
+def parse_prometheus(text):
+    """The exposition format's samples -> {(name, frozenset(labels)): value}; checks each line's form."""
+    samples = {}
+    for line in text.splitlines():
+        if line.startswith("#"):
+            assert line.startswith("# HELP ") or line.startswith("# TYPE "), line
+            continue
+        head, value = line.rsplit(" ", 1)
+        name, _, labels = head.partition("{")
+        pairs = []
+        for pair in labels.rstrip("}").split('",') if labels else []:
+            key, _, quoted = pair.partition('="')
+            pairs.append((key, quoted.rstrip('"')))
+        samples[(name, frozenset(pairs))] = float(value)
+    return samples
+
+
+class CheckAndScan(unittest.TestCase):
+    """kelotsy check as a monitoring plugin and kelotsy scan over many printers: the demo
+    printers (installed) and two printers of the faults scenario (not installed)."""
+
+    @classmethod
+    def setUpClass(cls):
+        with open(DEMO) as scenario:
+            cls.sim = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
+        with open(FAULTS) as scenario:
+            cls.faults = Simulator(SIMULATOR, scenario.read(), extra_args=["--quiet"]).start()
+        install_printers()
+
+    @classmethod
+    def tearDownClass(cls):
+        install_printers("--remove")
+        cls.faults.stop()
+        cls.sim.stop()
+
+    def setUp(self):
+        for printer in ("sable-net", "quill-net"):
+            self.sim.control("POST", "/printers/%s/clear" % printer)
+
+    def check(self, *arguments):
+        code, out, err = run_kelotsy("check", *arguments)
+        lines = out.splitlines()
+        self.assertEqual(len(lines), 1, "check %s: %r %r" % (arguments, out, err))
+        status, _, perfdata = lines[0].partition("|")
+        return code, status, parse_perfdata(perfdata)
+
+    def test_check_states_exit_codes_and_perfdata(self):
+        jam = ("sable-net", "statuses = jamInPrinter\nalert = jamInPrinter severity=Error priority=1")
+        # What puts back each change: the control's clear forgets what was received, not settings.
+        restore = {"statuses": "statuses = ready\nalert =", "ink.2.level": "ink.2.level = 33", "fault.snmp": "fault.snmp ="}
+        cases = [
+            # (name, settings, arguments, exit code, status line prefix)
+            ("ready", None, [SABLE], CHECK_OK, "KELO OK - Kelo Workline 4420: ready; ink lowest magenta 58%"),
+            ("jam", jam, [SABLE], CHECK_CRITICAL, "KELO CRITICAL - Kelo Workline 4420: "),
+            ("ink 15%", ("quill-net", "ink.2.level = 15"), [QUILL], CHECK_WARNING, "KELO WARNING - Kelo Workline 6500"),
+            ("ink 5%", ("quill-net", "ink.2.level = 5"), [QUILL], CHECK_CRITICAL, "KELO CRITICAL - Kelo Workline 6500"),
+            ("thresholds", None, [QUILL, "-w", "40", "-c", "30"], CHECK_WARNING, "KELO WARNING - "),
+            ("silent", ("quill-net", "fault.snmp = silence"), [QUILL], CHECK_CRITICAL, "KELO CRITICAL - Kelo Workline 6500"),
+            ("no printer there", None, ["127.0.0.99"], CHECK_UNKNOWN, "KELO UNKNOWN - 127.0.0.99: not answering"),
+            ("unknown printer", None, ["99"], CHECK_UNKNOWN, "KELO UNKNOWN - unknown printer: 99"),
+            ("usage", None, [SABLE, "-w", "200"], CHECK_UNKNOWN, "KELO UNKNOWN - -w needs a percentage"),
+        ]
+        for name, settings, arguments, expect_code, prefix in cases:
+            with self.subTest(name):
+                if settings:
+                    self.sim.apply(*settings)
+                try:
+                    code, status, perfdata = self.check(*arguments)
+                finally:
+                    if settings:
+                        self.sim.apply(settings[0], restore[settings[1].split(" ", 1)[0]])
+                self.assertTrue(status.startswith(prefix), status)
+                self.assertEqual(code, expect_code, status)
+                if name.startswith("ink "):
+                    self.assertTrue(status.endswith(": ready; ink lowest cyan %s" % name[4:]), status)
+                if name == "silent":
+                    self.assertTrue(status.endswith(": not answering"), status)
+                if name == "ready":
+                    levels = {label[len("ink_"):]: value for label, (value, _, _) in perfdata.items()
+                              if label.startswith("ink_")}
+                    self.assertEqual(levels, DEMO_INKS[SABLE])
+                    self.assertEqual(perfdata["ink_cyan"], (64, "%", ["20", "10", "0", "100"]))
+                    self.assertEqual(perfdata["pages"][:2], (18342, "c"))
+                if name == "thresholds":
+                    self.assertEqual(perfdata["ink_cyan"][2][:2], ["40", "30"])
+
+    def test_scan_in_parallel_in_every_format(self):
+        printers = [SABLE, QUILL, SILENT, GARBAGE]
+        started = time.monotonic()
+        code, out, err = run_kelotsy("scan", *printers, "--jobs", "4", "--format", "json")
+        together = time.monotonic() - started
+        self.assertEqual(code, 1, err)  # the silent printer did not answer
+        report = {p["printer"]: p for p in json.loads(out)}
+        self.assertEqual(sorted(report), sorted(printers))
+        self.assertEqual(report[SILENT]["reach"], "notAnswering")
+        self.assertNotEqual(report[GARBAGE]["reach"], "answered")
+        for address in (SABLE, QUILL):
+            self.assertEqual(report[address]["reach"], "answered")
+            self.assertEqual({i["color"]: i["level"] for i in report[address]["inks"]}, DEMO_INKS[address])
+            self.assertEqual(report[address]["status"]["passed"], True)
+        self.assertEqual(report[QUILL]["serialNumber"], "CN7511Q02B")
+        self.assertEqual(report[SABLE]["pageCount"], 18342)
+
+        # Each printer alone; together they take about the slowest one, not the sum.
+        alone = {}
+        for printer in printers:
+            started = time.monotonic()
+            run_kelotsy("scan", printer, "--format", "csv")
+            alone[printer] = time.monotonic() - started
+        self.assertLess(together, max(alone.values()) + 5, (together, alone))
+        self.assertLess(together, sum(alone.values()), (together, alone))
+
+        code, out, _ = run_kelotsy("scan", *printers, "--jobs", "4", "--format", "csv")
+        rows = list(csv.DictReader(io.StringIO(out)))
+        self.assertEqual({r["printer"] for r in rows}, set(printers))
+        for address in (SABLE, QUILL):
+            self.assertEqual({r["color"]: int(r["level"]) for r in rows if r["printer"] == address},
+                             DEMO_INKS[address])
+        self.assertEqual([r["reach"] for r in rows if r["printer"] == SILENT], ["notAnswering"])
+
+        code, out, _ = run_kelotsy("scan", *printers, "--jobs", "4", "--format", "prometheus")
+        samples = parse_prometheus(out)
+        for address in (SABLE, QUILL):
+            self.assertEqual(samples[("kelo_up", frozenset({("printer", address)}))], 1)
+            for color, level in DEMO_INKS[address].items():
+                key = ("kelo_ink_level_percent", frozenset({("printer", address), ("color", color)}))
+                self.assertEqual(samples[key], level)
+        self.assertEqual(samples[("kelo_up", frozenset({("printer", SILENT)}))], 0)
+        self.assertEqual(samples[("kelo_page_count_total", frozenset({("printer", QUILL)}))], 40211)
 
 
 class Variants(unittest.TestCase):

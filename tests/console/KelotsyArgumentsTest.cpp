@@ -79,3 +79,68 @@ TEST(KelotsyArguments, RefusesWhatItCannotRun)
         EXPECT_FALSE(parse.error.empty());
     }
 }
+
+TEST(KelotsyArguments, CheckAndScanTakeTheirOptions)
+{
+    const KelotsyParse check = Parse({L"check", L"127.0.0.10", L"-w", L"30", L"-c", L"5"});
+    ASSERT_TRUE(check.command) << check.error;
+    EXPECT_EQ(check.command->verb, Verb::Check);
+    EXPECT_EQ(check.command->warning, 30);
+    EXPECT_EQ(check.command->critical, 5);
+    const KelotsyParse defaults = Parse({L"check", L"0"});
+    ASSERT_TRUE(defaults.command);
+    EXPECT_EQ(std::pair(defaults.command->warning, defaults.command->critical), std::pair(20, 10));
+
+    const KelotsyParse scan = Parse({L"scan", L"127.0.0.10", L"1", L"--range", L"127.0.0.20-127.0.0.29",
+                                     L"--installed", L"--jobs", L"8", L"--format", L"prometheus"});
+    ASSERT_TRUE(scan.command) << scan.error;
+    EXPECT_EQ(scan.command->printers, (std::vector<std::wstring>{L"127.0.0.10", L"1"}));
+    EXPECT_TRUE(scan.command->installed);
+    EXPECT_EQ(Ipv4Text(scan.command->rangeFirst), L"127.0.0.20");
+    EXPECT_EQ(scan.command->rangeLast - scan.command->rangeFirst, 9u);
+    EXPECT_EQ(scan.command->jobs, 8u);
+    EXPECT_EQ(scan.command->format, KelotsyCommand::Format::Prometheus);
+    const KelotsyParse json = Parse({L"scan", L"--installed", L"--json"});
+    ASSERT_TRUE(json.command);
+    EXPECT_EQ(json.command->format, KelotsyCommand::Format::Json);
+}
+
+TEST(KelotsyArguments, CheckAndScanRefuseBadOptions)
+{
+    const struct {
+        std::vector<std::wstring> arguments;
+        bool check; // a usage error of check: the plugin's UNKNOWN
+    } cases[] = {
+        {{L"check"}, true},
+        {{L"check", L"1", L"-w", L"101"}, true},
+        {{L"check", L"1", L"-w"}, true},
+        {{L"-w", L"abc", L"check", L"1"}, true},
+        {{L"check", L"1", L"-w", L"10", L"-c", L"20"}, true}, // critical above warning
+        {{L"check", L"1", L"--json"}, true},
+        {{L"check", L"1", L"--jobs", L"2"}, true},
+        {{L"ink", L"1", L"-w", L"10"}, false},
+        {{L"scan"}, false},
+        {{L"scan", L"--jobs", L"0", L"1"}, false},
+        {{L"scan", L"--jobs", L"65", L"1"}, false},
+        {{L"scan", L"--format", L"xml", L"1"}, false},
+        {{L"scan", L"--range", L"127.0.0.9-127.0.0.1"}, false},
+        {{L"scan", L"--range", L"127.0.0.1-127.0.4.1"}, false}, // wider than one scan may go
+        {{L"scan", L"--range", L"127.0.0.1"}, false},
+        {{L"scan", L"--range", L"127.0.0.256-127.0.1.1"}, false},
+        {{L"list", L"--installed"}, false},
+    };
+    for (const auto& c : cases) {
+        const KelotsyParse parse = Parse(c.arguments);
+        EXPECT_FALSE(parse.command) << c.arguments.size();
+        EXPECT_FALSE(parse.error.empty());
+        EXPECT_EQ(parse.check, c.check) << parse.error;
+    }
+}
+
+TEST(KelotsyArguments, Ipv4TextBothWays)
+{
+    EXPECT_EQ(ParseIpv4Text(L"127.0.0.10"), 0x7F00000Au);
+    EXPECT_EQ(Ipv4Text(0x7F00000Au), L"127.0.0.10");
+    for (const wchar_t* bad : {L"", L"127.0.0", L"127.0.0.1.2", L"127..0.1", L"1270.0.0.1", L"a.b.c.d", L"127.0.0.1 "})
+        EXPECT_FALSE(ParseIpv4Text(bad)) << bad;
+}
