@@ -101,9 +101,9 @@ kelo_prefix() {
 # Korean glyphs: link those faces to WenQuanYi Micro Hei, so a missing glyph comes from there
 # instead of showing as a box. Once per prefix; the marker names the links' version.
 kelo_font_links() {
-  local marker="$WINEPREFIX/kelo-font-links-1" face
+  local marker="$WINEPREFIX/kelo-font-links-2" face
   [ -f "$marker" ] && return 0
-  for face in "DejaVu Sans" "Microsoft Sans Serif" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Calibri"; do
+  for face in "DejaVu Sans" "Microsoft Sans Serif" "Calibri"; do
     kelo_wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1 || return 0
   done
